@@ -1,0 +1,46 @@
+# make demo: set up a fresh Debian 12 machine, build, and run the zorvane demo.
+# make test: set up, build and run the whole suite in the default and asan presets.
+
+PACKAGES := cmake ninja-build g++ make pkg-config python3 libssl-dev openssl \
+            libgtest-dev libgmock-dev libbenchmark-dev
+
+.PHONY: all deps build demo test test-default test-asan bench clean
+
+all: build
+
+deps:
+	@missing=$$(for p in $(PACKAGES); do dpkg-query -W -f='$${Status}\n' $$p 2>/dev/null | grep -q '^install ok installed' || echo $$p; done); \
+	if [ -n "$$missing" ]; then \
+	  if [ "$$(id -u)" = 0 ]; then \
+	    echo "Installing: $$missing"; \
+	    DEBIAN_FRONTEND=noninteractive apt-get update -qq && \
+	    DEBIAN_FRONTEND=noninteractive apt-get install -y -qq $$missing; \
+	  else \
+	    echo "Missing packages; run as root:"; echo "  apt-get install -y $$missing"; exit 1; \
+	  fi; \
+	fi
+
+build: deps
+	cmake --preset default
+	cmake --build --preset default
+
+demo: build
+	./build/default/work/zorvane demo
+
+test: deps test-default test-asan
+
+test-default:
+	cmake --preset default
+	cmake --build --preset default
+	ctest --preset default
+
+test-asan:
+	cmake --preset asan
+	cmake --build --preset asan
+	ctest --preset asan
+
+bench: build
+	@for b in build/default/bench/bench_*; do [ -x "$$b" ] && "$$b"; done
+
+clean:
+	rm -rf build

@@ -1,0 +1,242 @@
+#include <zorvane/ByteString.h>
+
+#include <cstdarg>
+#include <cstdio>
+#include <cstring>
+
+#include "core/SecureMemory.h"
+#include "platform/Win32.h"
+
+using zorvane::AllocateBlock;
+using zorvane::ReleaseBlock;
+
+namespace {
+
+char g_emptyText[1] = {0};
+
+enum { kOk = 0, kNoMemory = 2 };
+
+// A fresh block of count + 1 bytes holding the bytes of both parts and a zero.
+unsigned char* JoinIntoNewBlock(const unsigned char* first, int firstCount,
+                                const unsigned char* second, int secondCount) {
+    const std::size_t total = static_cast<std::size_t>(firstCount) + secondCount;
+    auto* block = static_cast<unsigned char*>(AllocateBlock(total + 1));
+    if (!block) return nullptr;
+    if (firstCount > 0) std::memcpy(block, first, firstCount);
+    if (secondCount > 0) std::memcpy(block + firstCount, second, secondCount);
+    block[total] = 0;
+    return block;
+}
+
+}  // namespace
+
+ByteString::ByteString() : length(0), data(nullptr), status(kOk) {}
+
+ByteString::ByteString(const char* text) : ByteString() {
+    if (text && *text) status = SetData(text, static_cast<int>(std::strlen(text)));
+}
+
+ByteString::ByteString(const void* bytes, int count) : ByteString() {
+    status = SetData(bytes, count);
+}
+
+ByteString::ByteString(const ByteString& other) : ByteString() {
+    status = SetData(other.data, other.length);
+}
+
+ByteString::~ByteString() { Clear(); }
+
+void ByteString::Clear() {
+    if (data) ReleaseBlock(data, static_cast<std::size_t>(length) + 1);
+    data = nullptr;
+    length = 0;
+    status = kOk;
+}
+
+int ByteString::SetData(const void* bytes, int count) {
+    Clear();
+    if (!bytes || count < 1) return kOk;
+    unsigned char* block = JoinIntoNewBlock(static_cast<const unsigned char*>(bytes), count, nullptr, 0);
+    if (!block) return kNoMemory;
+    data = block;
+    length = count;
+    return kOk;
+}
+
+ByteString& ByteString::operator=(const ByteString& other) {
+    status = kOk;
+    if (this == &other) return *this;
+    unsigned char* block = nullptr;
+    if (!other.IsEmpty()) {
+        block = JoinIntoNewBlock(other.data, other.length, nullptr, 0);
+        if (!block) {
+            Clear();
+            status = kNoMemory;
+            return *this;
+        }
+    }
+    Clear();
+    if (block) {
+        data = block;
+        length = other.length;
+    }
+    return *this;
+}
+
+ByteString& ByteString::operator=(const char* text) {
+    if (!text || !*text) {
+        Clear();
+        return *this;
+    }
+    ByteString temporary(text, static_cast<int>(std::strlen(text)));
+    return *this = temporary;
+}
+
+ByteString& ByteString::operator+=(const ByteString& other) {
+    status = kOk;
+    if (other.IsEmpty()) return *this;
+    // Both parts are copied before the old block goes, so appending to itself works.
+    unsigned char* block = JoinIntoNewBlock(data, length, other.data, other.length);
+    if (!block) {
+        status = kNoMemory;
+        return *this;
+    }
+    const int total = length + other.length;
+    if (data) ReleaseBlock(data, static_cast<std::size_t>(length) + 1);
+    data = block;
+    length = total;
+    return *this;
+}
+
+ByteString& ByteString::operator+=(const char* text) {
+    if (!text || !*text) return *this;
+    return *this += ByteString(text);
+}
+
+ByteString operator+(const ByteString& left, const ByteString& right) {
+    ByteString joined(left);
+    joined += right;
+    return joined;
+}
+
+ByteString operator+(const ByteString& left, const char* right) {
+    ByteString joined(left);
+    joined += right;
+    return joined;
+}
+
+bool ByteString::operator==(const ByteString& other) const {
+    if (this == &other) return true;
+    if (GetLength() != other.GetLength()) return false;
+    if (IsEmpty() && other.IsEmpty()) return true;
+    return std::memcmp(data, other.data, length) == 0;
+}
+
+bool ByteString::operator==(const char* text) const {
+    if (!text) return IsEmpty();
+    const std::size_t textLength = std::strlen(text);
+    if (static_cast<std::size_t>(GetLength()) != textLength) return false;
+    return textLength == 0 || std::memcmp(data, text, textLength) == 0;
+}
+
+bool ByteString::operator!=(const ByteString& other) const { return !(*this == other); }
+bool ByteString::operator!=(const char* text) const { return !(*this == text); }
+
+int ByteString::GetLength() const { return length; }
+
+char* ByteString::GetData() const {
+    return IsEmpty() ? g_emptyText : reinterpret_cast<char*>(data);
+}
+
+bool ByteString::IsEmpty() const { return data == nullptr || length < 1; }
+
+int ByteString::Find(const void* bytes, int count) const {
+    if (!bytes || count < 1 || count > GetLength()) return -1;
+    const auto* pattern = static_cast<const unsigned char*>(bytes);
+    for (int start = 0; start <= length - count; ++start) {
+        if (data[start] == pattern[0] && std::memcmp(data + start, pattern, count) == 0) return start;
+    }
+    return -1;
+}
+
+int ByteString::Find(const char* text) const {
+    if (!text) return -1;
+    return Find(text, static_cast<int>(std::strlen(text)));
+}
+
+ByteString ByteString::ToHex() {
+    static const char kDigits[] = "0123456789abcdef";
+    status = kOk;
+    ByteString hex;
+    if (IsEmpty()) return hex;
+    const std::size_t size = static_cast<std::size_t>(length) * 2;
+    auto* buffer = static_cast<char*>(AllocateBlock(size));
+    if (!buffer) {
+        status = kNoMemory;
+        return hex;
+    }
+    for (int i = 0; i < length; ++i) {
+        buffer[2 * i] = kDigits[data[i] >> 4];
+        buffer[2 * i + 1] = kDigits[data[i] & 0x0f];
+    }
+    status = hex.SetData(buffer, static_cast<int>(size));
+    ReleaseBlock(buffer, size);
+    return hex;
+}
+
+int ByteString::Format(const char* format, ...) {
+    va_list arguments;
+    va_start(arguments, format);
+    va_list measuring;
+    va_copy(measuring, arguments);
+    const int measured = std::vsnprintf(nullptr, 0, format, measuring);
+    va_end(measuring);
+    if (measured < 0) {
+        va_end(arguments);
+        return status;  // nothing measurable: content and status stay
+    }
+    const std::size_t size = static_cast<std::size_t>(measured) + 1;
+    auto* block = static_cast<char*>(AllocateBlock(size));
+    if (!block) {
+        va_end(arguments);
+        return kNoMemory;
+    }
+    std::vsnprintf(block, size, format, arguments);
+    va_end(arguments);
+    status = SetData(block, measured);
+    ReleaseBlock(block, size);
+    return status;
+}
+
+int ByteString::LoadFile(const char* path) {
+    enum { kEmptyPath = 1, kCannotOpen = 2, kNoSize = 3, kNoBuffer = 4, kReadFailed = 5, kShortRead = 6 };
+    if (!path || !*path) return kEmptyPath;
+    HANDLE file = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return kCannotOpen;
+    int result = kOk;
+    const DWORD size = GetFileSize(file, nullptr);
+    unsigned char* buffer = nullptr;
+    DWORD got = 0;
+    if (size == INVALID_FILE_SIZE || size > 0x7ffffffeu) {
+        result = kNoSize;
+    } else if (!(buffer = static_cast<unsigned char*>(AllocateBlock(static_cast<std::size_t>(size) + 1)))) {
+        result = kNoBuffer;
+    } else {
+        std::memset(buffer, 0, static_cast<std::size_t>(size) + 1);
+        if (size > 0 && !ReadFile(file, buffer, size, &got, nullptr)) result = kReadFailed;
+        else if (got < size) result = kShortRead;
+        else if (size == 0) {
+            const int kept = status;  // LoadFile reports through its result only
+            Clear();
+            status = kept;
+        } else {
+            const int kept = status;
+            result = SetData(buffer, static_cast<int>(size)) == kOk ? 0 : static_cast<int>(kNoBuffer);
+            status = kept;
+        }
+    }
+    if (buffer) ReleaseBlock(buffer, static_cast<std::size_t>(size) + 1);
+    CloseHandle(file);
+    return result;
+}
