@@ -1,0 +1,60 @@
+#pragma once
+// Windows paths to POSIX paths, and the drive letters behind them.
+//
+// This is the small static library `zorvane_paths`. It depends on nothing else of
+// Zorvane, so that the toolkit's shared objects can link it too and open the Windows
+// paths they are handed the same way the library does.
+//
+// Drives: C: is the home folder ($HOME). From D: on, the folders mounted under
+// /media/$USER and /run/media/$USER follow in name order, as removable drives. When the
+// environment variable ZORVANE_DRIVE_TABLE names a file, that file replaces the whole
+// mapping; each of its lines reads
+//     <letter>: <folder> <fixed|removable>
+// (the folder may contain blanks; blank lines and lines starting with '#' are ignored,
+// malformed lines are skipped). An unreadable table gives no drives at all.
+
+#include <string>
+#include <vector>
+
+namespace zorvane {
+namespace paths {
+
+enum class DriveKind { Fixed, Removable };
+
+struct Drive {
+    char letter;         // upper case, 'A' to 'Z'
+    std::string folder;  // native folder that the drive's root stands for
+    DriveKind kind;
+};
+
+// The drives in force: the in-process override, else the table file, else home + media.
+std::vector<Drive> CurrentDrives();
+
+// Looks a letter up (either case) in the drives in force; false when it is not mapped.
+bool FindDrive(char letter, Drive& drive);
+
+// Parses the text of a drive table file. Malformed lines are skipped.
+std::vector<Drive> ParseDriveTable(const std::string& text);
+
+// Replaces the drive mapping in this process (tests); nullptr restores the normal one.
+void SetDrivesForTesting(const std::vector<Drive>* drives);
+
+// Translates a Windows path to a native one: "\" becomes "/", runs of separators
+// collapse to one, a leading "X:" becomes drive X's folder, and every component that
+// does not exist with its exact case is matched case-insensitively against the entries
+// of its parent folder (the first match in byte order wins; when nothing matches, the
+// rest of the path is kept as written). Paths without a drive letter keep their
+// meaning as native paths ("/tmp\x" is "/tmp/x"; "a\b" stays relative).
+// Returns an empty text for a null or empty path and for a drive letter that is not
+// mapped, so that opening the result fails.
+std::string Win32PathToNative(const char* windowsPath);
+
+// The purely textual part of the above, without drive lookup or folder matching:
+// separators unified and collapsed. Exposed for the tests of the rule.
+std::string NormalizeSeparators(const std::string& path);
+
+// Case-insensitive resolution of an already native path, component by component.
+std::string ResolveCaseInsensitively(const std::string& nativePath);
+
+}  // namespace paths
+}  // namespace zorvane
