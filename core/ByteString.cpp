@@ -89,28 +89,42 @@ ByteString& ByteString::operator=(const char* text) {
         return *this;
     }
     ByteString temporary(text, static_cast<int>(std::strlen(text)));
+    if (temporary.status != kOk) {  // report the failed copy rather than an empty success
+        Clear();
+        status = temporary.status;
+        return *this;
+    }
     return *this = temporary;
 }
 
+namespace {
+
+// Appends count bytes: one new block holding both parts, then the old block goes, so
+// appending a string to itself works and a failed allocation changes nothing.
+void AppendBytes(ByteString& target, const unsigned char* bytes, int count) {
+    target.status = kOk;
+    unsigned char* block = JoinIntoNewBlock(target.data, target.length, bytes, count);
+    if (!block) {
+        target.status = kNoMemory;
+        return;
+    }
+    const int total = target.length + count;
+    if (target.data) ReleaseBlock(target.data, static_cast<std::size_t>(target.length) + 1);
+    target.data = block;
+    target.length = total;
+}
+
+}  // namespace
+
 ByteString& ByteString::operator+=(const ByteString& other) {
     status = kOk;
-    if (other.IsEmpty()) return *this;
-    // Both parts are copied before the old block goes, so appending to itself works.
-    unsigned char* block = JoinIntoNewBlock(data, length, other.data, other.length);
-    if (!block) {
-        status = kNoMemory;
-        return *this;
-    }
-    const int total = length + other.length;
-    if (data) ReleaseBlock(data, static_cast<std::size_t>(length) + 1);
-    data = block;
-    length = total;
+    if (!other.IsEmpty()) AppendBytes(*this, other.data, other.length);
     return *this;
 }
 
 ByteString& ByteString::operator+=(const char* text) {
-    if (!text || !*text) return *this;
-    return *this += ByteString(text);
+    if (text && *text) AppendBytes(*this, reinterpret_cast<const unsigned char*>(text), static_cast<int>(std::strlen(text)));
+    return *this;
 }
 
 ByteString operator+(const ByteString& left, const ByteString& right) {
@@ -185,6 +199,7 @@ ByteString ByteString::ToHex() {
 }
 
 int ByteString::Format(const char* format, ...) {
+    if (!format) return status;
     va_list arguments;
     va_start(arguments, format);
     va_list measuring;
