@@ -23,6 +23,7 @@ enum class VidStatus {
 struct IdentifyData {
     std::string realName;  // UTF-8
     int hashNid = 0;       // NID_sha1 or NID_sha256
+    bool hashNullParameters = false;  // hashAlg written with NULL parameters
     Bytes virtualId;
 };
 

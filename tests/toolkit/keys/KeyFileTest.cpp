@@ -1,0 +1,285 @@
+// Key files checked against openssl and python3 as independent implementations of the
+// derivations and of SEED-CBC.
+#include "toolkit/keys/KeyFile.h"
+
+#include <gtest/gtest.h>
+
+#include <sstream>
+#include <string>
+
+#include "toolkit/keys/KeyFixtures.h"
+#include "toolkit/keys/ProcessHelpers.h"
+#include "toolkit/keys/TestDer.h"
+
+using namespace qlk;
+using namespace qlk::keys;
+using namespace testing_support;
+
+namespace {
+
+const std::string kPassword = "qwer1234!";
+
+// PBKDF1-SHA1 of the Korean key files, in python3: prints "key iv" for the derived IV, or
+// the key alone.
+std::string PythonPbkdf1(const std::string& password, const std::string& saltHex, int iterations) {
+    const std::string script =
+        "import hashlib,sys\n"
+        "t=hashlib.sha1(sys.argv[1].encode()+bytes.fromhex(sys.argv[2])).digest()\n"
+        "for _ in range(int(sys.argv[3])-1): t=hashlib.sha1(t).digest()\n"
+        "print(t[:16].hex(), hashlib.sha1(t[16:]).digest()[:16].hex())\n";
+    return Trim(RunCommand("python3 -c '" + script + "' '" + password + "' " + saltHex + " " + std::to_string(iterations))
+                    .output);
+}
+
+struct ParsedFile {
+    std::vector<std::string> hexDumps;  // octet strings in order
+    std::vector<std::string> integers;
+    std::vector<std::string> objects;
+};
+
+// The fields of a DER file as openssl asn1parse prints them.
+ParsedFile Asn1Parse(const std::string& path) {
+    ParsedFile parsed;
+    std::istringstream lines(RunCommand("openssl asn1parse -inform DER -in " + path).output);
+    for (std::string line; std::getline(lines, line);) {
+        const std::size_t colon = line.rfind(':');
+        if (colon == std::string::npos) continue;
+        const std::string value = line.substr(colon + 1);
+        if (line.find("[HEX DUMP]") != std::string::npos) parsed.hexDumps.push_back(value);
+        else if (line.find("prim: INTEGER") != std::string::npos) parsed.integers.push_back(value);
+        else if (line.find("prim: OBJECT") != std::string::npos) parsed.objects.push_back(value);
+    }
+    return parsed;
+}
+
+Bytes Encrypt(KeyFileScheme scheme, int iterations = 2048, const std::string& password = kPassword) {
+    const auto& info = SharedPrivateKeyInfo();
+    Bytes file;
+    EXPECT_EQ(EncryptKeyFile(info.data(), info.size(), password.data(), password.size(), scheme, iterations, file),
+              KeyFileStatus::Ok);
+    return file;
+}
+
+KeyFileStatus Decrypt(const Bytes& file, const std::string& password, SecureBytes& out) {
+    return DecryptKeyFile(file.data(), file.size(), password.data(), password.size(), out);
+}
+
+TEST(KeyFile, SeedCbcWithSha1MatchesIndependentDerivationAndCipher) {
+    TempDir dir;
+    const Bytes file = Encrypt(KeyFileScheme::SeedCbcWithSha1, 2048);
+    WriteFile(dir.File("signPri.key"), file);
+    const ParsedFile parsed = Asn1Parse(dir.File("signPri.key"));
+    ASSERT_EQ(parsed.objects.size(), 1u);
+    EXPECT_EQ(parsed.objects[0], "1.2.410.200004.1.15");
+    ASSERT_EQ(parsed.hexDumps.size(), 2u);
+    EXPECT_EQ(parsed.hexDumps[0].size(), 16u);  // an 8-byte salt
+    ASSERT_EQ(parsed.integers.size(), 1u);
+    EXPECT_EQ(parsed.integers[0], "0800");
+
+    std::istringstream derived(PythonPbkdf1(kPassword, parsed.hexDumps[0], 2048));
+    std::string key, iv;
+    derived >> key >> iv;
+    ASSERT_EQ(key.size(), 32u);
+    WriteFile(dir.File("cipher.bin"), FromHex(parsed.hexDumps[1]));
+    ASSERT_EQ(RunCommand("openssl enc -d -seed-cbc" + std::string(kOpenSslProviders) + " -K " + key + " -iv " + iv + " -in " +
+                  dir.File("cipher.bin") + " -out " + dir.File("plain.der"))
+                  .status,
+              0);
+    EXPECT_EQ(ReadFile(dir.File("plain.der")), SharedPrivateKeyInfo());
+
+    SecureBytes decrypted;
+    ASSERT_EQ(Decrypt(file, kPassword, decrypted), KeyFileStatus::Ok);
+    EXPECT_TRUE(std::equal(decrypted.begin(), decrypted.end(), SharedPrivateKeyInfo().begin(),
+                           SharedPrivateKeyInfo().end()));
+}
+
+TEST(KeyFile, ReadsPbes2FilesThatOpenSslWrites) {
+    TempDir dir;
+    WriteFile(dir.File("key.der"), SharedPrivateKeyInfo());
+    struct Case {
+        const char* prf;
+        KeyFileStatus expected;
+    } cases[] = {{"hmacWithSHA1", KeyFileStatus::Ok},
+                 {"hmacWithSHA256", KeyFileStatus::Ok},
+                 {"hmacWithSHA512", KeyFileStatus::UnsupportedAlgorithm}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.prf);
+        ASSERT_EQ(RunCommand("openssl pkcs8 -topk8 -v2 seed-cbc -v2prf " + std::string(c.prf) + " -iter 2048" +
+                      kOpenSslProviders + " -inform DER -outform DER -passout pass:" + kPassword + " -in " +
+                      dir.File("key.der") + " -out " + dir.File("enc.der"))
+                      .status,
+                  0);
+        const Bytes file = ReadFile(dir.File("enc.der"));
+        SecureBytes decrypted;
+        ASSERT_EQ(Decrypt(file, kPassword, decrypted), c.expected);
+        if (c.expected == KeyFileStatus::Ok) {
+            EXPECT_TRUE(IsSharedTestKey(decrypted));
+        }
+    }
+}
+
+TEST(KeyFile, OtherPbes2CiphersAreUnsupported) {
+    TempDir dir;
+    WriteFile(dir.File("key.der"), SharedPrivateKeyInfo());
+    ASSERT_EQ(RunCommand("openssl pkcs8 -topk8 -v2 aes-128-cbc -inform DER -outform DER -passout pass:x -in " +
+                  dir.File("key.der") + " -out " + dir.File("enc.der"))
+                  .status,
+              0);
+    const Bytes file = ReadFile(dir.File("enc.der"));
+    SecureBytes decrypted;
+    EXPECT_EQ(Decrypt(file, "x", decrypted), KeyFileStatus::UnsupportedAlgorithm);
+}
+
+TEST(KeyFile, OpenSslReadsOurPbes2Files) {
+    TempDir dir;
+    WriteFile(dir.File("enc.der"), Encrypt(KeyFileScheme::Pbes2Seed, 1024));
+    const ParsedFile parsed = Asn1Parse(dir.File("enc.der"));
+    ASSERT_GE(parsed.objects.size(), 3u);
+    EXPECT_EQ(parsed.objects[0], "PBES2");
+    EXPECT_EQ(parsed.objects[1], "PBKDF2");
+    EXPECT_EQ(parsed.objects[2], "seed-cbc");
+    ASSERT_EQ(RunCommand("openssl pkcs8" + std::string(kOpenSslProviders) + " -inform DER -outform DER -passin pass:" +
+                  kPassword + " -in " + dir.File("enc.der") + " -out " + dir.File("plain.der"))
+                  .status,
+              0);
+    EXPECT_TRUE(IsSharedTestKey(ReadFile(dir.File("plain.der"))));
+}
+
+// The old files name seedCBC itself as the outer algorithm and use a fixed IV. Built here
+// from python3's derivation and openssl's SEED, then read by the module.
+TEST(KeyFile, ReadsOldSeedCbcFilesWithTheFixedIv) {
+    TempDir dir;
+    const std::string saltHex = "0102030405060708";
+    std::istringstream derived(PythonPbkdf1(kPassword, saltHex, 2048));
+    std::string key;
+    derived >> key;
+    WriteFile(dir.File("plain.der"), SharedPrivateKeyInfo());
+    ASSERT_EQ(RunCommand("openssl enc -seed-cbc" + std::string(kOpenSslProviders) + " -K " + key + " -iv " +
+                  Hex(Ascii("0123456789012345")) + " -in " + dir.File("plain.der") + " -out " + dir.File("cipher.bin"))
+                  .status,
+              0);
+    const Der seedCbcOid = {0x2a, 0x83, 0x1a, 0x8c, 0x9a, 0x44, 0x01, 0x04};
+    const Der file = Tlv(0x30, Cat({Tlv(0x30, Cat({Tlv(0x06, seedCbcOid),
+                                                   Tlv(0x30, Cat({Tlv(0x04, FromHex(saltHex)), Tlv(0x02, {0x08, 0x00})}))})),
+                                    Tlv(0x04, ReadFile(dir.File("cipher.bin")))}));
+    SecureBytes decrypted;
+    ASSERT_EQ(Decrypt(file, kPassword, decrypted), KeyFileStatus::Ok);
+    EXPECT_TRUE(IsSharedTestKey(decrypted));
+    EXPECT_EQ(Decrypt(file, "wrong", decrypted), KeyFileStatus::WrongPassword);
+}
+
+TEST(KeyFile, WrongPasswordIsReportedForBothWrittenSchemes) {
+    for (KeyFileScheme scheme : {KeyFileScheme::SeedCbcWithSha1, KeyFileScheme::Pbes2Seed}) {
+        const Bytes file = Encrypt(scheme, 64);
+        SecureBytes decrypted{1, 2, 3};
+        for (const std::string wrong : {"", "qwer1234", "qwer1234!!", "QWER1234!"}) {
+            SCOPED_TRACE(wrong);
+            EXPECT_EQ(Decrypt(file, wrong, decrypted), KeyFileStatus::WrongPassword);
+        }
+        EXPECT_EQ(decrypted, (SecureBytes{1, 2, 3}));  // untouched on failure
+    }
+}
+
+TEST(KeyFile, EmptyPasswordRoundTrips) {
+    const auto& info = SharedPrivateKeyInfo();
+    Bytes file;
+    ASSERT_EQ(EncryptKeyFile(info.data(), info.size(), nullptr, 0, KeyFileScheme::SeedCbcWithSha1, 16, file),
+              KeyFileStatus::Ok);
+    SecureBytes decrypted;
+    ASSERT_EQ(DecryptKeyFile(file.data(), file.size(), nullptr, 0, decrypted), KeyFileStatus::Ok);
+    EXPECT_TRUE(IsSharedTestKey(decrypted));
+}
+
+TEST(KeyFile, TruncatedFilesAreMalformed) {
+    for (KeyFileScheme scheme : {KeyFileScheme::SeedCbcWithSha1, KeyFileScheme::Pbes2Seed}) {
+        const Bytes file = Encrypt(scheme, 4);
+        for (std::size_t length = 0; length < file.size(); ++length) {
+            Bytes prefix(file.begin(), file.begin() + static_cast<std::ptrdiff_t>(length));  // exact-size copy for ASan
+            SecureBytes decrypted;
+            ASSERT_EQ(DecryptKeyFile(prefix.data(), prefix.size(), kPassword.data(), kPassword.size(), decrypted),
+                      KeyFileStatus::Malformed)
+                << "length " << length;
+        }
+    }
+}
+
+TEST(KeyFile, CorruptedHeadersNeverDecrypt) {
+    for (KeyFileScheme scheme : {KeyFileScheme::SeedCbcWithSha1, KeyFileScheme::Pbes2Seed}) {
+        const Bytes file = Encrypt(scheme, 4);
+        const std::size_t headerEnd = file.size() - SharedPrivateKeyInfo().size() / 16 * 16 - 16;
+        // A PBES2 IV is malleable by design (it only shifts the first plain block), so it is
+        // left out: bytes 4..20 before the end of the header, ahead of the 4-byte header of
+        // the encrypted data.
+        const std::size_t ivEnd = headerEnd - 4, ivStart = ivEnd - 16;
+        for (std::size_t at = 0; at < headerEnd; ++at) {
+            if (scheme == KeyFileScheme::Pbes2Seed && at >= ivStart && at < ivEnd) continue;
+            for (unsigned char flip : {0x01, 0x80, 0xff}) {
+                Bytes damaged = file;
+                damaged[at] ^= flip;
+                SecureBytes decrypted;
+                EXPECT_NE(Decrypt(damaged, kPassword, decrypted), KeyFileStatus::Ok) << "byte " << at;
+            }
+        }
+    }
+}
+
+TEST(KeyFile, GarbageIsMalformed) {
+    SecureBytes out;
+    EXPECT_EQ(DecryptKeyFile(nullptr, 0, "a", 1, out), KeyFileStatus::Malformed);
+    const Bytes cases[] = {
+        {},
+        {0x30},
+        {0x30, 0x80, 0x00, 0x00},                    // indefinite length
+        {0x30, 0x84, 0xff, 0xff, 0xff, 0xff, 0x00},  // length beyond the data
+        {0x04, 0x02, 0x01, 0x02},                    // not a SEQUENCE
+        Tlv(0x30, Cat({Tlv(0x30, Tlv(0x06, {0x2a, 0x03})), Tlv(0x04, Der(16, 0))})),  // unknown algorithm
+        Tlv(0x30, Cat({Tlv(0x30, Tlv(0x06, {0x2a, 0x83, 0x1a, 0x8c, 0x9a, 0x44, 0x01, 0x0f})), Tlv(0x04, Der(16, 0))})),
+    };
+    const KeyFileStatus expected[] = {KeyFileStatus::Malformed, KeyFileStatus::Malformed, KeyFileStatus::Malformed,
+                                      KeyFileStatus::Malformed, KeyFileStatus::Malformed,
+                                      KeyFileStatus::UnsupportedAlgorithm, KeyFileStatus::Malformed};
+    for (std::size_t i = 0; i < std::size(cases); ++i)
+        EXPECT_EQ(Decrypt(cases[i], "a", out), expected[i]) << "case " << i;
+}
+
+TEST(KeyFile, IterationCountsAreBounded) {
+    const Der seedWithSha1 = {0x2a, 0x83, 0x1a, 0x8c, 0x9a, 0x44, 0x01, 0x0f};
+    auto fileWithCount = [&](const Der& count) {
+        return Tlv(0x30, Cat({Tlv(0x30, Cat({Tlv(0x06, seedWithSha1), Tlv(0x30, Cat({Tlv(0x04, Der(8, 1)), Tlv(0x02, count)}))})),
+                              Tlv(0x04, Der(32, 0))}));
+    };
+    SecureBytes out;
+    EXPECT_EQ(Decrypt(fileWithCount({0x40, 0x00, 0x00, 0x00}), "a", out), KeyFileStatus::Malformed);
+    EXPECT_EQ(Decrypt(fileWithCount({0x00}), "a", out), KeyFileStatus::Malformed);
+    EXPECT_EQ(Decrypt(fileWithCount({0xff}), "a", out), KeyFileStatus::Malformed);  // negative
+    EXPECT_EQ(Decrypt(fileWithCount({0x08, 0x00}), "a", out), KeyFileStatus::WrongPassword);
+}
+
+TEST(KeyFile, EncryptRefusesWhatIsNotAPrivateKeyInfo) {
+    const auto& info = SharedPrivateKeyInfo();
+    Bytes file;
+    const Bytes notKey = {0x30, 0x03, 0x02, 0x01, 0x00};
+    EXPECT_EQ(EncryptKeyFile(notKey.data(), notKey.size(), "a", 1, KeyFileScheme::SeedCbcWithSha1, 2048, file),
+              KeyFileStatus::Malformed);
+    EXPECT_EQ(EncryptKeyFile(info.data(), info.size() - 1, "a", 1, KeyFileScheme::SeedCbcWithSha1, 2048, file),
+              KeyFileStatus::Malformed);
+    EXPECT_EQ(EncryptKeyFile(info.data(), info.size(), "a", 1, KeyFileScheme::Pbes2Seed, 0, file),
+              KeyFileStatus::Malformed);
+    EXPECT_TRUE(file.empty());
+}
+
+TEST(KeyFile, FreshSaltEveryTime) {
+    EXPECT_NE(Encrypt(KeyFileScheme::SeedCbcWithSha1, 4), Encrypt(KeyFileScheme::SeedCbcWithSha1, 4));
+}
+
+TEST(KeyFile, StatusTextsAreDistinct) {
+    const KeyFileStatus all[] = {KeyFileStatus::Ok, KeyFileStatus::Malformed, KeyFileStatus::UnsupportedAlgorithm,
+                                 KeyFileStatus::WrongPassword, KeyFileStatus::NoRandom, KeyFileStatus::InternalError};
+    for (auto a : all)
+        for (auto b : all)
+            if (a != b) {
+                EXPECT_STRNE(KeyFileStatusText(a), KeyFileStatusText(b));
+            }
+}
+
+}  // namespace
