@@ -1,0 +1,116 @@
+// Contexts, error texts, toolkit information, BINSTR records, and the two copies of
+// the toolkit living side by side in one process.
+
+#include <dlfcn.h>
+
+#include <cstring>
+
+#include "toolkit/ToolkitSupport.h"
+
+namespace qlk_test {
+namespace {
+
+TEST(ApiContext, InitAndFinishPairUp) {
+    void* context = nullptr;
+    ASSERT_EQ(0, QLK_API_Init(&context, "/some/work"));
+    ASSERT_NE(nullptr, context);
+    char version[32], info[512];
+    ASSERT_EQ(0, QLK_API_GetInfo(context, version, info));
+    EXPECT_STREQ("1.0.0", version);
+    EXPECT_NE(nullptr, std::strstr(info, "Quellark.dll"));
+    EXPECT_NE(nullptr, std::strstr(info, "/some/work"));
+    EXPECT_EQ(0, QLK_API_SetConfFile(context, "/etc/qlk.conf"));
+    EXPECT_EQ(0, QLK_API_Finish(&context));
+    EXPECT_EQ(nullptr, context);
+    EXPECT_EQ(1001, QLK_API_Finish(&context));
+    EXPECT_EQ(1002, QLK_API_Finish(nullptr));
+    EXPECT_EQ(1002, QLK_API_Init(nullptr, "x"));
+}
+
+TEST(ApiContext, NullContextIsRefusedEverywhere) {
+    char text[64];
+    EXPECT_EQ(1001, QLK_API_GetErrInfo(nullptr, sizeof text, text));
+    EXPECT_STREQ("the context is null or not open", text);
+    EXPECT_EQ(1001, QLK_CERT_GetSerialNum(nullptr, sizeof text, text));
+    EXPECT_EQ(1001, QLK_API_SetConfFile(nullptr, "x"));
+    Record input(std::string("abc")), output;
+    EXPECT_EQ(1001, QLK_CRYPT_Hash(nullptr, 1, input.get(), output.get()));
+}
+
+TEST(ApiContext, ErrorTextNamesFunctionCodeAndCause) {
+    ContextHandle context;
+    Record input(std::string("abc")), output;
+    EXPECT_EQ(2002, QLK_CRYPT_Hash(context.get(), 77, input.get(), output.get()));
+    EXPECT_EQ("QLK_CRYPT_Hash: [2002] unknown hash algorithm identifier (77)", context.ErrorText());
+    EXPECT_EQ(0, QLK_CRYPT_Hash(context.get(), 1, input.get(), output.get()));
+    EXPECT_EQ("", context.ErrorText());
+}
+
+TEST(ApiBinstr, CreateSetDataDelete) {
+    BINSTR record;
+    record.data = reinterpret_cast<unsigned char*>(0x1);  // garbage before Create
+    record.length = 77;
+    ASSERT_EQ(0, QLK_BINSTR_Create(&record));
+    EXPECT_EQ(nullptr, record.data);
+    EXPECT_EQ(0, record.length);
+    const unsigned char bytes[] = {1, 2, 0, 4};
+    ASSERT_EQ(0, QLK_BINSTR_SetData(bytes, 4, &record));
+    ASSERT_EQ(4, record.length);
+    EXPECT_EQ(0, std::memcmp(bytes, record.data, 4));
+    EXPECT_EQ(0, record.data[4]);  // kept zero-terminated for text readers
+    // Setting from the record's own bytes is safe.
+    ASSERT_EQ(0, QLK_BINSTR_SetData(record.data + 1, 2, &record));
+    EXPECT_EQ(2, record.length);
+    EXPECT_EQ(2, record.data[0]);
+    ASSERT_EQ(0, QLK_BINSTR_Delete(&record));
+    EXPECT_EQ(nullptr, record.data);
+    EXPECT_EQ(0, record.length);
+    EXPECT_EQ(0, QLK_BINSTR_Delete(&record));  // deleting twice is harmless
+    EXPECT_EQ(1002, QLK_BINSTR_SetData(nullptr, 3, &record));
+    EXPECT_EQ(1002, QLK_BINSTR_SetData(bytes, -1, &record));
+    EXPECT_EQ(1002, QLK_BINSTR_SetData(bytes, 1, nullptr));
+    EXPECT_EQ(0, QLK_BINSTR_SetData(nullptr, 0, &record));
+    EXPECT_EQ(0, record.length);
+    EXPECT_EQ(0, QLK_BINSTR_Delete(&record));
+}
+
+TEST(ApiBinstr, NegativeInputLengthIsRefused) {
+    ContextHandle context;
+    unsigned char byte = 0;
+    BINSTR bad{&byte, -1};
+    Record output;
+    EXPECT_EQ(1002, QLK_CRYPT_Hash(context.get(), 1, &bad, output.get()));
+    BINSTR nullData{nullptr, 5};
+    EXPECT_EQ(1002, QLK_CRYPT_Hash(context.get(), 1, &nullData, output.get()));
+}
+
+// Both files load into one process; each answers with its own code and file name.
+TEST(ApiLibraries, BothCopiesLoadSideBySide) {
+    const std::string work = ZORVANE_TEST_WORK_DIR;
+    void* npki = dlopen((work + "/Quellark.dll").c_str(), RTLD_NOW | RTLD_LOCAL);
+    void* gpki = dlopen((work + "/gpkiapi.dll").c_str(), RTLD_NOW | RTLD_LOCAL);
+    ASSERT_NE(nullptr, npki) << dlerror();
+    ASSERT_NE(nullptr, gpki) << dlerror();
+    using Init = int (*)(void**, const char*);
+    using Info = int (*)(void*, char*, char*);
+    using Finish = int (*)(void**);
+    auto gpkiInit = reinterpret_cast<Init>(dlsym(gpki, "QLK_API_Init"));
+    auto gpkiInfo = reinterpret_cast<Info>(dlsym(gpki, "QLK_API_GetInfo"));
+    auto gpkiFinish = reinterpret_cast<Finish>(dlsym(gpki, "QLK_API_Finish"));
+    ASSERT_TRUE(gpkiInit && gpkiInfo && gpkiFinish);
+    EXPECT_NE(nullptr, dlsym(gpki, "GPKI_CRYPT_GenMAC"));
+    EXPECT_EQ(nullptr, dlsym(npki, "GPKI_CRYPT_GenMAC"));
+    EXPECT_EQ(nullptr, dlsym(npki, "QLK_CMS_SignData"));  // later functions are absent, not stubbed
+
+    void* context = nullptr;
+    ASSERT_EQ(0, gpkiInit(&context, "w"));
+    char version[32], info[512];
+    ASSERT_EQ(0, gpkiInfo(context, version, info));
+    EXPECT_NE(nullptr, std::strstr(info, "gpkiapi.dll"));
+    EXPECT_EQ(0, gpkiFinish(&context));
+    dlclose(gpki);
+    dlclose(npki);
+}
+
+}  // namespace
+}  // namespace qlk_test

@@ -1,0 +1,117 @@
+// Base64, PEM, digests and HMACs, checked against the openssl command line.
+
+#include "toolkit/ToolkitSupport.h"
+
+namespace qlk_test {
+namespace {
+
+class EncodingDigestTest : public ::testing::Test {
+protected:
+    Bytes SampleBytes(std::size_t length) {
+        Bytes bytes(length);
+        for (std::size_t i = 0; i < length; ++i) bytes[i] = static_cast<unsigned char>(i * 37 + 11);
+        return bytes;
+    }
+
+    ScratchFolder folder_;
+    ContextHandle context_;
+};
+
+TEST_F(EncodingDigestTest, Base64MatchesOpenSslForEveryTailLength) {
+    for (std::size_t length : {0u, 1u, 2u, 3u, 4u, 47u, 48u, 100u}) {
+        Bytes data = SampleBytes(length);
+        WriteFile(folder_.File("data"), data);
+        std::string expected = Shell(OpenSsl("base64 -A -in " + folder_.File("data")));
+        Record input(data), encoded, decoded;
+        ASSERT_EQ(0, QLK_BASE64_Encode(context_.get(), input.get(), encoded.get()));
+        EXPECT_EQ(Trim(expected), encoded.text()) << length;
+        ASSERT_EQ(0, QLK_BASE64_Decode(context_.get(), encoded.get(), decoded.get()));
+        EXPECT_EQ(data, decoded.bytes());
+    }
+}
+
+TEST_F(EncodingDigestTest, Base64DecodeReadsLineBrokenTextAndRefusesGarbage) {
+    Bytes data = SampleBytes(200);
+    WriteFile(folder_.File("data"), data);
+    Record wrapped(Shell(OpenSsl("base64 -in " + folder_.File("data")))), decoded;  // 64-column lines
+    ASSERT_EQ(0, QLK_BASE64_Decode(context_.get(), wrapped.get(), decoded.get()));
+    EXPECT_EQ(data, decoded.bytes());
+
+    for (const char* garbage : {"QUJD!", "QUJ", "QU=D", "Q===", "QUJD=", "QQ==QUJD", "\xff\xfe\xfd\xfc"}) {
+        Record input{std::string(garbage)}, output;
+        EXPECT_EQ(2015, QLK_BASE64_Decode(context_.get(), input.get(), output.get())) << garbage;
+        EXPECT_NE(std::string::npos, context_.ErrorText().find("not valid Base64")) << garbage;
+    }
+}
+
+TEST_F(EncodingDigestTest, PemRoundTripAndOpenSslReadsIt) {
+    ScratchFolder folder;
+    TestCertificate plain = MakePlainCertificate(folder);
+    Record der(plain.der), pem, back;
+    ASSERT_EQ(0, QLK_PEM_Encode(context_.get(), 0, der.get(), pem.get()));
+    EXPECT_EQ(0u, pem.text().find("-----BEGIN CERTIFICATE-----\n"));
+    WriteFile(folder.File("ours.pem"), pem.bytes());
+    Shell(OpenSsl("x509 -in " + folder.File("ours.pem") + " -outform DER -out " + folder.File("back.der")));
+    EXPECT_EQ(plain.der, ReadFile(folder.File("back.der")));
+
+    Record theirs(ReadFile(plain.pemPath));
+    ASSERT_EQ(0, QLK_PEM_Decode(context_.get(), theirs.get(), back.get()));
+    EXPECT_EQ(plain.der, back.bytes());
+
+    Record key(ReadFile(plain.keyPath)), keyDer;  // "PRIVATE KEY" label, text around it
+    ASSERT_EQ(0, QLK_PEM_Decode(context_.get(), key.get(), keyDer.get()));
+    EXPECT_EQ(0x30, keyDer.bytes().at(0));
+}
+
+TEST_F(EncodingDigestTest, PemFailures) {
+    Record output, input(Bytes{1, 2, 3});
+    EXPECT_EQ(2017, QLK_PEM_Encode(context_.get(), 99, input.get(), output.get()));
+    EXPECT_EQ(2017, QLK_PEM_Encode(context_.get(), -1, input.get(), output.get()));
+    for (const char* text : {"no armour at all", "-----BEGIN X-----\nQUJD\n", "-----BEGIN X-----\nQUJD\n-----END Y-----\n",
+                             "-----BEGIN X-----\nQU!D\n-----END X-----\n"}) {
+        Record bad{std::string(text)};
+        EXPECT_EQ(2016, QLK_PEM_Decode(context_.get(), bad.get(), output.get())) << text;
+    }
+}
+
+TEST_F(EncodingDigestTest, DigestsMatchOpenSslDgst) {
+    const std::pair<int, const char*> kHashes[] = {{1, "sha1"},     {2, "md5"},      {3, "sha224"},
+                                                   {4, "sha256"},   {5, "sha384"},   {6, "sha512"}};
+    Bytes data = SampleBytes(1000);
+    WriteFile(folder_.File("data"), data);
+    for (const auto& [id, name] : kHashes) {
+        std::string printed = Shell(OpenSsl(std::string("dgst -") + name + " -r " + folder_.File("data")));
+        Record input(data), digest;
+        ASSERT_EQ(0, QLK_CRYPT_Hash(context_.get(), id, input.get(), digest.get())) << name;
+        EXPECT_EQ(printed.substr(0, printed.find(' ')), Hex(digest.bytes())) << name;
+    }
+    Record empty, digest;
+    ASSERT_EQ(0, QLK_CRYPT_Hash(context_.get(), 1, empty.get(), digest.get()));
+    EXPECT_EQ("da39a3ee5e6b4b0d3255bfef95601890afd80709", Hex(digest.bytes()));
+    EXPECT_EQ(2002, QLK_CRYPT_Hash(context_.get(), 0, empty.get(), digest.get()));
+}
+
+TEST_F(EncodingDigestTest, HmacMatchesOpenSslAndVerifies) {
+    Bytes data = SampleBytes(333);
+    WriteFile(folder_.File("data"), data);
+    const char* key = "secret key text";
+    for (const auto& [id, name] : {std::pair<int, const char*>{1, "sha1"}, {4, "sha256"}, {6, "sha512"}}) {
+        std::string printed = Shell(OpenSsl(std::string("dgst -") + name + " -hmac '" + key + "' -r " + folder_.File("data")));
+        Record input(data), mac;
+        ASSERT_EQ(0, QLK_CRYPT_GenMAC(context_.get(), id, key, input.get(), mac.get()));
+        EXPECT_EQ(printed.substr(0, printed.find(' ')), Hex(mac.bytes())) << name;
+        EXPECT_EQ(0, QLK_CRYPT_VerifyMAC(context_.get(), id, key, input.get(), mac.get()));
+        EXPECT_EQ(2011, QLK_CRYPT_VerifyMAC(context_.get(), id, "other key", input.get(), mac.get()));
+        Bytes altered = mac.bytes();
+        altered.back() ^= 1;
+        EXPECT_EQ(2011, QLK_CRYPT_VerifyMAC(context_.get(), id, key, input.get(), Record(altered).get()));
+        altered.pop_back();
+        EXPECT_EQ(2011, QLK_CRYPT_VerifyMAC(context_.get(), id, key, input.get(), Record(altered).get()));
+    }
+    Record input(data), mac;
+    EXPECT_EQ(2002, QLK_CRYPT_GenMAC(context_.get(), 9, key, input.get(), mac.get()));
+    EXPECT_EQ(1002, QLK_CRYPT_GenMAC(context_.get(), 1, nullptr, input.get(), mac.get()));
+}
+
+}  // namespace
+}  // namespace qlk_test

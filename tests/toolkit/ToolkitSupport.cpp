@@ -1,0 +1,187 @@
+#include "toolkit/ToolkitSupport.h"
+
+#include <sys/wait.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+
+namespace qlk_test {
+
+ContextHandle::ContextHandle() {
+    EXPECT_EQ(0, QLK_API_Init(&handle_, ZORVANE_TEST_WORK_DIR));
+}
+
+ContextHandle::~ContextHandle() {
+    if (handle_ != nullptr) QLK_API_Finish(&handle_);
+}
+
+std::string ContextHandle::ErrorText() const {
+    char text[2048] = {};
+    QLK_API_GetErrInfo(handle_, sizeof text, text);
+    return text;
+}
+
+Record::Record() { QLK_BINSTR_Create(&record_); }
+Record::Record(const Bytes& bytes) : Record() {
+    QLK_BINSTR_SetData(bytes.data(), static_cast<int>(bytes.size()), &record_);
+}
+Record::Record(const std::string& text) : Record(ToBytes(text)) {}
+Record::~Record() { QLK_BINSTR_Delete(&record_); }
+Bytes Record::bytes() const { return Bytes(record_.data, record_.data + record_.length); }
+std::string Record::text() const { return std::string(reinterpret_cast<const char*>(record_.data), record_.length); }
+
+ScratchFolder::ScratchFolder() {
+    char pattern[] = "/tmp/qlk-test-XXXXXX";
+    char* made = mkdtemp(pattern);
+    EXPECT_NE(nullptr, made);
+    path_ = made != nullptr ? made : "/tmp";
+}
+
+ScratchFolder::~ScratchFolder() {
+    std::error_code ignored;
+    std::filesystem::remove_all(path_, ignored);
+}
+
+int ShellStatus(const std::string& command) {
+    int status = std::system((command + " >/dev/null 2>&1").c_str());
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+std::string Shell(const std::string& command) {
+    std::string output;
+    FILE* pipe = popen((command + " 2>/dev/null").c_str(), "r");
+    if (pipe == nullptr) {
+        ADD_FAILURE() << "cannot run " << command;
+        return output;
+    }
+    char buffer[4096];
+    std::size_t read = 0;
+    while ((read = fread(buffer, 1, sizeof buffer, pipe)) > 0) output.append(buffer, read);
+    int status = pclose(pipe);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "command failed: " << command;
+    return output;
+}
+
+std::string OpenSsl(const std::string& arguments) { return "openssl " + arguments; }
+
+Bytes ReadFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    EXPECT_TRUE(in.good()) << path;
+    return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+void WriteFile(const std::string& path, const Bytes& bytes) {
+    std::ofstream out(path, std::ios::binary);
+    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+}
+
+void WriteFile(const std::string& path, const std::string& text) { WriteFile(path, ToBytes(text)); }
+
+std::string Hex(const Bytes& bytes) {
+    static const char kDigits[] = "0123456789abcdef";
+    std::string hex;
+    for (unsigned char b : bytes) {
+        hex += kDigits[b >> 4];
+        hex += kDigits[b & 15];
+    }
+    return hex;
+}
+
+Bytes FromHex(const std::string& hex) {
+    Bytes bytes;
+    for (std::size_t i = 0; i + 1 < hex.size(); i += 2) {
+        bytes.push_back(static_cast<unsigned char>(std::stoi(hex.substr(i, 2), nullptr, 16)));
+    }
+    return bytes;
+}
+
+std::string Trim(std::string text) {
+    while (!text.empty() && (text.back() == '\n' || text.back() == '\r' || text.back() == ' ')) text.pop_back();
+    std::size_t start = text.find_first_not_of(" \n");
+    return start == std::string::npos ? std::string() : text.substr(start);
+}
+
+Bytes ToBytes(const std::string& text) { return Bytes(text.begin(), text.end()); }
+
+namespace {
+
+const char kKoreanNotice[] = "이 인증서는 공인인증서입니다";
+const char kCpsUri[] = "http://www.example.kr/cps.htm";
+
+const char kUserExtensions[] = R"(
+[user]
+basicConstraints = CA:FALSE
+keyUsage = critical, digitalSignature, nonRepudiation
+extendedKeyUsage = clientAuth, 1.2.3.4.5
+certificatePolicies = critical, DER:%POLICIES%
+subjectAltName = email:hong@example.kr, URI:http://id.example.kr/a?b=1, otherName:1.2.410.200004.10.1.1;UTF8:Hong
+crlDistributionPoints = dp
+authorityInfoAccess = OCSP;URI:http://ocsp.example.kr:4612, caIssuers;URI:http://ca.example.kr/ca.der
+subjectKeyIdentifier = hash
+authorityKeyIdentifier = keyid:always
+
+[dp]
+fullname = @dpnames
+
+[dpnames]
+URI.1 = ldap://ldap.example.kr:389/cn=dp1p1,ou=dp,o=yessign,c=kr?certificateRevocationList
+)";
+
+std::string Tlv(const std::string& tagHex, const std::string& valueHex) {
+    std::size_t length = valueHex.size() / 2;
+    char lengthHex[32];
+    if (length < 128) {
+        std::snprintf(lengthHex, sizeof lengthHex, "%02zx", length);
+    } else {
+        std::snprintf(lengthHex, sizeof lengthHex, "82%04zx", length);
+    }
+    return tagHex + lengthHex + valueHex;
+}
+
+// The policy with a CPS URI and a BMPString notice, written by hand because the
+// command line stores UTF-8 bytes in a BMPString. iconv makes the UTF-16 text.
+std::string PoliciesDerHex(const ScratchFolder& folder) {
+    WriteFile(folder.File("notice.txt"), std::string(kKoreanNotice));
+    std::string bmp = Trim(Shell("iconv -f UTF-8 -t UTF-16BE " + folder.File("notice.txt") + " | od -An -tx1 -v | tr -d ' \\n'"));
+    std::string cps = Tlv("30", Tlv("06", "2b06010505070201") + Tlv("16", Hex(ToBytes(kCpsUri))));
+    std::string notice = Tlv("30", Tlv("06", "2b06010505070202") + Tlv("30", Tlv("1e", bmp)));
+    std::string policy = Tlv("30", Tlv("06", "2a831a8c9a45010101") + Tlv("30", cps + notice));
+    return Tlv("30", policy);
+}
+
+}  // namespace
+
+TestCertificate MakeUserCertificate(const ScratchFolder& folder, const std::string& serialHex) {
+    const std::string ca = folder.File("ca");
+    const std::string user = folder.File("user");
+    std::string extensions = kUserExtensions;
+    extensions.replace(extensions.find("%POLICIES%"), 10, PoliciesDerHex(folder));
+    WriteFile(folder.File("ext.cnf"), extensions);
+    Shell(OpenSsl("req -x509 -newkey rsa:2048 -nodes -keyout " + ca + ".key -out " + ca +
+                ".pem -days 3650 -utf8 -subj '/C=KR/O=yessign/OU=AccreditedCA/CN=yessignCA Class 3'"));
+    Shell(OpenSsl("req -new -newkey rsa:2048 -nodes -keyout " + user + ".key -out " + user +
+                ".csr -utf8 -subj '/C=KR/O=yessign/OU=personal4IB/OU=KMB/CN=홍길동()0012345+serialNumber=1234'"));
+    Shell(OpenSsl("x509 -req -in " + user + ".csr -CA " + ca + ".pem -CAkey " + ca + ".key -set_serial 0x" +
+                serialHex + " -days 365 -extfile " + folder.File("ext.cnf") + " -extensions user -out " + user +
+                ".pem"));
+    Shell(OpenSsl("x509 -in " + user + ".pem -outform DER -out " + user + ".der"));
+    Shell(OpenSsl("pkcs8 -topk8 -nocrypt -in " + user + ".key -outform DER -out " + user + ".key.der"));
+    TestCertificate made{user + ".der", user + ".pem", user + ".key", user + ".key.der", {}};
+    made.der = ReadFile(made.certificatePath);
+    return made;
+}
+
+TestCertificate MakePlainCertificate(const ScratchFolder& folder) {
+    const std::string plain = folder.File("plain");
+    Shell(OpenSsl("req -x509 -newkey rsa:1024 -nodes -keyout " + plain + ".key -out " + plain +
+                ".pem -days 30 -subj '/CN=plain' -addext basicConstraints=critical,CA:TRUE,pathlen:2"));
+    Shell(OpenSsl("x509 -in " + plain + ".pem -outform DER -out " + plain + ".der"));
+    TestCertificate made{plain + ".der", plain + ".pem", plain + ".key", "", {}};
+    made.der = ReadFile(made.certificatePath);
+    return made;
+}
+
+}  // namespace qlk_test

@@ -1,0 +1,87 @@
+#pragma once
+// Helpers for the toolkit tests: an open context, owned BINSTR records, a scratch
+// folder, and the openssl command line as the independent checker.
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "crypto/QlkApi.h"
+
+namespace qlk_test {
+
+using Bytes = std::vector<unsigned char>;
+
+class ContextHandle {
+public:
+    ContextHandle();
+    ~ContextHandle();
+    ContextHandle(const ContextHandle&) = delete;
+    ContextHandle& operator=(const ContextHandle&) = delete;
+    void* get() const { return handle_; }
+    // The context's error text through QLK_API_GetErrInfo.
+    std::string ErrorText() const;
+
+private:
+    void* handle_ = nullptr;
+};
+
+class Record {
+public:
+    Record();
+    explicit Record(const Bytes& bytes);
+    explicit Record(const std::string& text);
+    ~Record();
+    Record(const Record&) = delete;
+    Record& operator=(const Record&) = delete;
+    BINSTR* get() { return &record_; }
+    Bytes bytes() const;
+    std::string text() const;
+
+private:
+    BINSTR record_{};
+};
+
+class ScratchFolder {
+public:
+    ScratchFolder();
+    ~ScratchFolder();
+    const std::string& path() const { return path_; }
+    std::string File(const std::string& name) const { return path_ + "/" + name; }
+
+private:
+    std::string path_;
+};
+
+// Runs a shell command; fails the test when it exits non-zero. Returns its stdout.
+std::string Shell(const std::string& command);
+// Runs a shell command and returns its exit status.
+int ShellStatus(const std::string& command);
+// The openssl command with both providers, so that SEED and ARIA are reachable.
+std::string OpenSsl(const std::string& arguments);
+
+Bytes ReadFile(const std::string& path);
+void WriteFile(const std::string& path, const Bytes& bytes);
+void WriteFile(const std::string& path, const std::string& text);
+std::string Hex(const Bytes& bytes);
+Bytes FromHex(const std::string& hex);
+std::string Trim(std::string text);
+Bytes ToBytes(const std::string& text);
+
+// A user certificate signed by a test CA, made with the openssl command line.
+struct TestCertificate {
+    std::string certificatePath;  // DER
+    std::string pemPath;
+    std::string keyPath;          // PKCS#8 PEM, unencrypted
+    std::string keyDerPath;       // PKCS#8 DER, unencrypted
+    Bytes der;
+};
+
+// Extensions: key usage, Korean policy with CPS and BMPString notice, SAN, CRLDP, AIA,
+// SKI/AKI, EKU, basic constraints; the subject has a Korean cn and a serialNumber.
+TestCertificate MakeUserCertificate(const ScratchFolder& folder, const std::string& serialHex);
+// A self-signed certificate with only basic constraints (no policies).
+TestCertificate MakePlainCertificate(const ScratchFolder& folder);
+
+}  // namespace qlk_test

@@ -1,0 +1,60 @@
+#pragma once
+// One toolkit context: what QLK_API_Init hands out as the opaque handle.
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "toolkit/OpenSsl.h"
+#include "toolkit/Status.h"
+#include "toolkit/keys/SecureBytes.h"
+
+namespace qlk {
+
+struct SymmetricState {
+    int cipherId = 0;  // 0: nothing set
+    SecureBytes key;
+    SecureBytes iv;
+    bool chainIv = false;  // QLK_CRYPT_SetEnvChangeIV: each call continues from the last block
+};
+
+// Settings that the verification functions read; kept here so that every piece of
+// per-context state has one owner from the start.
+struct VerificationSettings {
+    std::string confFile;
+    std::string time;  // "YYYYMMDDHHMMSS"; empty: now
+};
+
+class Context {
+public:
+    explicit Context(std::string workFolder);
+    ~Context();
+    Context(const Context&) = delete;
+    Context& operator=(const Context&) = delete;
+
+    // The context behind a handle, or null when the handle is not an open context.
+    static Context* From(void* handle);
+
+    void ClearError();
+    void SetError(const Status& status, const char* function);
+    Code lastCode() const { return lastCode_; }
+    const std::string& lastText() const { return lastText_; }
+
+    const std::string& workFolder() const { return workFolder_; }
+
+    X509Ptr certificate;
+    std::vector<X509Ptr> trustedCertificates;
+    VerificationSettings verification;
+    SymmetricState symmetric;
+    int rsaVersion = 1;  // 1: PKCS#1 v1.5, 2: PSS and OAEP
+    std::vector<Bytes> objects;
+
+private:
+    static constexpr std::uint64_t kMagic = 0x514c4b2d43545831ull;  // "QLK-CTX1"
+    std::uint64_t magic_ = kMagic;
+    std::string workFolder_;
+    Code lastCode_ = Code::Ok;
+    std::string lastText_;
+};
+
+}  // namespace qlk

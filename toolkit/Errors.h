@@ -1,0 +1,65 @@
+#pragma once
+// The toolkit's result codes. Ranges: 1000s context and arguments, 1500s certificates,
+// 2000s ciphers, signatures, digests and encodings, 2500s storage media, 3000s key
+// files, 3500s virtual identifiers. toolkit/README.md lists every code.
+
+namespace qlk {
+
+enum class Code : int {
+    Ok = 0,
+
+    InvalidContext = 1001,
+    InvalidArgument = 1002,
+    EmptyInput = 1003,
+    OutOfMemory = 1004,
+    ProviderUnavailable = 1005,
+    InputTooLarge = 1006,
+
+    NoCertificate = 1501,
+    NoPolicyExtension = 1502,
+    MalformedCertificate = 1503,
+    MalformedExtension = 1504,
+
+    UnknownCipher = 2001,
+    UnknownHash = 2002,
+    NoSymmetricKey = 2003,
+    BadKeyLength = 2004,
+    BadIvLength = 2005,
+    DecryptionFailed = 2006,
+    MalformedPrivateKey = 2007,
+    MalformedPublicKey = 2008,
+    SigningFailed = 2009,
+    SignatureMismatch = 2010,
+    MacMismatch = 2011,
+    UnknownRsaVersion = 2012,
+    UnsupportedKeySize = 2013,
+    AsymmetricFailed = 2014,
+    MalformedBase64 = 2015,
+    MalformedPem = 2016,
+    UnknownPemLabel = 2017,
+    RandomFailed = 2018,
+    CryptoFailure = 2019,
+    UnknownPadding = 2020,
+
+    MediaEmptySlot = 2502,
+    MediaAlreadyLoaded = 2509,
+
+    MalformedKeyFile = 3001,
+    UnsupportedKeyFile = 3002,
+    WrongPassword = 3003,
+    KeyPairMismatch = 3004,
+    UnknownKeyFileScheme = 3005,
+    KeyFileFailure = 3006,
+
+    NoRandom = 3501,
+    NoIdentifyData = 3502,
+    MalformedIdentifyData = 3503,
+    UnsupportedVidHash = 3504,
+    VidMismatch = 3505,
+    VidFailure = 3506,
+};
+
+// The readable text of a code; never null.
+const char* CodeText(Code code);
+
+}  // namespace qlk

@@ -1,0 +1,77 @@
+#include "toolkit/Names.h"
+
+#include <openssl/crypto.h>
+#include <openssl/objects.h>
+
+#include <cctype>
+#include <cstdio>
+
+#include "toolkit/OpenSsl.h"
+
+namespace qlk {
+namespace {
+
+std::string AttributeName(const ASN1_OBJECT* type) {
+    switch (OBJ_obj2nid(type)) {
+        case NID_serialNumber: return "serialNumber";
+        case NID_pkcs9_emailAddress: return "e";
+        case NID_undef: return ObjectText(type, false);
+        default: break;
+    }
+    std::string name = OBJ_nid2sn(OBJ_obj2nid(type));
+    for (char& c : name) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return name;
+}
+
+bool NeedsEscape(char c) {
+    return c == ',' || c == '+' || c == '"' || c == '\\' || c == '<' || c == '>' || c == ';';
+}
+
+std::string EscapeValue(const std::string& value) {
+    std::string escaped;
+    escaped.reserve(value.size());
+    for (std::size_t i = 0; i < value.size(); ++i) {
+        char c = value[i];
+        bool leading = i == 0 && (c == ' ' || c == '#');
+        bool trailing = i + 1 == value.size() && c == ' ';
+        if (c == '\0') {
+            escaped += "\\00";
+        } else if (NeedsEscape(c) || leading || trailing) {
+            escaped += '\\';
+            escaped += c;
+        } else {
+            escaped += c;
+        }
+    }
+    return escaped;
+}
+
+}  // namespace
+
+std::string StringText(const ASN1_STRING* value) {
+    if (value == nullptr) return {};
+    unsigned char* utf8 = nullptr;
+    int length = ASN1_STRING_to_UTF8(&utf8, value);
+    if (length < 0) return {};
+    std::string text(reinterpret_cast<const char*>(utf8), static_cast<std::size_t>(length));
+    OPENSSL_free(utf8);
+    return text;
+}
+
+std::string NameText(const X509_NAME* name) {
+    std::string text;
+    int count = X509_NAME_entry_count(name);
+    int previousSet = -1;
+    for (int i = count - 1; i >= 0; --i) {
+        const X509_NAME_ENTRY* entry = X509_NAME_get_entry(name, i);
+        int set = X509_NAME_ENTRY_set(entry);
+        if (!text.empty()) text += set == previousSet ? "+" : ",";
+        previousSet = set;
+        text += AttributeName(X509_NAME_ENTRY_get_object(entry));
+        text += '=';
+        text += EscapeValue(StringText(X509_NAME_ENTRY_get_data(entry)));
+    }
+    return text;
+}
+
+}  // namespace qlk
