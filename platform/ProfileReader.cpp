@@ -59,13 +59,28 @@ void AddOnce(std::vector<std::string>& names, const std::string& name) {
     names.push_back(name);
 }
 
+// Walks the key lines of the first section of that name only; later sections of the
+// same name are not read.
+void WalkFirstSection(const std::string& text, const std::string& section,
+                      const std::function<bool(const std::string& key, const std::string& value)>& visit) {
+    bool inside = false;
+    WalkProfile(text, [&](const std::string& inSection, bool header, const std::string& key, const std::string& value) {
+        if (header) {
+            if (inside) return false;
+            inside = SameName(inSection, section);
+            return true;
+        }
+        return !inside || visit(key, value);
+    });
+}
+
 }  // namespace
 
 bool FindProfileValue(const std::string& text, const std::string& section, const std::string& key,
                       std::string& value) {
     bool found = false;
-    WalkProfile(text, [&](const std::string& inSection, bool header, const std::string& name, const std::string& v) {
-        if (header || !SameName(inSection, section) || !SameName(name, key)) return true;
+    WalkFirstSection(text, section, [&](const std::string& name, const std::string& v) {
+        if (!SameName(name, key)) return true;
         value = v;
         found = true;
         return false;
@@ -84,8 +99,8 @@ std::vector<std::string> ProfileSectionNames(const std::string& text) {
 
 std::vector<std::string> ProfileKeyNames(const std::string& text, const std::string& section) {
     std::vector<std::string> names;
-    WalkProfile(text, [&](const std::string& inSection, bool header, const std::string& key, const std::string&) {
-        if (!header && SameName(inSection, section)) AddOnce(names, key);
+    WalkFirstSection(text, section, [&](const std::string& key, const std::string&) {
+        AddOnce(names, key);
         return true;
     });
     return names;

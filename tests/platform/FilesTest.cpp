@@ -1,0 +1,59 @@
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "platform/Win32.h"
+#include "tests/platform/ScopedDrives.h"
+#include "tests/platform/TempFolder.h"
+
+using zorvane::paths::DriveKind;
+using zorvane::testing::ScopedDrives;
+using zorvane::testing::TempFolder;
+
+namespace {
+
+class Files : public ::testing::Test {
+protected:
+    TempFolder home;
+    ScopedDrives drives{{{'C', home.Path(), DriveKind::Fixed}}};
+};
+
+HANDLE OpenForReading(const char* path) {
+    return CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+}
+
+TEST_F(Files, ReadsAWholeFileByItsWindowsPath) {
+    home.Write("NPKI/yessign/User/cn=x/signCert.der", std::string("\x30\x82\x00\x01", 4));
+    HANDLE file = OpenForReading("C:\\NPKI\\YESSIGN\\USER\\CN=X\\SIGNCERT.DER");
+    ASSERT_NE(INVALID_HANDLE_VALUE, file);
+    DWORD high = 7;
+    EXPECT_EQ(4u, GetFileSize(file, &high));
+    EXPECT_EQ(0u, high);
+    unsigned char buffer[8] = {0};
+    DWORD got = 0;
+    EXPECT_TRUE(ReadFile(file, buffer, sizeof buffer, &got, nullptr));
+    EXPECT_EQ(4u, got);
+    EXPECT_EQ(0x82, buffer[1]);
+    EXPECT_TRUE(ReadFile(file, buffer, sizeof buffer, &got, nullptr));
+    EXPECT_EQ(0u, got) << "end of file";
+    EXPECT_TRUE(CloseHandle(file));
+    EXPECT_FALSE(CloseHandle(file));
+    EXPECT_EQ(INVALID_FILE_SIZE, GetFileSize(file, nullptr));
+    EXPECT_FALSE(ReadFile(file, buffer, sizeof buffer, &got, nullptr));
+}
+
+TEST_F(Files, FoldersAndMissingFilesDoNotOpen) {
+    home.MakeFolder("NPKI");
+    EXPECT_EQ(INVALID_HANDLE_VALUE, OpenForReading("C:\\NPKI"));
+    EXPECT_EQ(INVALID_HANDLE_VALUE, OpenForReading("C:\\NPKI\\missing.der"));
+    EXPECT_EQ(INVALID_HANDLE_VALUE, OpenForReading(""));
+}
+
+TEST_F(Files, OnlyReadingExistingFilesIsOffered) {
+    home.Write("a.txt", "a");
+    EXPECT_EQ(INVALID_HANDLE_VALUE, CreateFileA("C:\\a.txt", GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                                                FILE_ATTRIBUTE_NORMAL, nullptr));
+    EXPECT_EQ(INVALID_HANDLE_VALUE, CreateFileA("C:\\a.txt", GENERIC_READ, 0, nullptr, 2, 0, nullptr));
+}
+
+}  // namespace

@@ -1,0 +1,160 @@
+#include "platform/PathTranslation.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+
+#include "platform/Win32.h"
+#include "tests/platform/ScopedDrives.h"
+#include "tests/platform/TempFolder.h"
+
+using zorvane::paths::Drive;
+using zorvane::paths::DriveKind;
+using zorvane::paths::Win32PathToNative;
+using zorvane::testing::ScopedDrives;
+using zorvane::testing::TempFolder;
+
+namespace {
+
+// Sets an environment variable for a scope, restoring the old value.
+class ScopedEnvironment {
+public:
+    ScopedEnvironment(const char* name, const char* value) : m_name(name) {
+        if (const char* old = std::getenv(name)) m_old = old, m_hadOld = true;
+        if (value) setenv(name, value, 1);
+        else unsetenv(name);
+    }
+    ~ScopedEnvironment() {
+        if (m_hadOld) setenv(m_name.c_str(), m_old.c_str(), 1);
+        else unsetenv(m_name.c_str());
+    }
+
+private:
+    std::string m_name, m_old;
+    bool m_hadOld = false;
+};
+
+class MixedCaseTree : public ::testing::Test {
+protected:
+    void SetUp() override {
+        home.Write("NPKI/yessign/USER/cn=Hong()0012345/signCert.der", "sign");
+        home.Write("NPKI/yessign/USER/cn=Hong()0012345/signPri.key", "key");
+        home.MakeFolder("NPKI/KICA/User");
+        home.MakeFolder("NPKI/KICA/USER");
+        usb.MakeFolder("GPKI/Certificate/class1");
+    }
+    TempFolder home, usb;
+    ScopedDrives drives{{{'C', home.Path(), DriveKind::Fixed}, {'E', usb.Path(), DriveKind::Removable}}};
+};
+
+TEST_F(MixedCaseTree, ComponentsMatchIgnoringCaseWhenTheExactNameIsMissing) {
+    EXPECT_EQ(home / "NPKI/yessign/USER/cn=Hong()0012345/signCert.der",
+              Win32PathToNative("C:\\npki\\YESSIGN\\User\\CN=hong()0012345\\SIGNCERT.DER"));
+    EXPECT_EQ(usb / "GPKI/Certificate/class1/", Win32PathToNative("e:\\gpki\\certificate\\CLASS1\\"));
+}
+
+TEST_F(MixedCaseTree, ExactSpellingWinsAndAmbiguityGoesToByteOrder) {
+    EXPECT_EQ(home / "NPKI/KICA/User", Win32PathToNative("C:\\NPKI\\KICA\\User"));
+    EXPECT_EQ(home / "NPKI/KICA/USER", Win32PathToNative("C:\\NPKI\\KICA\\USER"));
+    EXPECT_EQ(home / "NPKI/KICA/USER", Win32PathToNative("C:\\NPKI\\KICA\\user")) << "USER sorts before User";
+}
+
+TEST_F(MixedCaseTree, SeparatorsCollapseAndTheDriveBecomesItsFolder) {
+    EXPECT_EQ(home / "NPKI/yessign/USER/", Win32PathToNative("C:\\\\\\NPKI\\yessign\\\\User\\"));
+    EXPECT_EQ(home / "NPKI", Win32PathToNative("C:/NPKI"));
+    EXPECT_EQ(home / "NPKI", Win32PathToNative("C:NPKI"));
+}
+
+TEST_F(MixedCaseTree, MissingComponentsKeepTheirSpellingFromThereOn) {
+    EXPECT_EQ(home / "NPKI/yessign/Missing/signCert.der",
+              Win32PathToNative("C:\\npki\\yessign\\Missing\\signCert.der"));
+}
+
+TEST_F(MixedCaseTree, UnmappedDrivesAndEmptyPathsTranslateToNothing) {
+    EXPECT_EQ("", Win32PathToNative("Q:\\NPKI"));
+    EXPECT_EQ("", Win32PathToNative(""));
+    EXPECT_EQ("", Win32PathToNative(nullptr));
+}
+
+TEST_F(MixedCaseTree, PathsWithoutDriveKeepTheirNativeMeaning) {
+    EXPECT_EQ(home / "NPKI/yessign/USER", Win32PathToNative((home.Path() + "\\npki\\yessign\\user").c_str()));
+    EXPECT_EQ("relative/part", Win32PathToNative("relative\\\\part"));
+}
+
+TEST_F(MixedCaseTree, DriveTypesFollowTheMapping) {
+    EXPECT_EQ(static_cast<UINT>(DRIVE_FIXED), GetDriveTypeA("C:\\"));
+    EXPECT_EQ(static_cast<UINT>(DRIVE_REMOVABLE), GetDriveTypeA("e:\\"));
+    EXPECT_EQ(static_cast<UINT>(DRIVE_REMOVABLE), GetDriveTypeA("E:"));
+    EXPECT_EQ(static_cast<UINT>(DRIVE_NO_ROOT_DIR), GetDriveTypeA("D:\\"));
+    EXPECT_EQ(static_cast<UINT>(DRIVE_NO_ROOT_DIR), GetDriveTypeA("C:\\NPKI"));
+}
+
+TEST(DriveTypes, AMappedFolderThatIsGoneHasNoRoot) {
+    ScopedDrives drives({{'F', "/nonexistent/zorvane/medium", DriveKind::Removable}});
+    EXPECT_EQ(static_cast<UINT>(DRIVE_NO_ROOT_DIR), GetDriveTypeA("F:\\"));
+}
+
+TEST(DriveTable, LinesNameLetterFolderAndKind) {
+    const auto drives = zorvane::paths::ParseDriveTable(
+        "# sandbox\n"
+        "c: /home/hong fixed\n"
+        "\n"
+        "E: /media/hong/USB STICK removable\r\n"
+        "F: /x floppy\n"
+        "G:/nokind\n"
+        "7: /digit fixed\n"
+        "H: fixed\n");
+    ASSERT_EQ(2u, drives.size());
+    EXPECT_EQ('C', drives[0].letter);
+    EXPECT_EQ("/home/hong", drives[0].folder);
+    EXPECT_EQ(DriveKind::Fixed, drives[0].kind);
+    EXPECT_EQ('E', drives[1].letter);
+    EXPECT_EQ("/media/hong/USB STICK", drives[1].folder);
+    EXPECT_EQ(DriveKind::Removable, drives[1].kind);
+}
+
+TEST(DriveTable, TheEnvironmentFileReplacesTheMapping) {
+    TempFolder folder;
+    const std::string table = folder.Write("drives", "C: " + folder.Path() + " fixed\nK: /mnt removable\n");
+    ScopedEnvironment variable("ZORVANE_DRIVE_TABLE", table.c_str());
+    const auto drives = zorvane::paths::CurrentDrives();
+    ASSERT_EQ(2u, drives.size());
+    EXPECT_EQ(folder.Path(), drives[0].folder);
+    EXPECT_EQ('K', drives[1].letter);
+    EXPECT_EQ(folder / "x", Win32PathToNative("C:\\x"));
+}
+
+TEST(DriveTable, AnUnreadableTableGivesNoDrives) {
+    ScopedEnvironment variable("ZORVANE_DRIVE_TABLE", "/nonexistent/zorvane/drives");
+    EXPECT_TRUE(zorvane::paths::CurrentDrives().empty());
+    EXPECT_EQ("", Win32PathToNative("C:\\NPKI"));
+}
+
+TEST(DefaultDrives, HomeIsCAndMountedMediaFollowInNameOrder) {
+    if (geteuid() != 0) GTEST_SKIP() << "needs root to lay out media folders under /media and /run/media";
+    const std::string user = "zorvane-test-" + std::to_string(getpid());
+    const std::string media = "/media/" + user, runMedia = "/run/media/" + user;
+    std::filesystem::create_directories(media + "/Stick2");
+    std::filesystem::create_directories(runMedia + "/Stick1");
+    std::ofstream(media + "/not-a-folder") << "x";
+    TempFolder home;
+    {
+        ScopedEnvironment variables[] = {{"ZORVANE_DRIVE_TABLE", nullptr}, {"HOME", home.Path().c_str()},
+                                         {"USER", user.c_str()}};
+        const auto drives = zorvane::paths::CurrentDrives();
+        ASSERT_EQ(3u, drives.size());
+        EXPECT_EQ(home.Path(), drives[0].folder);
+        EXPECT_EQ(DriveKind::Fixed, drives[0].kind);
+        EXPECT_EQ('D', drives[1].letter);
+        EXPECT_EQ(runMedia + "/Stick1", drives[1].folder);
+        EXPECT_EQ(DriveKind::Removable, drives[1].kind);
+        EXPECT_EQ('E', drives[2].letter);
+        EXPECT_EQ(media + "/Stick2", drives[2].folder);
+        EXPECT_EQ(static_cast<UINT>(DRIVE_REMOVABLE), GetDriveTypeA("D:\\"));
+    }
+    std::filesystem::remove_all(media);
+    std::filesystem::remove_all(runMedia);
+}
+
+}  // namespace
