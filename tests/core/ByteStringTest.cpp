@@ -6,7 +6,14 @@
 #include <cstring>
 #include <string>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include "core/SecureMemory.h"
+#include "platform/Services.h"
+#include "tests/platform/ScopedDrives.h"
+#include "tests/platform/TempFolder.h"
 
 namespace {
 
@@ -118,6 +125,188 @@ TEST(ByteStringFormat, FailedAllocationKeepsContent) {
     }
     EXPECT_EQ(2, result);
     EXPECT_TRUE(s == "before");
+}
+
+}  // namespace
+
+namespace {
+
+using zorvane::testing::ScopedDrives;
+using zorvane::testing::TempFolder;
+
+TEST(ByteStringAppend, SelfAppendKeepsZeroBytesAndRepeats) {
+    const unsigned char bytes[] = {'x', 0, 'y'};
+    ByteString s(bytes, 3);
+    s += s;
+    s += s;
+    ASSERT_EQ(12, s.GetLength());
+    const unsigned char expected[] = {'x', 0, 'y', 'x', 0, 'y', 'x', 0, 'y', 'x', 0, 'y'};
+    EXPECT_TRUE(s == ByteString(expected, 12));
+    EXPECT_EQ(0, s.data[12]);
+}
+
+TEST(ByteStringJoin, OperandsStayAndTextsJoin) {
+    const ByteString left("ab");
+    const ByteString right("cd");
+    EXPECT_TRUE(left + right == "abcd");
+    EXPECT_TRUE(left + "ef" == "abef");
+    EXPECT_TRUE(left + static_cast<const char*>(nullptr) == "ab");
+    EXPECT_TRUE(left == "ab");
+    EXPECT_TRUE(right == "cd");
+}
+
+TEST(ByteStringCopy, OwnBlocksAndStatusIsNotCopied) {
+    ByteString original("text");
+    original.status = 2;
+    ByteString copy(original);
+    EXPECT_EQ(0, copy.status);
+    EXPECT_NE(original.data, copy.data);
+    copy.data[0] = 'n';
+    EXPECT_TRUE(original == "text");
+}
+
+TEST(ByteStringAssign, TextAssignmentReportsFailureAndEmptyTextClears) {
+    ByteString target("old");
+    {
+        FailingAllocation failing;
+        target = "new";
+    }
+    EXPECT_TRUE(target.IsEmpty());
+    EXPECT_EQ(2, target.status);
+    target = "again";
+    EXPECT_TRUE(target == "again");
+    EXPECT_EQ(0, target.status);
+    target = "";
+    EXPECT_TRUE(target.IsEmpty());
+    target = ByteString("x");
+    target = static_cast<const char*>(nullptr);
+    EXPECT_TRUE(target.IsEmpty());
+    EXPECT_EQ(0, target.status);
+}
+
+TEST(ByteStringConstruction, FailedAllocationGivesEmptyWithStatusTwo) {
+    FailingAllocation failing;
+    ByteString fromText("abc");
+    ByteString fromBytes("abc", 3);
+    EXPECT_TRUE(fromText.IsEmpty());
+    EXPECT_EQ(2, fromText.status);
+    EXPECT_EQ(2, fromBytes.status);
+    EXPECT_EQ(2, fromBytes.SetData("x", 1));
+}
+
+TEST(ByteStringHex, FailedBufferReportsTwoOnTheSource) {
+    ByteString s("ab");
+    ByteString hex;
+    {
+        FailingAllocation failing;
+        hex = s.ToHex();
+    }
+    EXPECT_TRUE(hex.IsEmpty());
+    EXPECT_EQ(2, s.status);
+    EXPECT_TRUE(s.ToHex() == "6162");
+    EXPECT_EQ(0, s.status);
+}
+
+TEST(ByteStringFormat, ZeroCharactersClearAndNullFormatChangesNothing) {
+    ByteString s("before");
+    EXPECT_EQ(0, s.Format("%s", ""));
+    EXPECT_TRUE(s.IsEmpty());
+    s = "kept";
+    EXPECT_EQ(0, s.Format(nullptr));
+    EXPECT_TRUE(s == "kept");
+}
+
+// File access that fails at a chosen step, for the results a real file rarely gives.
+class FailingFiles : public zorvane::platform::FileAccess {
+public:
+    enum Step { kSize, kRead, kShortRead };
+    explicit FailingFiles(Step step) : m_step(step) {}
+    int Open(const std::string& path) override { return zorvane::platform::DefaultFileAccess().Open(path); }
+    bool Size(int descriptor, std::uint64_t& size) override {
+        return m_step != kSize && zorvane::platform::DefaultFileAccess().Size(descriptor, size);
+    }
+    long Read(int descriptor, void* buffer, std::size_t count) override {
+        if (m_step == kRead) return -1;
+        const long got = zorvane::platform::DefaultFileAccess().Read(descriptor, buffer, count);
+        return m_step == kShortRead && got > 0 ? got - 1 : got;
+    }
+    void Close(int descriptor) override {
+        ++closed;
+        zorvane::platform::DefaultFileAccess().Close(descriptor);
+    }
+    int closed = 0;
+
+private:
+    Step m_step;
+};
+
+class LoadFile : public ::testing::Test {
+protected:
+    TempFolder home;
+    ScopedDrives drives{{{'C', home.Path(), zorvane::paths::DriveKind::Fixed}}};
+    ByteString s{"old"};
+};
+
+TEST_F(LoadFile, ReadsBinaryContentByWindowsPath) {
+    home.Write("NPKI/yessign/User/cn=x/signPri.key", std::string("\x30\x00\x82\xff", 4));
+    EXPECT_EQ(0, s.LoadFile("C:\\npki\\YESSIGN\\user\\CN=X\\SIGNPRI.KEY"));
+    EXPECT_TRUE(s == ByteString("\x30\x00\x82\xff", 4));
+    EXPECT_EQ(0, s.data[4]);
+}
+
+TEST_F(LoadFile, EmptyFileClearsAndKeepsStatus) {
+    home.Write("empty.der", "");
+    s.status = 2;
+    EXPECT_EQ(0, s.LoadFile((home / "empty.der").c_str()));
+    EXPECT_TRUE(s.IsEmpty());
+    EXPECT_EQ(2, s.status) << "LoadFile reports through its result only";
+}
+
+TEST_F(LoadFile, EmptyPathMissingFileAndFolderLeaveTheContent) {
+    home.MakeFolder("folder");
+    EXPECT_EQ(1, s.LoadFile(""));
+    EXPECT_EQ(1, s.LoadFile(nullptr));
+    EXPECT_EQ(2, s.LoadFile("C:\\missing.der"));
+    EXPECT_EQ(2, s.LoadFile("C:\\folder"));
+    EXPECT_EQ(2, s.LoadFile("Q:\\unmapped.der"));
+    EXPECT_TRUE(s == "old");
+}
+
+TEST_F(LoadFile, UnreadableFileCannotBeOpened) {
+    const std::string path = home.Write("locked.key", "secret");
+    ASSERT_EQ(0, chmod(path.c_str(), 0));
+    const int probe = open(path.c_str(), O_RDONLY);
+    if (probe >= 0) {
+        close(probe);
+        GTEST_SKIP() << "this process reads files without permission (root or CAP_DAC_OVERRIDE)";
+    }
+    EXPECT_EQ(2, s.LoadFile(path.c_str()));
+    EXPECT_TRUE(s == "old");
+}
+
+TEST_F(LoadFile, FailedBufferGivesFourAndKeepsContent) {
+    const std::string path = home.Write("cert.der", "content");
+    int result;
+    {
+        FailingAllocation failing;
+        result = s.LoadFile(path.c_str());
+    }
+    EXPECT_EQ(4, result);
+    EXPECT_TRUE(s == "old");
+}
+
+TEST_F(LoadFile, SizeReadAndShortReadFailuresGiveThreeFiveSixAndClose) {
+    const std::string path = home.Write("cert.der", "content");
+    const std::pair<FailingFiles::Step, int> cases[] = {
+        {FailingFiles::kSize, 3}, {FailingFiles::kRead, 5}, {FailingFiles::kShortRead, 6}};
+    for (const auto& [step, expected] : cases) {
+        FailingFiles files(step);
+        zorvane::platform::ScopedService<zorvane::platform::FileAccess> installed(
+            zorvane::platform::ReplaceFileAccess, files);
+        EXPECT_EQ(expected, s.LoadFile(path.c_str()));
+        EXPECT_EQ(1, files.closed) << "the handle is closed on every path";
+        EXPECT_TRUE(s == "old");
+    }
 }
 
 }  // namespace
