@@ -1,0 +1,382 @@
+#include "tools/pkigen/Generator.h"
+
+#include <openssl/rand.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <ctime>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <memory>
+
+#include "tools/pkigen/Catalog.h"
+#include "tools/pkigen/CertificateMaker.h"
+#include "tools/pkigen/IssuerOidConf.h"
+#include "tools/pkigen/KeyStore.h"
+#include "tools/pkigen/Manifest.h"
+#include "tools/pkigen/Names.h"
+#include "tools/pkigen/StoreLayout.h"
+
+namespace zorvane::pkigen {
+
+namespace {
+
+namespace fs = std::filesystem;
+using X509Ptr = std::unique_ptr<X509, decltype(&X509_free)>;
+
+constexpr long kDay = 24 * 60 * 60;
+constexpr long kKoreaOffset = 9 * 60 * 60;
+constexpr std::size_t kRandomLength = 20;
+
+struct Validity {
+    const char* label;
+    long fromDays;  // relative to now
+    long toDays;
+};
+constexpr Validity kValid{"valid", -1, 365};
+constexpr Validity kExpired{"expired", -400, -35};
+constexpr Validity kNotYetValid{"not-yet-valid", 30, 395};
+constexpr Validity kRootValidity{"valid", -3650, 7300};
+constexpr Validity kCaValidity{"valid", -1825, 3650};
+
+const char kGpkiServers[] = "class1";
+const char kGpkiPeople[] = "class2";
+
+std::string KoreaTimeText(std::time_t t) {
+    const std::time_t shifted = t + kKoreaOffset;
+    std::tm parts{};
+    gmtime_r(&shifted, &parts);
+    char text[32];
+    std::strftime(text, sizeof text, "%Y-%m-%d %H:%M:%S", &parts);
+    return text;
+}
+
+template <class Container>
+std::string Hex(const Container& bytes) {
+    static const char kDigits[] = "0123456789abcdef";
+    std::string text;
+    for (unsigned char b : bytes) {
+        text += kDigits[b >> 4];
+        text += kDigits[b & 15];
+    }
+    return text;
+}
+
+template <class Container>
+bool WriteBytes(const std::string& path, const Container& bytes, std::string& error) {
+    std::error_code ignored;
+    fs::create_directories(fs::path(path).parent_path(), ignored);
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    out.close();
+    if (!out) error = "cannot write " + path;
+    return static_cast<bool>(out);
+}
+
+std::string CheckOptions(const Options& o) {
+    if (o.home.empty()) return "--home is required";
+    if (o.count < 0 || o.expired < 0 || o.notYetValid < 0) return "counts must not be negative";
+    if (o.userKeys < 1) return "--user-keys must be at least 1";
+    if (o.keyBits < 1024 || o.keyBits > 8192) return "--key-bits must be between 1024 and 8192";
+    if (o.iterations < 1 || o.iterations > (1 << 20)) return "--iterations must be between 1 and 1048576";
+    if (o.userFolder.empty() || o.privateFolder.empty()) return "folder names must not be empty";
+    for (const std::string& id : o.cas)
+        if (FindCa(id) == nullptr) return "unknown CA '" + id + "'";
+    return "";
+}
+
+// One person (or server) and both of its certificates.
+struct Identity {
+    Store store;
+    std::string gpkiClass;
+    NameEntries subject;
+    std::string realName;
+    std::string identityNumber;  // empty: no VID
+    std::vector<unsigned char> random;
+    std::vector<std::string> policies;
+};
+
+class Builder {
+public:
+    Builder(const Options& options, Result& result)
+        : options_(options), result_(result), random_(options.seed), keys_(options.keyCache, options.keyBits),
+          now_(std::time(nullptr)) {
+        const std::vector<unsigned char> prefix = random_.Bytes(3);
+        serialPrefix_ = {static_cast<unsigned char>(0x10 | (prefix[0] & 0x0f)), prefix[1], prefix[2]};
+    }
+
+    bool Run(std::string& error) {
+        ResolveCas();
+        for (const RootProfile& root : Roots())
+            if (RootNeeded(root.id) && !MakeRoot(root, error)) return false;
+        for (const CaProfile* ca : cas_)
+            if (!MakeCa(*ca, error)) return false;
+        for (const CaProfile* ca : cas_)
+            if (!MakeUsersOf(*ca, error)) return false;
+        return WriteIssuerOidConf(error);
+    }
+
+private:
+    void ResolveCas() {
+        for (const CaProfile& ca : Cas())
+            if (options_.cas.empty() || std::find(options_.cas.begin(), options_.cas.end(), ca.id) != options_.cas.end())
+                cas_.push_back(&ca);
+    }
+
+    bool RootNeeded(const std::string& rootId) const {
+        for (const CaProfile* ca : cas_)
+            if (ca->rootId == rootId) return true;
+        return false;
+    }
+
+    std::vector<unsigned char> NextSerial() {
+        const std::uint32_t n = ++serialCounter_;
+        std::vector<unsigned char> serial = serialPrefix_;
+        for (int shift = 24; shift >= 0; shift -= 8) serial.push_back(static_cast<unsigned char>(n >> shift));
+        return serial;
+    }
+
+    void SetValidity(CertificateRequest& request, const Validity& validity) const {
+        request.notBefore = now_ + validity.fromDays * kDay;
+        request.notAfter = now_ + validity.toDays * kDay;
+    }
+
+    CertificateRecord Describe(const CertificateRequest& request, const std::string& issuer,
+                               const std::string& certPath) const {
+        CertificateRecord record;
+        record.certPath = certPath;
+        record.subject = NameText(request.subject);
+        record.issuer = issuer;
+        record.serial = Hex(request.serial);
+        record.notBefore = KoreaTimeText(request.notBefore);
+        record.notAfter = KoreaTimeText(request.notAfter);
+        record.policies = request.policies;
+        return record;
+    }
+
+    std::string AuthorityPath(const std::string& name) const { return options_.home + "/pkigen-ca/" + name + ".der"; }
+
+    bool MakeAuthority(const std::string& role, const NameEntries& name, const std::string& issuerRole,
+                       AuthorityRecord& record, std::string& error) {
+        CertificateRequest request;
+        request.kind = issuerRole.empty() ? CertificateKind::Root : CertificateKind::Ca;
+        request.subject = name;
+        request.subjectKey = keys_.Get(role, error);
+        if (request.subjectKey == nullptr) return false;
+        request.issuer = issuerRole.empty() ? nullptr : authorities_.at(issuerRole).get();
+        request.issuerKey = issuerRole.empty() ? request.subjectKey : keys_.Get(issuerRole, error);
+        request.serial = NextSerial();
+        SetValidity(request, issuerRole.empty() ? kRootValidity : kCaValidity);
+        X509Ptr cert(MakeCertificate(request, error), X509_free);
+        const std::string path = AuthorityPath(role);
+        if (!cert || !WriteBytes(path, CertificateDer(cert.get()), error)) return false;
+        const NameEntries& issuerName = issuerRole.empty() ? name : issuerNames_.at(issuerRole);
+        record.issuerCN = NameValue(name, "cn");
+        record.certificate = Describe(request, NameText(issuerName), path);
+        authorities_.emplace(role, std::move(cert));
+        issuerNames_[role] = name;
+        return true;
+    }
+
+    bool MakeRoot(const RootProfile& root, std::string& error) {
+        AuthorityRecord record;
+        record.id = root.id;
+        record.store = "root";
+        if (!MakeAuthority("root-" + root.id, root.name, "", record, error)) return false;
+        result_.roots.push_back(std::move(record));
+        return true;
+    }
+
+    bool MakeCa(const CaProfile& ca, std::string& error) {
+        AuthorityRecord record;
+        record.id = ca.id;
+        record.store = StoreName(ca.store);
+        record.folder = ca.folder;
+        record.displayName = ca.displayName;
+        if (!MakeAuthority("ca-" + ca.id, ca.name, "root-" + ca.rootId, record, error)) return false;
+        result_.cas.push_back(std::move(record));
+        return true;
+    }
+
+    bool MakeUsersOf(const CaProfile& ca, std::string& error) {
+        const struct {
+            const Validity* validity;
+            int count;
+        } batches[] = {{&kValid, options_.count}, {&kExpired, options_.expired}, {&kNotYetValid, options_.notYetValid}};
+        for (const auto& batch : batches) {
+            for (int i = 0; i < batch.count; ++i) {
+                const std::string gpkiClass = ca.store == Store::Gpki ? kGpkiPeople : "";
+                if (!MakeUser(ca, *batch.validity, gpkiClass, error)) return false;
+            }
+        }
+        // Government servers: one per valid person, in class1.
+        for (int i = 0; ca.store == Store::Gpki && i < options_.count; ++i)
+            if (!MakeUser(ca, kValid, kGpkiServers, error)) return false;
+        return true;
+    }
+
+    Identity NewIdentity(const CaProfile& ca, const std::string& gpkiClass) {
+        Identity id;
+        id.store = ca.store;
+        id.gpkiClass = gpkiClass;
+        id.realName = KoreanName(random_);
+        id.identityNumber = IdentityNumber(random_);
+        id.random = random_.Bytes(kRandomLength);
+        id.policies = ca.userPolicies;
+        char number[16];
+        std::snprintf(number, sizeof number, "%07d", ++userCounter_);
+        const std::string o = NameValue(ca.name, "o");
+        if (ca.store == Store::Gpki) {
+            const bool server = gpkiClass == kGpkiServers;
+            const std::string cn = server ? std::string("SVR131") + number : id.realName + number;
+            id.subject = {{"c", "KR"}, {"o", o}, {"ou", "Ministry of Interior"}, {"ou", server ? "servers" : "people"},
+                          {"cn", cn}};
+            if (server) {
+                id.identityNumber.clear();  // a server has no resident number, so no VID
+                id.policies = {"1.2.410.100001.2.1.2"};
+            }
+        } else {
+            id.subject = {{"c", ca.store == Store::Npki ? "kr" : "KR"}, {"o", o}, {"ou", ca.userUnit},
+                          {"cn", id.realName + "()00" + number}};
+        }
+        return id;
+    }
+
+    // User keys come from a small pool shared round-robin: key generation would otherwise
+    // dominate runs with many users. Signing and key-management keys differ when the pool
+    // has two or more keys.
+    void KeyRoles(std::string (&roles)[2]) const {
+        const int index = userCounter_ - 1;
+        roles[0] = "user-" + std::to_string((2 * index) % options_.userKeys);
+        roles[1] = "user-" + std::to_string((2 * index + 1) % options_.userKeys);
+    }
+
+    bool MakeCertificatePair(const CaProfile& ca, const Identity& id, const Validity& validity,
+                             const std::string (&roles)[2], UserRecord& user, X509Ptr& signing, X509Ptr& keyManagement,
+                             std::string& error) {
+        X509Ptr* outputs[2] = {&signing, &keyManagement};
+        CertificateRecord* records[2] = {&user.signing, &user.keyManagement};
+        for (int k = 0; k < 2; ++k) {
+            CertificateRequest request;
+            request.kind = k == 0 ? CertificateKind::UserSigning : CertificateKind::UserKeyManagement;
+            request.subject = id.subject;
+            request.subjectKey = keys_.Get(roles[k], error);
+            if (request.subjectKey == nullptr) return false;
+            request.issuer = authorities_.at("ca-" + ca.id).get();
+            request.issuerKey = keys_.Get("ca-" + ca.id, error);
+            request.serial = NextSerial();
+            SetValidity(request, validity);
+            request.ca = &ca;
+            request.policies = id.policies;
+            request.withVid = !id.identityNumber.empty();
+            if (request.withVid) {
+                request.vid.realName = id.realName;
+                request.vid.hashNid = ca.vidHashNid;
+                request.vid.hashNullParameters = ca.vidNullParameters;
+                if (qlk::vid::ComputeVid(ca.vidHashNid, id.identityNumber, id.random, request.vid.virtualId) !=
+                    qlk::vid::VidStatus::Ok) {
+                    error = "VID computation failed";
+                    return false;
+                }
+            }
+            outputs[k]->reset(MakeCertificate(request, error));
+            if (!*outputs[k]) return false;
+            *records[k] = Describe(request, NameText(ca.name), "");
+        }
+        return true;
+    }
+
+    bool KeyFile(const std::string& role, const std::vector<unsigned char>* random, qlk::Bytes& file,
+                 std::string& error) {
+        const qlk::SecureBytes& plain = keys_.PrivateKeyInfo(role);
+        qlk::SecureBytes withRandom;
+        if (random != nullptr &&
+            qlk::keys::AttachRandomNum(plain.data(), plain.size(), *random, withRandom) != qlk::keys::KeyFileStatus::Ok) {
+            error = "cannot attach the random value";
+            return false;
+        }
+        const qlk::SecureBytes& source = random != nullptr ? withRandom : plain;
+        const qlk::keys::KeyFileStatus status =
+            qlk::keys::EncryptKeyFile(source.data(), source.size(), options_.password.data(), options_.password.size(),
+                                      options_.scheme, options_.iterations, file);
+        if (status != qlk::keys::KeyFileStatus::Ok) error = qlk::keys::KeyFileStatusText(status);
+        return status == qlk::keys::KeyFileStatus::Ok;
+    }
+
+    bool MakeUser(const CaProfile& ca, const Validity& validity, const std::string& gpkiClass, std::string& error) {
+        const Identity id = NewIdentity(ca, gpkiClass);
+        UserRecord user;
+        X509Ptr signing(nullptr, X509_free), keyManagement(nullptr, X509_free);
+        std::string roles[2];
+        KeyRoles(roles);
+        if (!MakeCertificatePair(ca, id, validity, roles, user, signing, keyManagement, error)) return false;
+        qlk::Bytes signKey, kmKey;
+        if (!KeyFile(roles[0], &id.random, signKey, error) || !KeyFile(roles[1], nullptr, kmKey, error))
+            return false;
+        const UserFiles files = LocateUserFiles(options_, ca, id.subject, gpkiClass);
+        if (!WriteBytes(files.signCert, CertificateDer(signing.get()), error) || !WriteBytes(files.signKey, signKey, error) ||
+            !WriteBytes(files.kmCert, CertificateDer(keyManagement.get()), error) || !WriteBytes(files.kmKey, kmKey, error))
+            return false;
+        user.ca = ca.id;
+        user.store = StoreName(ca.store);
+        user.folder = files.folder;
+        user.gpkiClass = gpkiClass;
+        user.baseName = files.baseName;
+        user.realName = id.realName;
+        user.identityNumber = id.identityNumber;
+        user.randomHex = Hex(id.random);
+        user.validity = validity.label;
+        user.password = options_.password;
+        user.signing.certPath = files.signCert;
+        user.signing.keyPath = files.signKey;
+        user.keyManagement.certPath = files.kmCert;
+        user.keyManagement.keyPath = files.kmKey;
+        result_.users.push_back(std::move(user));
+        return true;
+    }
+
+    bool WriteIssuerOidConf(std::string& error) {
+        const std::string text = IssuerOidConfText(cas_);
+        return WriteBytes(result_.issuerOidConf, text, error);
+    }
+
+    const Options& options_;
+    Result& result_;
+    SeededRandom random_;
+    KeyStore keys_;
+    std::time_t now_;
+    std::vector<unsigned char> serialPrefix_;
+    std::uint32_t serialCounter_ = 0;
+    int userCounter_ = 0;
+    std::vector<const CaProfile*> cas_;
+    std::map<std::string, X509Ptr> authorities_;  // by key role: "root-kisa", "ca-yessign"
+    std::map<std::string, NameEntries> issuerNames_;
+};
+
+unsigned long long FreshSeed() {
+    unsigned long long seed = 0;
+    if (RAND_bytes(reinterpret_cast<unsigned char*>(&seed), sizeof seed) != 1) seed = static_cast<unsigned long long>(std::time(nullptr));
+    return seed;
+}
+
+}  // namespace
+
+bool Generate(const Options& given, Result& result, std::string& error) {
+    error = CheckOptions(given);
+    if (!error.empty()) return false;
+    Options options = given;
+    if (!options.seedGiven) options.seed = FreshSeed();
+    if (options.work.empty()) options.work = options.home;
+    if (options.manifest.empty()) options.manifest = options.home + "/pkigen-manifest.json";
+    result = Result{};
+    result.home = options.home;
+    result.work = options.work;
+    result.issuerOidConf = options.work + "/IssuerOid.conf";
+    result.manifest = options.manifest;
+    result.seed = options.seed;
+    Builder builder(options, result);
+    return builder.Run(error) && WriteBytes(result.manifest, ManifestJson(result), error);
+}
+
+}  // namespace zorvane::pkigen
