@@ -1,8 +1,9 @@
 # make demo: set up a fresh Debian 12 machine, build, and run the zorvane demo.
 # make test: set up, build and run the whole suite in the default and asan presets.
 
-PACKAGES := cmake ninja-build g++ make pkg-config python3 libssl-dev openssl \
-            libgtest-dev libgmock-dev libbenchmark-dev
+PACKAGES := cmake ninja-build g++ make pkg-config binutils tzdata python3 libssl-dev openssl \
+            libgtest-dev libgmock-dev libbenchmark-dev \
+            softhsm2 opensc libldap-dev libcurl4-openssl-dev slapd ldap-utils
 
 .PHONY: all deps build demo test test-default test-asan bench clean
 
