@@ -85,9 +85,8 @@ TEST(Environment, UserProfileIsTheHomeDrive) {
     char expanded[MAX_PATH];
     const DWORD needed = ExpandEnvironmentStringsA("%UserProfile%", expanded, sizeof expanded);
     EXPECT_EQ(std::strlen(expanded) + 1, needed);
-    char folder[MAX_PATH];
-    std::snprintf(folder, sizeof folder, "%s\\AppData\\LocalLow\\NPKI", expanded);
-    EXPECT_EQ(home / "AppData/LocalLow/NPKI", zorvane::paths::Win32PathToNative(folder));
+    const std::string folder = std::string(expanded) + "\\AppData\\LocalLow\\NPKI";
+    EXPECT_EQ(home / "AppData/LocalLow/NPKI", zorvane::paths::Win32PathToNative(folder.c_str()));
 }
 
 TEST(Environment, ExpansionKeepsUnknownNamesAndReportsNeededSize) {
