@@ -5,8 +5,6 @@
 #include <algorithm>
 #include <cstdio>
 #include <ctime>
-#include <filesystem>
-#include <fstream>
 #include <map>
 #include <memory>
 
@@ -16,17 +14,16 @@
 #include "tools/pkigen/KeyStore.h"
 #include "tools/pkigen/Manifest.h"
 #include "tools/pkigen/Names.h"
+#include "tools/pkigen/Output.h"
 #include "tools/pkigen/StoreLayout.h"
 
 namespace zorvane::pkigen {
 
 namespace {
 
-namespace fs = std::filesystem;
 using X509Ptr = std::unique_ptr<X509, decltype(&X509_free)>;
 
 constexpr long kDay = 24 * 60 * 60;
-constexpr long kKoreaOffset = 9 * 60 * 60;
 constexpr std::size_t kRandomLength = 20;
 
 struct Validity {
@@ -42,37 +39,6 @@ constexpr Validity kCaValidity{"valid", -1825, 3650};
 
 const char kGpkiServers[] = "class1";
 const char kGpkiPeople[] = "class2";
-
-std::string KoreaTimeText(std::time_t t) {
-    const std::time_t shifted = t + kKoreaOffset;
-    std::tm parts{};
-    gmtime_r(&shifted, &parts);
-    char text[32];
-    std::strftime(text, sizeof text, "%Y-%m-%d %H:%M:%S", &parts);
-    return text;
-}
-
-template <class Container>
-std::string Hex(const Container& bytes) {
-    static const char kDigits[] = "0123456789abcdef";
-    std::string text;
-    for (unsigned char b : bytes) {
-        text += kDigits[b >> 4];
-        text += kDigits[b & 15];
-    }
-    return text;
-}
-
-template <class Container>
-bool WriteBytes(const std::string& path, const Container& bytes, std::string& error) {
-    std::error_code ignored;
-    fs::create_directories(fs::path(path).parent_path(), ignored);
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-    out.close();
-    if (!out) error = "cannot write " + path;
-    return static_cast<bool>(out);
-}
 
 std::string CheckOptions(const Options& o) {
     if (o.home.empty()) return "--home is required";

@@ -37,7 +37,7 @@ X509Ptr LoadCertificate(const std::string& path) {
 std::string Quoted(const std::string& path) { return "'" + path + "'"; }
 
 std::string OpenSslText(const std::string& certPath) {
-    return RunCommand("openssl x509 -inform DER -noout -text -in " + Quoted(certPath)).output;
+    return RunCommand("openssl x509 -inform DER -noout -serial -text -in " + Quoted(certPath)).output;
 }
 
 bool Contains(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
@@ -188,8 +188,7 @@ TEST_F(GeneratedPki, OpenSslSeesTheSubscriberExtensions) {
                 at = text.find("Policy: " + oid, at);
                 EXPECT_NE(at, std::string::npos) << oid;
             }
-            EXPECT_EQ(RunCommand("openssl x509 -inform DER -noout -serial -in " + Quoted(cert->certPath)).output,
-                      "serial=" + Upper(cert->serial) + "\n");
+            EXPECT_EQ(text.substr(0, text.find('\n')), "serial=" + Upper(cert->serial));
         }
     }
     const std::string text = OpenSslText(std::find_if(result_->users.begin(), result_->users.end(), [](auto& u) {
