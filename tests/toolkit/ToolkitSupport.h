@@ -81,6 +81,16 @@ struct TestCertificate {
 // Extensions: key usage, Korean policy with CPS and BMPString notice, SAN, CRLDP, AIA,
 // SKI/AKI, EKU, basic constraints; the subject has a Korean cn and a serialNumber.
 TestCertificate MakeUserCertificate(const ScratchFolder& folder, const std::string& serialHex);
+// A DER TLV in hex: tag, definite length (short form or two-byte long form), value.
+std::string Tlv(const std::string& tagHex, const std::string& valueHex);
+
+struct VidCertificate {
+    Bytes certificate;    // DER, subjectAltName kisa-identifyData with a SHA-256 VID
+    Bytes plainKey;       // DER PrivateKeyInfo without attributes
+    Bytes keyWithRandom;  // the same key with the randomNum attribute
+};
+VidCertificate MakeVidCertificate(const ScratchFolder& folder, const std::string& identityNumber, const Bytes& random);
+
 // A self-signed certificate with only basic constraints (no policies).
 TestCertificate MakePlainCertificate(const ScratchFolder& folder);
 

@@ -1,0 +1,158 @@
+// Symmetric key handling, encryption and decryption, checked against `openssl enc`
+// and the published SEED known answers.
+
+#include "toolkit/ToolkitSupport.h"
+
+namespace qlk_test {
+namespace {
+
+struct CipherCase {
+    int id;
+    const char* encName;
+    std::size_t keyLength;
+    std::size_t ivLength;
+};
+
+const CipherCase kCiphers[] = {
+    {32, "des-ede3-cbc", 24, 8},
+    {48, "seed-cbc", 16, 16},
+    {49, "aria-128-cbc", 16, 16},
+    {50, "aes-128-cbc", 16, 16},
+    {240, "aria-256-cbc", 32, 32},
+};
+
+Bytes Pattern(std::size_t length, unsigned char seed) {
+    Bytes bytes(length);
+    for (std::size_t i = 0; i < length; ++i) bytes[i] = static_cast<unsigned char>(seed + i * 7);
+    return bytes;
+}
+
+class SymmetricTest : public ::testing::Test {
+protected:
+    Bytes Encrypt(const Bytes& plain) {
+        Record input(plain), output;
+        EXPECT_EQ(0, QLK_CRYPT_Encrypt(context_.get(), input.get(), output.get())) << context_.ErrorText();
+        return output.bytes();
+    }
+    int SetKey(int cipher, const Bytes& key, const Bytes& iv) {
+        Record keyRecord(key), ivRecord(iv);
+        return QLK_CRYPT_SetKeyAndIV(context_.get(), cipher, keyRecord.get(), ivRecord.get());
+    }
+    // openssl enc with the key and the IV bytes that the cipher uses.
+    Bytes OpenSslEncrypt(const CipherCase& c, const Bytes& key, const Bytes& iv, const Bytes& plain) {
+        WriteFile(folder_.File("plain"), plain);
+        Bytes usedIv(iv.begin(), iv.begin() + std::min<std::size_t>(iv.size(), 16));
+        Shell(OpenSsl(std::string("enc -") + c.encName + " -provider legacy -provider default -K " + Hex(key) +
+                      " -iv " + Hex(usedIv) + " -in " + folder_.File("plain") + " -out " + folder_.File("cipher")));
+        return ReadFile(folder_.File("cipher"));
+    }
+
+    ScratchFolder folder_;
+    ContextHandle context_;
+};
+
+TEST_F(SymmetricTest, EveryCipherMatchesOpenSslEnc) {
+    for (const CipherCase& c : kCiphers) {
+        Bytes key = Pattern(c.keyLength, 3), iv = Pattern(c.ivLength, 99);
+        ASSERT_EQ(0, SetKey(c.id, key, iv)) << c.encName << context_.ErrorText();
+        for (std::size_t length : {0u, 1u, 15u, 16u, 17u, 100u}) {
+            Bytes plain = Pattern(length, 42);
+            Bytes ours = Encrypt(plain);
+            EXPECT_EQ(OpenSslEncrypt(c, key, iv, plain), ours) << c.encName << " length " << length;
+            Record input(ours), output;
+            ASSERT_EQ(0, QLK_CRYPT_Decrypt(context_.get(), input.get(), output.get())) << c.encName;
+            EXPECT_EQ(plain, output.bytes()) << c.encName;
+        }
+    }
+}
+
+TEST_F(SymmetricTest, SeedKnownAnswers) {
+    ASSERT_EQ(0, SetKey(48, ToBytes("abcdefghijklmnop"), ToBytes("0123456789abcdef")));
+    EXPECT_EQ("ce9b783de4dd93bf52adbb3e59a7435b49d71e45703460fbdc655e2c5ca35fec",
+              Hex(Encrypt(ToBytes("TEST_MSG_IS_QUITE_LONG_ENOUGH!"))));
+    // A single block with a zero IV is the raw block cipher; the second block is padding.
+    ASSERT_EQ(0, SetKey(48, FromHex("01020201030505030908080911333311"), Bytes(16, 0)));
+    EXPECT_EQ("00fa15ed2a89cb0ce23826e55c3341cc",
+              Hex(Encrypt(FromHex("000122030405060708090acb0c0d0e0f"))).substr(0, 32));
+}
+
+TEST_F(SymmetricTest, GeneratedKeysHaveTheTableLengthsAndWork) {
+    for (const CipherCase& c : kCiphers) {
+        ASSERT_EQ(0, QLK_CRYPT_GenKeyAndIV(context_.get(), c.id));
+        int cipher = 0;
+        Record key, iv;
+        ASSERT_EQ(0, QLK_CRYPT_GetKeyAndIV(context_.get(), &cipher, key.get(), iv.get()));
+        EXPECT_EQ(c.id, cipher);
+        EXPECT_EQ(c.keyLength, key.bytes().size());
+        EXPECT_EQ(c.ivLength, iv.bytes().size());
+        Bytes plain = Pattern(33, 1);
+        EXPECT_EQ(OpenSslEncrypt(c, key.bytes(), iv.bytes(), plain), Encrypt(plain)) << c.encName;
+    }
+    Record first, second, ignored;
+    int cipher = 0;
+    ASSERT_EQ(0, QLK_CRYPT_GenKeyAndIV(context_.get(), 48));
+    ASSERT_EQ(0, QLK_CRYPT_GetKeyAndIV(context_.get(), &cipher, first.get(), ignored.get()));
+    ASSERT_EQ(0, QLK_CRYPT_GenKeyAndIV(context_.get(), 48));
+    ASSERT_EQ(0, QLK_CRYPT_GetKeyAndIV(context_.get(), &cipher, second.get(), ignored.get()));
+    EXPECT_NE(first.bytes(), second.bytes());
+}
+
+TEST_F(SymmetricTest, ChangingIvChainsCallsLikeOneCbcStream) {
+    Bytes key = Pattern(16, 5), iv = Pattern(16, 6);
+    ASSERT_EQ(0, SetKey(48, key, iv));
+    ASSERT_EQ(0, QLK_CRYPT_SetEnvChangeIV(context_.get()));
+    Bytes first = Encrypt(Pattern(20, 7));
+    Bytes second = Encrypt(Pattern(20, 8));
+    Bytes lastBlock(first.end() - 16, first.end());
+    EXPECT_EQ(OpenSslEncrypt(kCiphers[1], key, lastBlock, Pattern(20, 8)), second);
+
+    ASSERT_EQ(0, SetKey(48, key, iv));  // decryption chains over the cipher text the same way
+    Record one(first), two(second), out1, out2;
+    ASSERT_EQ(0, QLK_CRYPT_Decrypt(context_.get(), one.get(), out1.get()));
+    ASSERT_EQ(0, QLK_CRYPT_Decrypt(context_.get(), two.get(), out2.get()));
+    EXPECT_EQ(Pattern(20, 7), out1.bytes());
+    EXPECT_EQ(Pattern(20, 8), out2.bytes());
+}
+
+TEST_F(SymmetricTest, WithoutChangingIvEachCallStartsFromTheSameIv) {
+    ASSERT_EQ(0, SetKey(50, Pattern(16, 5), Pattern(16, 6)));
+    EXPECT_EQ(Encrypt(Pattern(20, 7)), Encrypt(Pattern(20, 7)));
+}
+
+TEST_F(SymmetricTest, RefusalsHaveCodesAndTexts) {
+    Record input(Pattern(16, 1)), output;
+    EXPECT_EQ(2003, QLK_CRYPT_Encrypt(context_.get(), input.get(), output.get()));
+    EXPECT_NE(std::string::npos, context_.ErrorText().find("no symmetric key"));
+    int cipher = 0;
+    Record key, iv;
+    EXPECT_EQ(2003, QLK_CRYPT_GetKeyAndIV(context_.get(), &cipher, key.get(), iv.get()));
+    EXPECT_EQ(2004, SetKey(48, Bytes(), Pattern(16, 1)));  // the empty key of a two-argument caller
+    EXPECT_EQ(2005, SetKey(48, Pattern(16, 1), Bytes()));
+    EXPECT_EQ(2004, SetKey(32, Pattern(16, 1), Pattern(8, 1)));
+    EXPECT_EQ(2005, SetKey(240, Pattern(32, 1), Pattern(16, 1)));
+    EXPECT_EQ(2001, SetKey(7, Pattern(16, 1), Pattern(16, 1)));
+    EXPECT_EQ(2001, QLK_CRYPT_GenKeyAndIV(context_.get(), 0));
+    EXPECT_NE(std::string::npos, context_.ErrorText().find("unknown symmetric algorithm identifier (0)"));
+
+    ASSERT_EQ(0, SetKey(48, Pattern(16, 1), Pattern(16, 2)));
+    Bytes cipherText = Encrypt(Pattern(40, 3));
+    ASSERT_EQ(0, SetKey(48, Pattern(16, 9), Pattern(16, 2)));  // wrong key: the padding check fails
+    Record wrong(cipherText), plain;
+    EXPECT_EQ(2006, QLK_CRYPT_Decrypt(context_.get(), wrong.get(), plain.get()));
+    Record ragged(Bytes(cipherText.begin(), cipherText.end() - 1));
+    EXPECT_EQ(2006, QLK_CRYPT_Decrypt(context_.get(), ragged.get(), plain.get()));
+    EXPECT_EQ(nullptr, plain.get()->data);  // a failure leaves the output alone
+}
+
+TEST_F(SymmetricTest, RandomBytes) {
+    Record a, b;
+    ASSERT_EQ(0, QLK_CRYPT_GenRandom(context_.get(), 32, a.get()));
+    ASSERT_EQ(0, QLK_CRYPT_GenRandom(context_.get(), 32, b.get()));
+    EXPECT_EQ(32u, a.bytes().size());
+    EXPECT_NE(a.bytes(), b.bytes());
+    EXPECT_EQ(1002, QLK_CRYPT_GenRandom(context_.get(), 0, a.get()));
+    EXPECT_EQ(1002, QLK_CRYPT_GenRandom(context_.get(), -3, a.get()));
+}
+
+}  // namespace
+}  // namespace qlk_test
