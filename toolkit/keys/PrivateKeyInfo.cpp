@@ -30,8 +30,7 @@ bool ParsePrivateKeyInfo(const unsigned char* data, std::size_t length, PrivateK
     const unsigned char* start = body.Data();
     if (!ReadHead(body)) return false;
     parts.head = der::Reader(start, static_cast<std::size_t>(body.Data() - start));
-    parts.hasAttributes = body.PeekTag(der::kContext0);
-    if (parts.hasAttributes && !body.ReadElement(der::kContext0, parts.attributes)) return false;
+    if (body.PeekTag(der::kContext0) && !body.ReadElement(der::kContext0, parts.attributes)) return false;
     parts.tail = body;
     return ReadTail(body);
 }

@@ -9,8 +9,7 @@ namespace qlk::keys {
 
 struct PrivateKeyInfoParts {
     der::Reader head;        // version, algorithm and privateKey, as encoded
-    bool hasAttributes = false;
-    der::Reader attributes;  // contents of [0] IMPLICIT SET OF Attribute
+    der::Reader attributes;  // contents of [0] IMPLICIT SET OF Attribute; empty when absent
     der::Reader tail;        // [1] publicKey when present, as encoded
 };
 

@@ -96,12 +96,6 @@ const std::vector<CaProfile>& Cas() {
     return cas;
 }
 
-const RootProfile* FindRoot(const std::string& id) {
-    for (const RootProfile& root : Roots())
-        if (root.id == id) return &root;
-    return nullptr;
-}
-
 const CaProfile* FindCa(const std::string& id) {
     for (const CaProfile& ca : Cas())
         if (ca.id == id) return &ca;

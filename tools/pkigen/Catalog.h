@@ -45,7 +45,6 @@ struct CaProfile {
 
 const std::vector<RootProfile>& Roots();
 const std::vector<CaProfile>& Cas();
-const RootProfile* FindRoot(const std::string& id);
 const CaProfile* FindCa(const std::string& id);
 
 // The value of attribute key ("cn", "o") in a name, or "".
