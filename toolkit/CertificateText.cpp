@@ -35,6 +35,8 @@ std::string IntegerHex(const ASN1_INTEGER* value) {
     return BN_is_negative(number.get()) ? "-" + hex : hex;
 }
 
+void SequenceFree(STACK_OF(ASN1_TYPE)* fields) { sk_ASN1_TYPE_pop_free(fields, ASN1_TYPE_free); }
+
 // Short name of a known object (serverAuth), dotted form otherwise.
 std::string ShortObjectText(const ASN1_OBJECT* object) {
     int nid = OBJ_obj2nid(object);
@@ -49,6 +51,23 @@ std::string AddressText(const ASN1_OCTET_STRING* address) {
     return dotted;
 }
 
+// The real name of a Korean kisa-identifyData otherName (its value is the IdentifyData
+// SEQUENCE, whose first element is the UTF8String realName); empty when it is not one.
+std::string IdentifyDataName(const OTHERNAME* other) {
+    static const char kKisaIdentifyData[] = "1.2.410.200004.10.1.1";
+    if (ObjectText(other->type_id, false) != kKisaIdentifyData || other->value == nullptr ||
+        other->value->type != V_ASN1_SEQUENCE) {
+        return {};
+    }
+    const ASN1_STRING* sequence = other->value->value.sequence;
+    const unsigned char* cursor = ASN1_STRING_get0_data(sequence);
+    OpenSslPtr<STACK_OF(ASN1_TYPE), SequenceFree> fields(
+        d2i_ASN1_SEQUENCE_ANY(nullptr, &cursor, ASN1_STRING_length(sequence)));
+    if (!fields || sk_ASN1_TYPE_num(fields.get()) < 1) return {};
+    const ASN1_TYPE* realName = sk_ASN1_TYPE_value(fields.get(), 0);
+    return realName->type == V_ASN1_UTF8STRING ? StringText(realName->value.utf8string) : std::string();
+}
+
 std::string GeneralNameText(const GENERAL_NAME* name) {
     switch (name->type) {
         case GEN_EMAIL: return "email=" + StringText(name->d.rfc822Name);
@@ -57,7 +76,11 @@ std::string GeneralNameText(const GENERAL_NAME* name) {
         case GEN_IPADD: return "ip=" + AddressText(name->d.iPAddress);
         case GEN_DIRNAME: return "dirName=" + NameText(name->d.directoryName);
         case GEN_RID: return "rid=" + ObjectText(name->d.registeredID, false);
-        case GEN_OTHERNAME: return "otherName=" + ObjectText(name->d.otherName->type_id, false);
+        case GEN_OTHERNAME: {
+            std::string realName = IdentifyDataName(name->d.otherName);
+            if (!realName.empty()) return "identifyData=" + realName;
+            return "otherName=" + ObjectText(name->d.otherName->type_id, false);
+        }
         default: return "other";
     }
 }

@@ -1,6 +1,9 @@
 // Certificate fields read through the toolkit, checked against `openssl x509`.
 
 #include <algorithm>
+#include <openssl/evp.h>
+#include <openssl/x509.h>
+
 #include <ctime>
 #include <map>
 #include <memory>
@@ -102,6 +105,46 @@ TEST_F(CertificateTest, ValidityIsKoreaStandardTime) {
     ASSERT_EQ(0, QLK_CERT_GetValidity(context_.get(), notBefore, notAfter));
     EXPECT_EQ(KstFromOpenSslIso(X509Print("-startdate -dateopt iso_8601")), notBefore);
     EXPECT_EQ(KstFromOpenSslIso(X509Print("-enddate -dateopt iso_8601")), notAfter);
+}
+
+// A P-256 certificate with chosen UTCTime and GeneralizedTime validity.
+Bytes MakeDatedCertificate(const char* notBefore, const char* notAfter) {
+    EVP_PKEY* key = EVP_EC_gen("P-256");
+    X509* certificate = X509_new();
+    X509_set_version(certificate, X509_VERSION_3);
+    ASN1_INTEGER_set(X509_get_serialNumber(certificate), 0x0abc);
+    X509_NAME* name = X509_get_subject_name(certificate);
+    X509_NAME_add_entry_by_txt(name, "CN", MBSTRING_UTF8, reinterpret_cast<const unsigned char*>(" a,b+c "), -1, -1, 0);
+    X509_set_issuer_name(certificate, name);
+    ASN1_TIME_set_string(X509_getm_notBefore(certificate), notBefore);
+    ASN1_TIME_set_string(X509_getm_notAfter(certificate), notAfter);
+    X509_set_pubkey(certificate, key);
+    X509_sign(certificate, key, EVP_sha256());
+    unsigned char* der = nullptr;
+    int length = i2d_X509(certificate, &der);
+    Bytes bytes(der, der + length);
+    OPENSSL_free(der);
+    X509_free(certificate);
+    EVP_PKEY_free(key);
+    return bytes;
+}
+
+TEST_F(CertificateTest, ValidityCrossesMidnightIntoTheKoreanDate) {
+    Record dated(MakeDatedCertificate("291231200000Z", "20500101000000Z"));
+    ASSERT_EQ(0, QLK_CERT_Load(context_.get(), dated.get()));
+    char notBefore[25], notAfter[25];
+    ASSERT_EQ(0, QLK_CERT_GetValidity(context_.get(), notBefore, notAfter));
+    EXPECT_STREQ("2030-01-01 05:00:00", notBefore);
+    EXPECT_STREQ("2050-01-01 09:00:00", notAfter);
+    // The same certificate: odd-length serial padded, escaping, and an EC key.
+    EXPECT_EQ("0abc", Get(QLK_CERT_GetSerialNum));
+    EXPECT_EQ("cn=\\ a\\,b\\+c\\ ", Get(QLK_CERT_GetSubjectName));
+    char algorithm[1024], bits[1024];
+    Record key;
+    ASSERT_EQ(0, QLK_CERT_GetPubKey2(context_.get(), algorithm, bits, key.get()));
+    EXPECT_STREQ("EC", algorithm);
+    EXPECT_STREQ("256", bits);
+    EXPECT_EQ("ecdsa-with-SHA256", Get(QLK_CERT_GetSignatureAlgorithm));
 }
 
 TEST_F(CertificateTest, VersionAndAlgorithms) {

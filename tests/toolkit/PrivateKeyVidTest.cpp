@@ -155,6 +155,14 @@ TEST_F(PrivateKeyVidTest, RandomComesFromTheDecryptedKey) {
     EXPECT_EQ(2007, QLK_VID_GetRandomFromPriKey(context_.get(), garbage.get(), random.get()));
 }
 
+TEST_F(PrivateKeyVidTest, SubjectAltNameShowsTheRealName) {
+    Record certificate(vid_.certificate);
+    ASSERT_EQ(0, QLK_CERT_Load(context_.get(), certificate.get()));
+    char text[256];
+    ASSERT_EQ(0, QLK_CERT_GetSubjectAltName(context_.get(), sizeof text, text));
+    EXPECT_STREQ("identifyData=홍길동", text);
+}
+
 TEST_F(PrivateKeyVidTest, VidIsTrueOnlyForTheRightNumberAndRandom) {
     Record certificate(vid_.certificate), random(random_);
     EXPECT_EQ(0, QLK_VID_Verify(context_.get(), certificate.get(), random.get(), kIdentityNumber));
