@@ -3,7 +3,6 @@
 #include <openssl/crypto.h>
 #include <openssl/opensslv.h>
 
-#include <climits>
 #include <new>
 
 #include "toolkit/Binstr.h"

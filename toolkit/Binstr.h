@@ -17,7 +17,6 @@ struct Input {
     std::size_t length = 0;
 
     bool empty() const { return length == 0; }
-    std::string text() const { return std::string(reinterpret_cast<const char*>(data), length); }
 };
 
 // Fails with InvalidArgument for a null record, a negative length or a null data
