@@ -53,31 +53,42 @@ const EVP_MD* Sha1() {
     return md;
 }
 
-bool Digest(EVP_MD_CTX* context, const unsigned char* first, std::size_t firstLength, const unsigned char* second,
-            std::size_t secondLength, unsigned char* out) {
-    return EVP_DigestInit_ex2(context, Sha1(), nullptr) == 1 &&
+bool Digest(EVP_MD_CTX* context, const EVP_MD* md, const unsigned char* first, std::size_t firstLength,
+            const unsigned char* second, std::size_t secondLength, unsigned char* out) {
+    return EVP_DigestInit_ex2(context, md, nullptr) == 1 &&
            (firstLength == 0 || EVP_DigestUpdate(context, first, firstLength) == 1) &&
            (secondLength == 0 || EVP_DigestUpdate(context, second, secondLength) == 1) &&
            EVP_DigestFinal_ex(context, out, nullptr) == 1;
 }
 
+// Ti = SHA1(Ti-1), in place: the hot loop of every key-file read.
+bool IterateSha1(EVP_MD_CTX* context, const EVP_MD* md, unsigned char* block, int rounds) {
+    for (int i = 0; i < rounds; ++i)
+        if (EVP_DigestInit_ex2(context, md, nullptr) != 1 || EVP_DigestUpdate(context, block, kSha1Length) != 1 ||
+            EVP_DigestFinal_ex(context, block, nullptr) != 1)
+            return false;
+    return true;
+}
+
 // PBKDF1-SHA1: T1 = SHA1(password || salt), Ti = SHA1(Ti-1); key = first 16 bytes of the last
 // T; the IV is either the first 16 bytes of SHA1 over its last 4 bytes or the old fixed one.
 bool DerivePbkdf1(const char* password, std::size_t passwordLength, const PbeParameters& parameters, KeyAndIv& out) {
+    const EVP_MD* md = Sha1();
     std::unique_ptr<EVP_MD_CTX, MdContextFree> context(EVP_MD_CTX_new());
     SecureBytes block(kSha1Length);
-    if (!context || !Digest(context.get(), reinterpret_cast<const unsigned char*>(password), passwordLength,
-                            parameters.salt.Data(), parameters.salt.Length(), block.data()))
+    if (md == nullptr || !context ||
+        !Digest(context.get(), md, reinterpret_cast<const unsigned char*>(password), passwordLength,
+                parameters.salt.Data(), parameters.salt.Length(), block.data()) ||
+        !IterateSha1(context.get(), md, block.data(), parameters.iterations - 1))
         return false;
-    for (int i = 1; i < parameters.iterations; ++i)
-        if (!Digest(context.get(), block.data(), block.size(), nullptr, 0, block.data())) return false;
     std::copy(block.begin(), block.begin() + kSeedKeyLength, out.key.begin());
     if (parameters.derivation == Derivation::Pbkdf1WithFixedIv) {
         std::copy(kOldFixedIv, kOldFixedIv + kSeedBlockLength, out.iv.begin());
         return true;
     }
     SecureBytes ivHash(kSha1Length);
-    if (!Digest(context.get(), block.data() + kSeedKeyLength, kSha1Length - kSeedKeyLength, nullptr, 0, ivHash.data()))
+    if (!Digest(context.get(), md, block.data() + kSeedKeyLength, kSha1Length - kSeedKeyLength, nullptr, 0,
+                ivHash.data()))
         return false;
     std::copy(ivHash.begin(), ivHash.begin() + kSeedBlockLength, out.iv.begin());
     return true;
