@@ -7,6 +7,7 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <functional>
 #include <list>
 #include <map>
 #include <new>
@@ -72,10 +73,18 @@ public:
     }
 
     void RemoveAll() { SetSize(0); }
+    // An element of this array itself may be added: it is copied before the array
+    // grows, since growing moves the elements.
     int Add(ARG_TYPE element) {
         const int index = m_nSize;
+        if (index < m_nMaxSize || !Holds(element)) {
+            SetSize(index + 1);
+            m_pData[index] = element;
+            return index;
+        }
+        const TYPE copy(element);
         SetSize(index + 1);
-        m_pData[index] = element;
+        m_pData[index] = copy;
         return index;
     }
     void SetAt(int index, ARG_TYPE element) { m_pData[index] = element; }
@@ -94,6 +103,10 @@ protected:
     int m_nGrowBy = 0;
 
 private:
+    bool Holds(const TYPE& element) const {
+        const std::less<const TYPE*> before;
+        return m_pData && !before(&element, m_pData) && before(&element, m_pData + m_nSize);
+    }
     static TYPE* Allocate(int count) {
         void* block = std::malloc(sizeof(TYPE) * static_cast<std::size_t>(count));
         if (!block) throw std::bad_alloc();  // MFC throws CMemoryException here
