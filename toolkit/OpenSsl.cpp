@@ -9,15 +9,18 @@
 namespace qlk {
 
 bool EnsureProviders() {
+    // Loading a provider explicitly switches off the implicit default, so both go in.
+    // They stay loaded for the life of the process (other code shares the default
+    // context), and their handles stay referenced here: the legacy provider's own
+    // context is otherwise unreachable at exit and reported as leaked.
     static std::once_flag once;
-    static bool loaded = false;
+    static OSSL_PROVIDER* standard = nullptr;
+    static OSSL_PROVIDER* legacy = nullptr;
     std::call_once(once, [] {
-        // Loading a provider explicitly switches off the implicit default, so both go in.
-        // They stay loaded for the life of the process: other code may share the context.
-        loaded = OSSL_PROVIDER_load(nullptr, "default") != nullptr &&
-                 OSSL_PROVIDER_load(nullptr, "legacy") != nullptr;
+        standard = OSSL_PROVIDER_load(nullptr, "default");
+        legacy = OSSL_PROVIDER_load(nullptr, "legacy");
     });
-    return loaded;
+    return standard != nullptr && legacy != nullptr;
 }
 
 std::string TakeOpenSslError() {
