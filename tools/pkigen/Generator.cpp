@@ -54,8 +54,6 @@ std::string CheckOptions(const Options& o) {
 
 // One person (or server) and both of its certificates.
 struct Identity {
-    Store store;
-    std::string gpkiClass;
     NameEntries subject;
     std::string realName;
     std::string identityNumber;  // empty: no VID
@@ -184,8 +182,6 @@ private:
 
     Identity NewIdentity(const CaProfile& ca, const std::string& gpkiClass) {
         Identity id;
-        id.store = ca.store;
-        id.gpkiClass = gpkiClass;
         id.realName = KoreanName(random_);
         id.identityNumber = IdentityNumber(random_);
         id.random = random_.Bytes(kRandomLength);
@@ -218,39 +214,37 @@ private:
         roles[1] = "user-" + std::to_string((2 * index + 1) % options_.userKeys);
     }
 
-    bool MakeCertificatePair(const CaProfile& ca, const Identity& id, const Validity& validity,
-                             const std::string (&roles)[2], UserRecord& user, X509Ptr& signing, X509Ptr& keyManagement,
-                             std::string& error) {
-        X509Ptr* outputs[2] = {&signing, &keyManagement};
-        CertificateRecord* records[2] = {&user.signing, &user.keyManagement};
-        for (int k = 0; k < 2; ++k) {
-            CertificateRequest request;
-            request.kind = k == 0 ? CertificateKind::UserSigning : CertificateKind::UserKeyManagement;
-            request.subject = id.subject;
-            request.subjectKey = keys_.Get(roles[k], error);
-            if (request.subjectKey == nullptr) return false;
-            request.issuer = authorities_.at("ca-" + ca.id).get();
-            request.issuerKey = keys_.Get("ca-" + ca.id, error);
-            request.serial = NextSerial();
-            SetValidity(request, validity);
-            request.ca = &ca;
-            request.policies = id.policies;
-            request.withVid = !id.identityNumber.empty();
-            if (request.withVid) {
-                request.vid.realName = id.realName;
-                request.vid.hashNid = ca.vidHashNid;
-                request.vid.hashNullParameters = ca.vidNullParameters;
-                if (qlk::vid::ComputeVid(ca.vidHashNid, id.identityNumber, id.random, request.vid.virtualId) !=
-                    qlk::vid::VidStatus::Ok) {
-                    error = "VID computation failed";
-                    return false;
-                }
-            }
-            outputs[k]->reset(MakeCertificate(request, error));
-            if (!*outputs[k]) return false;
-            *records[k] = Describe(request, NameText(ca.name), "");
+    static bool IdentifyDataOf(const CaProfile& ca, const Identity& id, qlk::vid::IdentifyData& vid) {
+        vid.realName = id.realName;
+        vid.hashNid = ca.vidHashNid;
+        vid.hashNullParameters = ca.vidNullParameters;
+        return qlk::vid::ComputeVid(ca.vidHashNid, id.identityNumber, id.random, vid.virtualId) ==
+               qlk::vid::VidStatus::Ok;
+    }
+
+    // One of a user's two certificates: both carry the same subject, policies and VID.
+    X509Ptr MakeUserCertificate(const CaProfile& ca, const Identity& id, const Validity& validity, CertificateKind kind,
+                                const std::string& role, CertificateRecord& record, std::string& error) {
+        X509Ptr cert(nullptr, X509_free);
+        CertificateRequest request;
+        request.kind = kind;
+        request.subject = id.subject;
+        request.subjectKey = keys_.Get(role, error);
+        request.issuer = authorities_.at("ca-" + ca.id).get();
+        request.issuerKey = keys_.Get("ca-" + ca.id, error);
+        if (request.subjectKey == nullptr || request.issuerKey == nullptr) return cert;
+        request.serial = NextSerial();
+        SetValidity(request, validity);
+        request.ca = &ca;
+        request.policies = id.policies;
+        request.withVid = !id.identityNumber.empty();
+        if (request.withVid && !IdentifyDataOf(ca, id, request.vid)) {
+            error = "VID computation failed";
+            return cert;
         }
-        return true;
+        cert.reset(MakeCertificate(request, error));
+        if (cert) record = Describe(request, NameText(ca.name), "");
+        return cert;
     }
 
     bool KeyFile(const std::string& role, const std::vector<unsigned char>* random, qlk::Bytes& file,
@@ -273,10 +267,14 @@ private:
     bool MakeUser(const CaProfile& ca, const Validity& validity, const std::string& gpkiClass, std::string& error) {
         const Identity id = NewIdentity(ca, gpkiClass);
         UserRecord user;
-        X509Ptr signing(nullptr, X509_free), keyManagement(nullptr, X509_free);
         std::string roles[2];
         KeyRoles(roles);
-        if (!MakeCertificatePair(ca, id, validity, roles, user, signing, keyManagement, error)) return false;
+        const X509Ptr signing =
+            MakeUserCertificate(ca, id, validity, CertificateKind::UserSigning, roles[0], user.signing, error);
+        if (!signing) return false;
+        const X509Ptr keyManagement =
+            MakeUserCertificate(ca, id, validity, CertificateKind::UserKeyManagement, roles[1], user.keyManagement, error);
+        if (!keyManagement) return false;
         qlk::Bytes signKey, kmKey;
         if (!KeyFile(roles[0], &id.random, signKey, error) || !KeyFile(roles[1], nullptr, kmKey, error))
             return false;
