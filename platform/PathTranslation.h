@@ -50,7 +50,7 @@ void SetDrivesForTesting(const std::vector<Drive>* drives);
 std::string Win32PathToNative(const char* windowsPath);
 
 // The purely textual part of the above, without drive lookup or folder matching:
-// separators unified and collapsed. Exposed for the tests of the rule.
+// separators unified and collapsed.
 std::string NormalizeSeparators(const std::string& path);
 
 // Case-insensitive resolution of an already native path, component by component.

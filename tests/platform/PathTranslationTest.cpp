@@ -66,6 +66,12 @@ TEST_F(MixedCaseTree, SeparatorsCollapseAndTheDriveBecomesItsFolder) {
     EXPECT_EQ(home / "NPKI", Win32PathToNative("C:NPKI"));
 }
 
+TEST(Separators, BackslashesBecomeSlashesAndRunsCollapse) {
+    EXPECT_EQ("/a/b/", zorvane::paths::NormalizeSeparators("\\\\a//b\\/"));
+    EXPECT_EQ("C:/x", zorvane::paths::NormalizeSeparators("C:\\x"));
+    EXPECT_EQ("", zorvane::paths::NormalizeSeparators(""));
+}
+
 TEST_F(MixedCaseTree, MissingComponentsKeepTheirSpellingFromThereOn) {
     EXPECT_EQ(home / "NPKI/yessign/Missing/signCert.der",
               Win32PathToNative("C:\\npki\\yessign\\Missing\\signCert.der"));
