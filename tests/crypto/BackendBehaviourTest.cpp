@@ -1,0 +1,425 @@
+// Backend behaviour beyond single calls, against the fault toolkit: loading and
+// opening, error texts, operations that look up two functions, key and IV mirroring,
+// time texts, validity conversions, user identifiers and buffer sizes.
+#include <zorvane/CryptoEx.h>
+
+#include <gtest/gtest.h>
+
+#include <ctime>
+#include <memory>
+#include <regex>
+#include <string>
+
+#include "crypto/FaultKit.h"
+#include "crypto/GpkiEx.h"
+#include "crypto/NpkiEx.h"
+
+namespace {
+
+std::string Text(const ByteString& bytes) { return std::string(bytes.GetData(), bytes.GetLength()); }
+
+const ByteString& ErrorText(const CCryptoEx& facade) {
+    return facade.m_gpki ? facade.m_gpki->m_errorText : facade.m_npki->m_errorText;
+}
+
+struct Side {
+    int type;
+    const char* file;
+    const char* className;
+    int notLoaded;
+};
+
+const Side kSides[] = {{0, "gpkiapi.dll", "CGpkiEx", 100}, {1, "Quellark.dll", "CNpkiEx", 101}};
+
+std::string FailText(const Side& side, const std::string& name) {
+    return std::string(side.className) + " Class : ERROR CODE : 102 - Fail to call " + name;
+}
+
+TEST(BackendInit, MissingLibraryAnswersNotLoaded) {
+    for (const Side& side : kSides) {
+        SCOPED_TRACE(side.className);
+        CCryptoEx facade;
+        EXPECT_EQ(side.notLoaded, facade.Init(side.type, 48, 1, ByteString("/nonexistent/zorvane")));
+        EXPECT_EQ(side.notLoaded, facade.Init(side.type, 48, 1, ByteString("")));
+        ByteString cert("C");
+        EXPECT_EQ(side.notLoaded, facade.LoadCert(cert));
+        EXPECT_EQ(100, facade.PKCS11_Login(cert));
+    }
+}
+
+TEST(BackendInit, LibraryWithoutInitAnswers102NamingIt) {
+    for (const Side& side : kSides) {
+        SCOPED_TRACE(side.className);
+        FaultKit kit("noinit", side.file);
+        CCryptoEx facade;
+        EXPECT_EQ(102, facade.Init(side.type, 48, 1, ByteString(kit.Folder().c_str())));
+        EXPECT_EQ(FailText(side, "QLK_API_Init"), Text(ErrorText(facade)));
+        EXPECT_EQ(0, kit.LiveContexts());
+    }
+}
+
+TEST(BackendInit, FailingInitReturnsTheToolkitCodeAndText) {
+    for (const Side& side : kSides) {
+        SCOPED_TRACE(side.className);
+        FaultKit kit("full", side.file);
+        kit.Fail("QLK_API_Init", 1234, "no context today");
+        CCryptoEx facade;
+        EXPECT_EQ(1234, facade.Init(side.type, 48, 1, ByteString(kit.Folder().c_str())));
+        EXPECT_EQ("no context today", Text(ErrorText(facade)));
+        kit.Reset();
+        // The library stays loaded: calls reach the toolkit without a context.
+        ByteString cert("C");
+        EXPECT_EQ(0, facade.LoadCert(cert));
+        EXPECT_EQ("QLK_CERT_Load<bad context>([C])", kit.Calls());
+    }
+}
+
+TEST(BackendErrors, GetErrInfoAsksTheToolkitNotTheKeptText) {
+    for (const Side& side : kSides) {
+        SCOPED_TRACE(side.className);
+        FaultKit kit("full", side.file);
+        CCryptoEx facade;
+        ASSERT_EQ(0, facade.Init(side.type, 48, 1, ByteString(kit.Folder().c_str())));
+        kit.Fail("QLK_CERT_Load", 5, "bad certificate");
+        ByteString cert("C"), text("before");
+        EXPECT_EQ(5, facade.LoadCert(cert));
+        EXPECT_EQ("bad certificate", Text(ErrorText(facade)));
+        EXPECT_EQ(0, facade.GetErrInfo(text));
+        EXPECT_EQ("bad certificate", Text(text));
+        // A later failure inside the backend replaces the kept text, not the toolkit's.
+        ByteString list;
+        EXPECT_EQ(102, side.type == 0 ? facade.AddSigner(1, cert, cert, cert, cert, cert, list)
+                                      : facade.AddCert(cert, list));
+        EXPECT_NE("bad certificate", Text(ErrorText(facade)));
+        EXPECT_EQ(0, facade.GetErrInfo(text));
+        EXPECT_EQ("bad certificate", Text(text));
+        kit.Fail("QLK_API_GetErrInfo", 9, "");
+        text = "kept";
+        EXPECT_EQ(9, facade.GetErrInfo(text));
+        EXPECT_EQ("kept", Text(text));
+    }
+}
+
+TEST(BackendErrors, GetErrInfoWithoutLibraryAnswersNotLoaded) {
+    for (const Side& side : kSides) {
+        SCOPED_TRACE(side.className);
+        CCryptoEx facade;
+        ASSERT_EQ(0, facade.Init(side.type, 48, 1));
+        ByteString text("kept");
+        EXPECT_EQ(side.notLoaded, facade.GetErrInfo(text));
+        EXPECT_EQ("kept", Text(text));
+    }
+}
+
+// The operations that look up two functions answer 102 when either is missing, with
+// the name the backend gives the pair.
+TEST(TwoFunctionOperations, EitherMissingAnswers102) {
+    FaultKit gpkiKit("partial", "gpkiapi.dll");
+    CCryptoEx gpki;
+    ASSERT_EQ(0, gpki.Init(0, 48, 1, ByteString(gpkiKit.Folder().c_str())));
+    gpkiKit.Reset();
+    ByteString a("A"), b("B"), c("C"), d("D"), e("E");
+
+    EXPECT_EQ(102, gpki.MakeSignedData(a, b, c, d));
+    EXPECT_EQ(FailText(kSides[0], "QLK_CMS_SignData"), Text(ErrorText(gpki)));
+    EXPECT_EQ("D", Text(d));
+
+    EXPECT_EQ(102, gpki.VerifySignedData(a, b, c));
+    EXPECT_EQ(FailText(kSides[0], "GPKI_CMS_ProcessSignedData"), Text(ErrorText(gpki)));
+    EXPECT_TRUE(b.IsEmpty());
+    EXPECT_TRUE(c.IsEmpty());
+
+    EXPECT_EQ(102, gpki.SetVerifyEnv(1, 2, true, a, e));
+    EXPECT_EQ(FailText(kSides[0], "QLK_CERT_SetVerifyEnv1"), Text(ErrorText(gpki)));
+
+    EXPECT_EQ(102, gpki.VerifyCert(a, 1, e, e, true, e, e));
+    EXPECT_EQ(FailText(kSides[0], "QLK_CERT_Verify"), Text(ErrorText(gpki)));
+    EXPECT_EQ("", gpkiKit.Calls());
+
+    FaultKit npkiKit("partial", "Quellark.dll");
+    CCryptoEx npki;
+    ASSERT_EQ(0, npki.Init(1, 48, 1, ByteString(npkiKit.Folder().c_str())));
+    ByteString content("content"), signTime("time"), signer("signer");
+    EXPECT_EQ(102, npki.VerifySignedData(1, a, content, signTime, signer));
+    EXPECT_EQ(FailText(kSides[1], "QLK_CMS_GetSignerCert"), Text(ErrorText(npki)));
+    EXPECT_EQ("content", Text(content));
+    EXPECT_EQ("time", Text(signTime));
+    EXPECT_TRUE(signer.IsEmpty());
+}
+
+// A library with the disk functions but not the card functions answers 102 for every
+// media operation, also for the disk.
+TEST(TwoFunctionOperations, MediaOperationsNeedBothDiskAndCard) {
+    for (const Side& side : kSides) {
+        SCOPED_TRACE(side.className);
+        FaultKit kit("partial", side.file);
+        CCryptoEx facade;
+        ASSERT_EQ(0, facade.Init(side.type, 48, 1, ByteString(kit.Folder().c_str())));
+        kit.Reset();
+        ByteString location("L"), t3("T"), bytes("X");
+        for (int media : {1, 2}) {
+            EXPECT_EQ(102, facade.ReadCertFromStorage(media, location, 1, bytes));
+            EXPECT_EQ(FailText(side, "GPKI_STORAGE_ReadCert"), Text(ErrorText(facade)));
+            EXPECT_EQ(102, facade.ReadPriKeyFromStroage(media, location, t3, 1, bytes));
+            EXPECT_EQ(FailText(side, "GPKI_STORAGE_ReadPriKey"), Text(ErrorText(facade)));
+            EXPECT_EQ(102, facade.WriteCertToStorage(media, location, 1, bytes));
+            EXPECT_EQ(FailText(side, "QLK_MEDIA_DISK_WriteCert"), Text(ErrorText(facade)));
+            EXPECT_EQ(102, facade.WritePriKeyToStorage(media, location, t3, 1, 0, bytes));
+            EXPECT_EQ(FailText(side, "QLK_MEDIA_DISK_WritePriKey"), Text(ErrorText(facade)));
+            EXPECT_EQ(102, facade.DeleteCertFromStorage(media, location, 1));
+            EXPECT_EQ(FailText(side, "QLK_MEDIA_DISK_DeleteCert"), Text(ErrorText(facade)));
+            EXPECT_EQ(102, facade.DeletePriKeyFromStorage(media, location, t3, 1));
+            EXPECT_EQ(FailText(side, "QLK_MEDIA_DISK_DeletePriKey"), Text(ErrorText(facade)));
+        }
+        EXPECT_EQ("X", Text(bytes));
+        EXPECT_EQ(0, facade.WriteFileToStorage(location, bytes));
+        EXPECT_EQ("QLK_MEDIA_DISK_WriteFile(\"L\", [X])", kit.Calls());
+    }
+}
+
+TEST(TwoCallOperations, FirstCallFailureOnlyLeavesItsText) {
+    for (const Side& side : kSides) {
+        SCOPED_TRACE(side.className);
+        FaultKit kit("full", side.file);
+        CCryptoEx facade;
+        ASSERT_EQ(0, facade.Init(side.type, 48, 1, ByteString(kit.Folder().c_str())));
+        kit.Fail("QLK_API_SetConfFile", 31, "no such configuration");
+        ByteString cert("C"), text("T"), conf("conf.ini");
+        EXPECT_EQ(0, facade.VerifyCert(cert, 1, text, conf, false, cert, cert));
+        EXPECT_EQ("no such configuration", Text(ErrorText(facade)));
+        kit.Fail("QLK_CERT_Verify", 32, "revoked");
+        EXPECT_EQ(32, facade.VerifyCert(cert, 1, text, conf, false, cert, cert));
+        EXPECT_EQ("revoked", Text(ErrorText(facade)));
+    }
+    FaultKit kit("full", "gpkiapi.dll");
+    CCryptoEx gpki;
+    ASSERT_EQ(0, gpki.Init(0, 48, 1, ByteString(kit.Folder().c_str())));
+    kit.Fail("QLK_CERT_SetVerifyEnv2", 41, "bad time");
+    ByteString time("20300101000000"), policy("P");
+    EXPECT_EQ(41, gpki.SetVerifyEnv(1, 2, true, time, policy));
+}
+
+TEST(Keys, GpkiMirrorsKeyAndIVForTheShortCipherForms) {
+    FaultKit kit("full", "gpkiapi.dll");
+    CCryptoEx facade;
+    ASSERT_EQ(0, facade.Init(0, 48, 1, ByteString(kit.Folder().c_str())));
+    ByteString key("K"), iv("V"), input("I"), output;
+    ASSERT_EQ(0, facade.SetKeyAndIV(key, iv));
+    kit.Reset();
+    ASSERT_EQ(0, facade.EncryptKey(input, output));
+    ASSERT_EQ(0, facade.DecryptKey(input, output));
+    EXPECT_EQ(
+        "QLK_CRYPT_SetKeyAndIV(48, [K], [V])\nQLK_CRYPT_Encrypt([I], out)\n"
+        "QLK_CRYPT_SetKeyAndIV(48, [K], [V])\nQLK_CRYPT_Decrypt([I], out)",
+        kit.Calls());
+
+    // A refused key is not kept.
+    kit.Fail("QLK_CRYPT_SetKeyAndIV", 3, "weak key");
+    ByteString weak("W");
+    EXPECT_EQ(3, facade.SetKeyAndIV(weak, weak));
+    EXPECT_EQ("K", Text(facade.m_gpki->m_key));
+
+    // A generated key is kept, as the toolkit handed it out.
+    kit.Reset();
+    ByteString newKey, newIv;
+    ASSERT_EQ(0, facade.GenerateKey(newKey, newIv));
+    EXPECT_EQ("CRYPT_GetKeyAndIV#2", Text(newKey));
+    EXPECT_EQ("CRYPT_GetKeyAndIV#3", Text(newIv));
+    kit.Reset();
+    ASSERT_EQ(0, facade.EncryptKey(input, output));
+    EXPECT_EQ(
+        "QLK_CRYPT_SetKeyAndIV(48, [CRYPT_GetKeyAndIV#2], [CRYPT_GetKeyAndIV#3])\nQLK_CRYPT_Encrypt([I], out)",
+        kit.Calls());
+}
+
+TEST(Keys, NpkiHandsAnEmptyKeyAndIVToTheShortCipherForms) {
+    FaultKit kit("full", "Quellark.dll");
+    CCryptoEx facade;
+    ASSERT_EQ(0, facade.Init(1, 48, 1, ByteString(kit.Folder().c_str())));
+    ByteString key("K"), iv("V"), input("I"), output;
+    ASSERT_EQ(0, facade.SetKeyAndIV(key, iv));
+    ASSERT_EQ(0, facade.GenerateKey(key, iv));
+    kit.Reset();
+    ASSERT_EQ(0, facade.EncryptKey(input, output));
+    EXPECT_EQ("QLK_CRYPT_SetKeyAndIV(48, [], [])\nQLK_CRYPT_Encrypt([I], out)", kit.Calls());
+    EXPECT_TRUE(facade.m_npki->m_key.IsEmpty());
+    EXPECT_TRUE(facade.m_npki->m_iv.IsEmpty());
+}
+
+TEST(Keys, ClearKeyAndIVNeverSucceeds) {
+    CCryptoEx gpki, npki;
+    ASSERT_EQ(0, gpki.Init(0, 48, 1));
+    ASSERT_EQ(0, npki.Init(1, 48, 1));
+    EXPECT_EQ(1000000, gpki.ClearKeyAndIV());
+    EXPECT_EQ(101, npki.ClearKeyAndIV());
+    FaultKit kit("full", "Quellark.dll");
+    ASSERT_EQ(0, npki.Init(1, 48, 1, ByteString(kit.Folder().c_str())));
+    EXPECT_EQ(102, npki.ClearKeyAndIV());
+    EXPECT_EQ(FailText(kSides[1], "ClearKeyAndIV"), Text(ErrorText(npki)));
+}
+
+// The signing and verification times the backends make are the current local time.
+TEST(TimeTexts, AreTheCurrentLocalTimeInFourteenDigits) {
+    FaultKit kit("full", "Quellark.dll");
+    CCryptoEx facade;
+    ASSERT_EQ(0, facade.Init(1, 48, 1, ByteString(kit.Folder().c_str())));
+    kit.Reset();
+    ByteString a("A"), out;
+    const std::time_t before = std::time(nullptr);
+    ASSERT_EQ(0, facade.MakeSignedData(a, a, a, out));
+    const std::time_t after = std::time(nullptr);
+    std::smatch match;
+    const std::string call = kit.AllCalls().at(0);
+    ASSERT_TRUE(std::regex_search(call, match, std::regex("\"([0-9]{14})\"")));
+    char earliest[15], latest[15];
+    std::strftime(earliest, sizeof(earliest), "%Y%m%d%H%M%S", std::localtime(&before));
+    std::strftime(latest, sizeof(latest), "%Y%m%d%H%M%S", std::localtime(&after));
+    EXPECT_LE(std::string(earliest), match[1].str());
+    EXPECT_GE(std::string(latest), match[1].str());
+}
+
+// The toolkit's validity texts are Korea Standard Time.
+class Validity : public ::testing::Test {
+protected:
+    ByteString notBefore{"nb"}, notAfter{"na"}, notAfterDate{"nad"};
+    int expired = -1;
+
+    int Read(const Side& side, const char* before, const char* after) {
+        kit_ = std::make_unique<FaultKit>("full", side.file);
+        kit_->SetOutput("QLK_CERT_GetValidity", 1, before);
+        kit_->SetOutput("QLK_CERT_GetValidity", 2, after);
+        facade_.Init(side.type, 48, 1, ByteString(kit_->Folder().c_str()));
+        return facade_.GetValidity(notBefore, notAfter, notAfterDate, expired);
+    }
+
+private:
+    std::unique_ptr<FaultKit> kit_;
+    CCryptoEx facade_;
+};
+
+TEST_F(Validity, GpkiShowsTheMomentAsUtc) {
+    ASSERT_EQ(0, Read(kSides[0], "2029-12-31 09:00:00", "2030-01-01 09:00:00"));
+    EXPECT_EQ("2030-01-01", Text(notAfterDate));
+    EXPECT_EQ("2030년 01월 01일 00:00:00", Text(notAfter));
+    EXPECT_EQ("2029년 12월 31일 00:00:00", Text(notBefore));
+    EXPECT_EQ(0, expired);
+}
+
+TEST_F(Validity, NpkiShowsTheMomentInLocalTime) {
+    ASSERT_EQ(0, Read(kSides[1], "2029-12-31 09:00:00", "2030-01-01 09:30:15"));
+    std::tm utc{};
+    utc.tm_year = 130;
+    utc.tm_mon = 0;
+    utc.tm_mday = 1;
+    utc.tm_hour = 0;
+    utc.tm_min = 30;
+    utc.tm_sec = 15;
+    const std::time_t moment = timegm(&utc);
+    char date[16], full[64];
+    std::strftime(date, sizeof(date), "%Y-%m-%d", std::localtime(&moment));
+    std::strftime(full, sizeof(full), "%Y년 %m월 %d일 %H:%M:%S", std::localtime(&moment));
+    EXPECT_EQ(date, Text(notAfterDate));
+    EXPECT_EQ(full, Text(notAfter));
+    EXPECT_EQ(0, expired);
+}
+
+TEST_F(Validity, PastEndIsExpired) {
+    for (const Side& side : kSides) {
+        SCOPED_TRACE(side.className);
+        ASSERT_EQ(0, Read(side, "1999-01-01 09:00:00", "2020-06-30 23:59:59"));
+        EXPECT_EQ(1, expired);
+    }
+}
+
+TEST_F(Validity, UnreadableTextStillConverts) {
+    // Fewer than six parts: the parse gives a small number that is converted as it is.
+    ASSERT_EQ(0, Read(kSides[0], "", "2030-01-01"));
+    EXPECT_EQ(1, expired);
+    EXPECT_EQ(std::string::npos, Text(notAfterDate).find("2030"));
+}
+
+// The user identifier read from the subject name.
+TEST(UserIdentifier, FromSerialNumberOrCommonName) {
+    struct Case {
+        const char* subject;
+        const char* gpki;
+        const char* npki;
+    };
+    const Case cases[] = {
+        {"serialNumber=123,cn=Kim", "123,cn=Kim", "123"},
+        {"ou=x,cn=Lee,o=y", "Lee,o=y", "Lee"},
+        {"ou=x,o=y", "", "unchanged"},
+        {"cn=,,,", ",,,", "unchanged"},
+        {"cn=,,Park,o=z", ",,Park,o=z", "Park"},
+    };
+    for (const Side& side : kSides) {
+        FaultKit kit("full", side.file);
+        CCryptoEx facade;
+        ASSERT_EQ(0, facade.Init(side.type, 48, 1, ByteString(kit.Folder().c_str())));
+        for (const Case& c : cases) {
+            SCOPED_TRACE(std::string(side.className) + " " + c.subject);
+            kit.SetOutput("QLK_CERT_GetSubjectName", 1, c.subject);
+            ByteString uid("unchanged");
+            EXPECT_EQ(0, facade.GetUID(uid));
+            EXPECT_EQ(side.type == 0 ? c.gpki : c.npki, Text(uid));
+        }
+    }
+}
+
+// With filling on the fault toolkit writes size - 1 characters into each text buffer:
+// the sizes the backends announce are the sizes they made (an overrun shows under ASan).
+TEST(TextBuffers, AreAsLargeAsAnnounced) {
+    struct Case {
+        const char* label;
+        int (CCryptoEx::*getter)(ByteString&);
+        int gpki;
+        int npki;
+    };
+    const Case cases[] = {
+        {"GetSerialNum", &CCryptoEx::GetSerialNum, 1023, 1023},
+        {"GetPolicy", &CCryptoEx::GetPolicy, 1023, 2047},
+        {"GetBasicConstraints", &CCryptoEx::GetBasicConstraints, 1023, 99},
+        {"GetAuthKeyID", &CCryptoEx::GetAuthKeyID, 1023, 2047},
+        {"GetCRLDP", &CCryptoEx::GetCRLDP, 1023, 2047},
+        {"GetAIA", &CCryptoEx::GetAIA, 1023, 2047},
+        {"GetPubKey", &CCryptoEx::GetPubKey, 1023, 2047},
+        {"GetPubKeyAlgo", &CCryptoEx::GetPubKeyAlgo, 47, 47},
+        {"GetPubKeyLen", &CCryptoEx::GetPubKeyLen, 1023, 2047},
+    };
+    for (const Side& side : kSides) {
+        FaultKit kit("full", side.file);
+        CCryptoEx facade;
+        ASSERT_EQ(0, facade.Init(side.type, 48, 1, ByteString(kit.Folder().c_str())));
+        kit.FillTexts(true);
+        for (const Case& c : cases) {
+            SCOPED_TRACE(std::string(side.className) + " " + c.label);
+            ByteString text;
+            EXPECT_EQ(0, (facade.*c.getter)(text));
+            EXPECT_EQ(side.type == 0 ? c.gpki : c.npki, text.GetLength());
+        }
+        ByteString before, after, signer, time;
+        EXPECT_EQ(0, facade.GetValidity(before, after));
+        EXPECT_EQ(24, after.GetLength());
+    }
+}
+
+TEST(Pkcs11, SlotListClearsFiveEntriesAndLeavesTheArrayToTheCaller) {
+    for (const Side& side : kSides) {
+        SCOPED_TRACE(side.className);
+        FaultKit kit("full", side.file);
+        CCryptoEx facade;
+        ASSERT_EQ(0, facade.Init(side.type, 48, 1, ByteString(kit.Folder().c_str())));
+        kit.Reset();
+        unsigned long slots[6] = {5, 5, 5, 5, 5, 5};
+        unsigned long count = 0;
+        EXPECT_EQ(0, facade.PKCS11_GetSlotList(slots, count));
+        EXPECT_EQ("QLK_PKCS11_GetSlotList({0,0,0,0,0})", kit.Calls());
+        EXPECT_EQ(2u, count);
+        EXPECT_EQ(11u, slots[0]);
+        EXPECT_EQ(12u, slots[1]);
+        EXPECT_EQ(0u, slots[4]);
+        EXPECT_EQ(5u, slots[5]);
+    }
+}
+
+}  // namespace
