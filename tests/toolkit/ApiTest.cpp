@@ -4,6 +4,8 @@
 #include <dlfcn.h>
 
 #include <cstring>
+#include <thread>
+#include <vector>
 
 #include "toolkit/ToolkitSupport.h"
 
@@ -82,6 +84,34 @@ TEST(ApiBinstr, NegativeInputLengthIsRefused) {
     EXPECT_EQ(1002, QLK_CRYPT_Hash(context.get(), 1, &bad, output.get()));
     BINSTR nullData{nullptr, 5};
     EXPECT_EQ(1002, QLK_CRYPT_Hash(context.get(), 1, &nullData, output.get()));
+}
+
+// Contexts made at the same time on several threads (the first of them loads the
+// providers) each work on their own.
+TEST(ApiContext, ContextsOnSeveralThreads) {
+    const Bytes key(16, 1), iv(16, 2), plain(100, 3);
+    std::vector<Bytes> results(4);
+    std::vector<std::thread> threads;
+    for (Bytes& result : results) {
+        threads.emplace_back([&] {
+            for (int round = 0; round < 20; ++round) {
+                void* context = nullptr;
+                if (QLK_API_Init(&context, "") != 0) return;
+                BINSTR k{}, v{}, in{}, out{};
+                QLK_BINSTR_SetData(key.data(), 16, &k);
+                QLK_BINSTR_SetData(iv.data(), 16, &v);
+                QLK_BINSTR_SetData(plain.data(), 100, &in);
+                if (QLK_CRYPT_SetKeyAndIV(context, 48, &k, &v) == 0 && QLK_CRYPT_Encrypt(context, &in, &out) == 0) {
+                    result.assign(out.data, out.data + out.length);
+                }
+                for (BINSTR* record : {&k, &v, &in, &out}) QLK_BINSTR_Delete(record);
+                QLK_API_Finish(&context);
+            }
+        });
+    }
+    for (std::thread& thread : threads) thread.join();
+    EXPECT_EQ(112u, results[0].size());
+    for (const Bytes& result : results) EXPECT_EQ(results[0], result);
 }
 
 // Both files load into one process; each answers with its own code and file name.
