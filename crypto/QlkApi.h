@@ -6,6 +6,7 @@
 // zero-terminated strings; a text output is a caller-owned buffer that the toolkit
 // never fills beyond its stated size (size - 1 characters and a zero).
 
+#include <zorvane/Binstr.h>
 #include <zorvane/Pkcs11TokenInfo.h>
 
 #ifndef QLK_EXPORT
@@ -15,11 +16,6 @@
 #ifdef __cplusplus
 extern "C" {
 #endif
-
-typedef struct BINSTR {
-    unsigned char* data;
-    int length;
-} BINSTR;
 
 /* Context and library */
 QLK_EXPORT int QLK_API_Init(void** context, const char* workFolder);

@@ -1,0 +1,176 @@
+// Records, DN functions, the validity test, NPKI folder names and the drive list.
+
+#include <gtest/gtest.h>
+#include <zorvane/LoadCert.h>
+
+#include <cstddef>
+#include <ctime>
+#include <string>
+#include <vector>
+
+#include "discovery/TestFolders.h"
+#include "platform/PathTranslation.h"
+
+namespace {
+
+using zorvane::test::TempFolder;
+
+std::string Text(const ByteString& text) { return std::string(text.GetData(), text.GetLength()); }
+
+TEST(CertRecord, ClearEmptiesEveryFieldAndCopiesAreDeep) {
+    CLoadCert loader;
+    tagCERTLIST record;
+    ByteString* all[] = {&record.signCert,  &record.signPriKey, &record.kmCert,     &record.hashValue,
+                         &record.reserved1, &record.aia,        &record.policyName, &record.validToDate};
+    for (ByteString* text : all) *text = "filled";
+    record.reserved2 = record.validDays = record.mediaType = record.certType = 7;
+
+    tagCERTLIST copy;
+    copy = record;
+    copy.signCert.data[0] = 'X';
+    EXPECT_EQ(Text(record.signCert), "filled");
+    EXPECT_EQ(copy.reserved2, 7);
+    EXPECT_NE(copy.hashValue.data, record.hashValue.data);
+
+    loader.ClearCertList(record);
+    for (ByteString* text : all) EXPECT_TRUE(text->IsEmpty());
+    EXPECT_EQ(record.reserved2 + record.validDays + record.mediaType + record.certType, 0);
+    EXPECT_EQ(Text(copy.aia), "filled");
+}
+
+std::ptrdiff_t OffsetOf(const tagCERTLIST& record, const void* field) {
+    return static_cast<const char*>(field) - reinterpret_cast<const char*>(&record);
+}
+
+TEST(CertRecord, LayoutIsThirtyThreeStringsAndFourInts) {
+    const tagCERTLIST record;
+    const std::ptrdiff_t text = sizeof(ByteString);
+    EXPECT_EQ(sizeof(tagCERTLIST), 33 * sizeof(ByteString) + 4 * sizeof(int));
+    EXPECT_EQ(OffsetOf(record, &record.reserved1), 26 * text);
+    EXPECT_EQ(OffsetOf(record, &record.reserved2), 27 * text);
+    EXPECT_EQ(OffsetOf(record, &record.certType), 27 * text + 3 * static_cast<std::ptrdiff_t>(sizeof(int)));
+    EXPECT_EQ(OffsetOf(record, &record.hashValue), 32 * text + 4 * static_cast<std::ptrdiff_t>(sizeof(int)));
+}
+
+struct DnCase {
+    const char* dn;
+    int cnResult;
+    const char* cn;
+    int oResult;
+    const char* o;
+    int ouResult;
+    const char* ou;
+};
+
+TEST(DistinguishedName, CutsValuesKeepingTheirCase) {
+    const DnCase cases[] = {
+        {"cn=홍길동()0012345,ou=personal4IB,o=yessign,c=kr", 0, "홍길동()0012345", 0, "yessign", 0, "personal4IB"},
+        {"CN=Kim,OU=X,O=Bank,C=KR", 0, "Kim", 0, "Bank", 0, "X"},
+        {"ou=Only Unit,o=Org,c=kr", 0, "Only Unit", 0, "Org", 0, "Only Unit"},  // no CN: the OU
+        {"o=Org,cn=Last", 1, "", 0, "Org", 1, ""},                             // CN is the last attribute
+        {"c=kr", 1, "", 1, "", 1, ""},
+        // "o=" also matches the end of a longer attribute name: a plain substring search.
+        {"cn=a,zo=b,c=kr", 0, "a", 0, "b", 1, ""},
+    };
+    CLoadCert loader;
+    for (const DnCase& c : cases) {
+        SCOPED_TRACE(c.dn);
+        ByteString dn(c.dn), cn("unchanged"), o("unchanged"), ou("unchanged");
+        EXPECT_EQ(loader.GetCNString(dn, cn), c.cnResult);
+        EXPECT_EQ(loader.GetOString(dn, o), c.oResult);
+        EXPECT_EQ(loader.GetOUString(dn, ou), c.ouResult);
+        EXPECT_EQ(Text(cn), c.cnResult ? "unchanged" : c.cn);
+        EXPECT_EQ(Text(o), c.oResult ? "unchanged" : c.o);
+        EXPECT_EQ(Text(ou), c.ouResult ? "unchanged" : c.ou);
+    }
+}
+
+std::string LocalTime(std::time_t when) {
+    char text[32];
+    std::strftime(text, sizeof(text), "%Y-%m-%d %H:%M:%S", std::localtime(&when));
+    return text;
+}
+
+TEST(CertValidity, ComparesLocalTimeTexts) {
+    CLoadCert loader;
+    const std::time_t now = std::time(nullptr);
+    ByteString yesterday(LocalTime(now - 86400).c_str()), tomorrow(LocalTime(now + 86400).c_str());
+    ByteString lastWeek(LocalTime(now - 7 * 86400).c_str());
+    EXPECT_EQ(loader.CheckCertValidity(yesterday, tomorrow), 1);
+    EXPECT_EQ(loader.CheckCertValidity(tomorrow, tomorrow), 0);   // not yet valid
+    EXPECT_EQ(loader.CheckCertValidity(lastWeek, yesterday), 0);  // expired
+    ByteString farFuture("2999-01-01 00:00:00");
+    EXPECT_EQ(loader.CheckCertValidity(yesterday, farFuture), 1);
+}
+
+TEST(CertValidity, NotAfterEqualToNowIsStillValid) {
+    CLoadCert loader;
+    // Retry across a second boundary, which would make the two texts differ.
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        const std::time_t before = std::time(nullptr);
+        ByteString from(LocalTime(before - 60).c_str()), to(LocalTime(before).c_str());
+        const int valid = loader.CheckCertValidity(from, to);
+        if (std::time(nullptr) != before) continue;
+        EXPECT_EQ(valid, 1);
+        return;
+    }
+    GTEST_SKIP() << "the clock kept crossing second boundaries";
+}
+
+TEST(CertPath, NamesTheCaFolderAndLowersTheCallersText) {
+    CLoadCert loader;
+    struct Case {
+        const char* ca;
+        const char* folder;
+    } cases[] = {{"YesSign", "yessign"}, {"KICA", "KICA"},         {"TradeSign", "TradeSign"},
+                 {"CrossCert", "crosscert"}, {"SignKorea", "signkorea"}, {"NCASign", "ncasign"},
+                 {"unknownCA", "etc"}};
+    for (const Case& c : cases) {
+        ByteString ca(c.ca), cert("cn=Kim,o=x,c=kr"), user, certFolder;
+        char drive[] = "E:\\";
+        loader.MakeCertPath(ca, cert, &user, &certFolder, 1, drive);
+        EXPECT_EQ(Text(user), std::string("E:\\NPKI\\") + c.folder + "\\User\\");
+        EXPECT_EQ(Text(certFolder), std::string("E:\\NPKI\\") + c.folder + "\\User\\cn=Kim,o=x,c=kr\\");
+        for (char ch : Text(ca)) EXPECT_FALSE(ch >= 'A' && ch <= 'Z');
+    }
+    ByteString ca("yessign"), cert("c1"), user, certFolder;
+    loader.MakeCertPath(ca, cert, &user, &certFolder, 2, nullptr);
+    EXPECT_EQ(Text(user), "\\NPKI\\yessign\\User\\");
+    EXPECT_EQ(Text(certFolder), "\\NPKI\\yessign\\User\\c1\\");
+
+    // Hard disk: the program-files folder, which on POSIX is "C:\".
+    loader.MakeCertPath(ca, cert, &user, &certFolder, 0, nullptr);
+    ByteString programFiles = loader.GetProgramFilesPath();
+    const std::string base(programFiles.GetData(), programFiles.GetLength() - 1);
+    EXPECT_EQ(Text(user), base + "\\NPKI\\yessign\\User\\");
+    EXPECT_EQ(Text(certFolder), base + "\\NPKI\\yessign\\User\\c1\\");
+    loader.MakeCertPath(ca, cert, nullptr, nullptr, 0, nullptr);  // no outputs wanted: no crash
+}
+
+class DriveList : public ::testing::Test {
+protected:
+    void SetUp() override {
+        using zorvane::paths::DriveKind;
+        m_drives = {{'C', m_home.Path(), DriveKind::Fixed},
+                    {'E', m_stick.Path(), DriveKind::Removable},
+                    {'G', m_disk.Path(), DriveKind::Fixed}};
+        zorvane::paths::SetDrivesForTesting(&m_drives);
+    }
+    void TearDown() override { zorvane::paths::SetDrivesForTesting(nullptr); }
+
+    TempFolder m_home, m_stick, m_disk;
+    std::vector<zorvane::paths::Drive> m_drives;
+};
+
+TEST_F(DriveList, RemovableOnlyOrFixedAndRemovableInLetterOrderAndRepeated) {
+    CLoadCert loader;
+    EXPECT_EQ(loader.GetRemDriveList(1), 1);
+    EXPECT_EQ(Text(loader.m_driveList.GetAt(0)), "E:\\");
+    EXPECT_EQ(loader.GetRemDriveList(1), 2);  // appended again, not replaced
+    EXPECT_EQ(loader.GetRemDriveList(0), 5);
+    EXPECT_EQ(Text(loader.m_driveList.GetAt(2)), "C:\\");
+    EXPECT_EQ(Text(loader.m_driveList.GetAt(3)), "E:\\");
+    EXPECT_EQ(Text(loader.m_driveList.GetAt(4)), "G:\\");
+}
+
+}  // namespace
