@@ -4,5 +4,6 @@
 #include <zorvane/Collections.h>
 #include <zorvane/CryptoEx.h>
 #include <zorvane/ErrorLog.h>
+#include <zorvane/LoadCert.h>
 #include <zorvane/Pkcs11TokenInfo.h>
 #include <zorvane/Util.h>

@@ -1,0 +1,157 @@
+#include "discovery/GeneratedStores.h"
+
+#include <cstdio>
+#include <ctime>
+#include <filesystem>
+#include <memory>
+#include <stdexcept>
+
+namespace zorvane::test {
+
+namespace fs = std::filesystem;
+
+GeneratedStores::GeneratedStores() {
+    home = m_root / "home";
+    stick = m_root / "stick";
+    work = m_root / "work";
+    fs::create_directories(stick);
+    fs::create_directories(work);
+    for (const char* toolkit : {"Quellark.dll", "gpkiapi.dll"})
+        fs::create_symlink(fs::path(ZORVANE_TEST_WORK_DIR) / toolkit, fs::path(work) / toolkit);
+
+    pkigen::Options options;
+    options.home = home;
+    options.work = work;
+    options.count = 2;
+    options.expired = 1;
+    options.seed = 20261206;
+    options.seedGiven = true;
+    std::string error;
+    if (!pkigen::Generate(options, pki, error)) throw std::runtime_error("test PKI generation failed: " + error);
+}
+
+const GeneratedStores& GeneratedStores::Get() {
+    static const GeneratedStores stores;
+    return stores;
+}
+
+std::vector<const UserRecord*> GeneratedStores::Users(const std::string& store, const std::string& ca) const {
+    std::vector<const UserRecord*> users;
+    for (const UserRecord& user : pki.users) {
+        if (user.store == store && (ca.empty() || user.ca == ca)) users.push_back(&user);
+    }
+    return users;
+}
+
+const UserRecord& GeneratedStores::FirstUser(const std::string& store, const std::string& ca) const {
+    const auto users = Users(store, ca);
+    if (users.empty()) throw std::runtime_error("no generated user in store " + store + " " + ca);
+    return *users.front();
+}
+
+std::string GeneratedStores::CaFolder(const std::string& ca) const {
+    for (const auto& authority : pki.cas) {
+        if (authority.id == ca) return authority.folder;
+    }
+    return "";
+}
+
+void StoreTest::SetUp() { UseDrives(Stores().home, Stores().stick); }
+
+void StoreTest::TearDown() { paths::SetDrivesForTesting(nullptr); }
+
+void StoreTest::UseDrives(const std::string& home, const std::string& stick) {
+    m_drives = {{'C', home, paths::DriveKind::Fixed}, {'E', stick, paths::DriveKind::Removable}};
+    paths::SetDrivesForTesting(&m_drives);
+}
+
+void CopyTree(const std::string& from, const std::string& to) {
+    fs::create_directories(to);
+    fs::copy(from, to, fs::copy_options::recursive | fs::copy_options::overwrite_existing);
+}
+
+std::string FileBytes(const std::string& path) { return ReadFile(path); }
+
+ByteString FileByteString(const std::string& path) {
+    const std::string bytes = ReadFile(path);
+    return ByteString(bytes.data(), static_cast<int>(bytes.size()));
+}
+
+std::string CommandOutput(const std::string& command) {
+    std::unique_ptr<FILE, int (*)(FILE*)> pipe(popen(command.c_str(), "r"), pclose);
+    if (!pipe) throw std::runtime_error("cannot run " + command);
+    std::string output;
+    char buffer[4096];
+    std::size_t got;
+    while ((got = std::fread(buffer, 1, sizeof(buffer), pipe.get())) > 0) output.append(buffer, got);
+    return output;
+}
+
+namespace {
+
+std::string Quoted(const std::string& path) { return "'" + path + "'"; }
+
+std::string LineValue(const std::string& output, const std::string& key) {
+    const std::size_t start = output.find(key + "=");
+    if (start == std::string::npos) return "";
+    const std::size_t end = output.find('\n', start);
+    return output.substr(start + key.size() + 1, end - start - key.size() - 1);
+}
+
+long long ParseOpenSslTime(const std::string& text) {
+    std::tm parts = {};
+    if (!strptime(text.c_str(), "%b %d %H:%M:%S %Y GMT", &parts)) throw std::runtime_error("bad time " + text);
+    return static_cast<long long>(timegm(&parts));
+}
+
+// "CN=Kim,OU=x,O=yessign,C=KR" with the attribute names in lower case, except
+// serialNumber, as the toolkit writes them.
+std::string ToolkitNameForm(const std::string& rfc2253) {
+    std::string out;
+    bool inName = true;
+    for (std::size_t i = 0; i < rfc2253.size(); ++i) {
+        const char c = rfc2253[i];
+        if (c == '\\' && i + 1 < rfc2253.size()) {
+            out += c;
+            out += rfc2253[++i];
+            continue;
+        }
+        if (c == '=') inName = false;
+        if (c == ',') inName = true;
+        out += inName && c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+    }
+    const std::string lowered = "serialnumber=";
+    for (std::size_t at = out.find(lowered); at != std::string::npos; at = out.find(lowered, at + 1))
+        out.replace(at, lowered.size(), "serialNumber=");
+    return out;
+}
+
+}  // namespace
+
+std::string Sha1Sum(const std::string& path) { return CommandOutput("sha1sum " + Quoted(path)).substr(0, 40); }
+
+OpenSslView ReadWithOpenSsl(const std::string& derPath) {
+    const std::string output = CommandOutput("openssl x509 -inform DER -noout -serial -subject -startdate -enddate "
+                                             "-nameopt RFC2253,-esc_msb -in " +
+                                             Quoted(derPath));
+    OpenSslView view;
+    view.subject = ToolkitNameForm(LineValue(output, "subject"));
+    view.serial = LineValue(output, "serial");
+    for (char& c : view.serial) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    view.notBefore = ParseOpenSslTime(LineValue(output, "notBefore"));
+    view.notAfter = ParseOpenSslTime(LineValue(output, "notAfter"));
+    return view;
+}
+
+std::string LocalText(long long seconds, const char* format) {
+    const std::time_t when = static_cast<std::time_t>(seconds);
+    std::tm parts = {};
+    localtime_r(&when, &parts);
+    char text[64] = {};
+    std::strftime(text, sizeof(text), format, &parts);
+    return text;
+}
+
+std::string Text(const ByteString& text) { return std::string(text.GetData(), text.GetLength()); }
+
+}  // namespace zorvane::test

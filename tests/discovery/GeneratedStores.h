@@ -1,0 +1,81 @@
+#pragma once
+// A test PKI made once per test program by the generator, in a temporary home with the
+// build's toolkit beside its IssuerOid.conf; and a fixture that maps drive C: to that
+// home and E: to a removable stick folder.
+
+#include <gtest/gtest.h>
+#include <zorvane/LoadCert.h>
+
+#include <string>
+#include <vector>
+
+#include "discovery/TestFolders.h"
+#include "platform/PathTranslation.h"
+#include "tools/pkigen/Generator.h"
+
+namespace zorvane::test {
+
+using pkigen::UserRecord;
+
+class GeneratedStores {
+public:
+    static const GeneratedStores& Get();
+
+    std::string home;   // drive C:
+    std::string stick;  // drive E:, empty until a test fills it
+    std::string work;   // Quellark.dll, gpkiapi.dll, IssuerOid.conf
+    pkigen::Result pki;
+
+    // Users of one store ("npki", "gpki", "mpki", "private"), optionally of one CA id.
+    std::vector<const UserRecord*> Users(const std::string& store, const std::string& ca = "") const;
+    const UserRecord& FirstUser(const std::string& store, const std::string& ca = "") const;
+    // The NPKI CA folder of a CA id.
+    std::string CaFolder(const std::string& ca) const;
+
+private:
+    GeneratedStores();
+    TempFolder m_root;
+};
+
+// Maps C: to a home folder (the generated one unless a test picks another) and E: to a
+// removable folder; restores the normal drives afterwards.
+class StoreTest : public ::testing::Test {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+    // Points C: and E: elsewhere for one test.
+    void UseDrives(const std::string& home, const std::string& stick);
+    ByteString WorkPath() const { return ByteString(Stores().work.c_str()); }
+    static const GeneratedStores& Stores() { return GeneratedStores::Get(); }
+
+    TempFolder m_scratch;  // per-test homes and sticks
+
+private:
+    std::vector<paths::Drive> m_drives;
+};
+
+// Copies a folder tree (certificate folders into scratch homes).
+void CopyTree(const std::string& from, const std::string& to);
+
+// Bytes of a file, and the `sha1sum` of it, as independent checks.
+std::string FileBytes(const std::string& path);
+ByteString FileByteString(const std::string& path);
+std::string Sha1Sum(const std::string& path);
+// Runs a command and returns its standard output.
+std::string CommandOutput(const std::string& command);
+
+// What `openssl x509` says about a DER certificate file.
+struct OpenSslView {
+    std::string subject;  // toolkit form: attribute names in lower case, leaf first
+    std::string serial;   // lower-case hex
+    long long notBefore;  // seconds since 1970, UTC
+    long long notAfter;
+};
+OpenSslView ReadWithOpenSsl(const std::string& derPath);
+
+// A time as the four-value GetValidity formats it on the NPKI side (local time).
+std::string LocalText(long long seconds, const char* format);
+
+std::string Text(const ByteString& text);
+
+}  // namespace zorvane::test

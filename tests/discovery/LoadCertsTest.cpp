@@ -1,0 +1,573 @@
+// LoadCerts and the disk and private readers over stores made by the test-PKI generator.
+
+#include <algorithm>
+#include <ctime>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "discovery/GeneratedStores.h"
+#include "platform/Services.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using namespace zorvane::test;
+using CertList = CArray<tagCERTLIST, tagCERTLIST&>;
+
+enum { kMaskGpki = 1, kMaskNpki = 2, kMaskMpki = 4, kMaskPrivate = 8 };
+
+struct Request {
+    int media = 0;
+    int storeMask = 0;
+    int keySelector = 1;
+    std::string subject, serial, policies, drive;
+};
+
+int Load(CLoadCert& loader, const Request& request, CertList& list, int& count) {
+    ByteString subject(request.subject.c_str()), serial(request.serial.c_str());
+    ByteString policies(request.policies.c_str()), drive(request.drive.c_str()), mediaText;
+    return loader.LoadCerts(request.media, subject, serial, request.storeMask, policies, request.keySelector, drive,
+                            mediaText, 0, 0, list, count);
+}
+
+std::string CertFile(const UserRecord& user, int keySelector) {
+    return keySelector == 2 ? user.keyManagement.certPath : user.signing.certPath;
+}
+
+// Users in the order LoadCerts visits them: GPKI class1 and class2, MPKI, NPKI by the
+// folder map of IssuerOid.conf, private; inside a folder, names in byte order.
+std::vector<const UserRecord*> VisitOrder(const CLoadCert& loader, int storeMask) {
+    const auto& stores = GeneratedStores::Get();
+    auto sorted = [](std::vector<const UserRecord*> users) {
+        std::sort(users.begin(), users.end(), [](const UserRecord* a, const UserRecord* b) {
+            return fs::path(a->signing.certPath).parent_path().filename().string() + a->baseName <
+                   fs::path(b->signing.certPath).parent_path().filename().string() + b->baseName;
+        });
+        return users;
+    };
+    auto gpkiClass = [&](const char* name) {
+        std::vector<const UserRecord*> users;
+        for (const UserRecord* user : stores.Users("gpki"))
+            if (user->gpkiClass == name) users.push_back(user);
+        return sorted(users);
+    };
+    std::vector<std::vector<const UserRecord*>> groups;
+    const bool all = storeMask == 0;
+    std::vector<const UserRecord*> npki;
+    for (int i = 1; i <= loader.m_folderMap.GetCount(); ++i) {
+        ByteString folder;
+        loader.m_folderMap.Lookup(std::to_string(i).c_str(), folder);
+        for (const auto& ca : stores.pki.cas) {
+            if (ca.store != "npki" || !(Text(folder) == ca.folder)) continue;
+            const auto users = sorted(stores.Users("npki", ca.id));
+            npki.insert(npki.end(), users.begin(), users.end());
+        }
+    }
+    if (all || (storeMask & kMaskGpki)) {
+        groups.push_back(gpkiClass("class1"));
+        groups.push_back(gpkiClass("class2"));
+    }
+    if (all) groups.push_back(sorted(stores.Users("mpki")));
+    if (all || (storeMask & kMaskNpki)) groups.push_back(npki);
+    if (!all && (storeMask & kMaskMpki)) groups.push_back(sorted(stores.Users("mpki")));
+    if (all || (storeMask & kMaskPrivate)) groups.push_back(sorted(stores.Users("private")));
+    std::vector<const UserRecord*> order;
+    for (const auto& group : groups) order.insert(order.end(), group.begin(), group.end());
+    return order;
+}
+
+// The records name the expected certificate files, in order (by their SHA-1).
+void ExpectFiles(const CertList& list, int first, const std::vector<std::string>& files) {
+    ASSERT_EQ(list.GetSize() - first, static_cast<int>(files.size()));
+    for (std::size_t i = 0; i < files.size(); ++i) {
+        SCOPED_TRACE(files[i]);
+        EXPECT_EQ(Text(list[first + static_cast<int>(i)].hashValue), Sha1Sum(files[i]));
+    }
+}
+
+std::vector<std::string> Files(const std::vector<const UserRecord*>& users, int keySelector) {
+    std::vector<std::string> files;
+    for (const UserRecord* user : users) files.push_back(CertFile(*user, keySelector));
+    return files;
+}
+
+class LoadCertsTest : public StoreTest {};
+
+TEST_F(LoadCertsTest, AllStoresInReaderOrderWithSummedCount) {
+    ByteString work = WorkPath();
+    CLoadCert loader(work);
+    CertList list;
+    int count = -1;
+    EXPECT_EQ(Load(loader, Request{}, list, count), 0);
+    const auto order = VisitOrder(loader, 0);
+    ASSERT_GE(order.size(), 20u);
+    EXPECT_EQ(count, static_cast<int>(order.size()));
+    ExpectFiles(list, 0, Files(order, 1));
+}
+
+TEST_F(LoadCertsTest, RecordFieldsAgreeWithOpenSslAndSha1sum) {
+    ByteString work = WorkPath();
+    CLoadCert loader(work);
+    CertList list;
+    int count = 0;
+    Load(loader, Request{}, list, count);
+    const auto order = VisitOrder(loader, 0);
+    ASSERT_EQ(list.GetSize(), static_cast<int>(order.size()));
+    const long long now = static_cast<long long>(std::time(nullptr));
+    const std::map<std::string, int> storeKinds = {{"gpki", 0}, {"npki", 1}, {"mpki", 2}, {"private", 3}};
+    for (int i = 0; i < list.GetSize(); ++i) {
+        const UserRecord& user = *order[i];
+        tagCERTLIST& record = list[i];
+        SCOPED_TRACE(user.signing.certPath);
+        const OpenSslView openssl = ReadWithOpenSsl(user.signing.certPath);
+        EXPECT_EQ(Text(record.subjectName), openssl.subject);
+        EXPECT_EQ(Text(record.serialNo), openssl.serial);
+        EXPECT_EQ(Text(record.validFrom), LocalText(openssl.notBefore, "%Y년 %m월 %d일 %H:%M:%S"));
+        EXPECT_EQ(Text(record.validTo), LocalText(openssl.notAfter, "%Y년 %m월 %d일 %H:%M:%S"));
+        EXPECT_EQ(Text(record.validToDate), LocalText(openssl.notAfter, "%Y-%m-%d"));
+        EXPECT_EQ(record.validDays, openssl.notAfter < now ? 1 : 0);
+        EXPECT_EQ(record.validDays, user.validity == "expired" ? 1 : 0);
+        EXPECT_EQ(Text(record.hashValue), Sha1Sum(user.signing.certPath));
+        EXPECT_EQ(Text(record.hashAlgo), "sha1");
+        EXPECT_EQ(Text(record.signCert), FileBytes(user.signing.certPath));
+        EXPECT_EQ(Text(record.signPriKey), FileBytes(user.signing.keyPath));
+        EXPECT_TRUE(record.kmCert.IsEmpty());
+        EXPECT_EQ(Text(record.version), "V3");
+        EXPECT_EQ(record.mediaType, 0);
+        EXPECT_EQ(record.certType, storeKinds.at(user.store));
+        EXPECT_TRUE(fs::equivalent(zorvane::paths::Win32PathToNative(record.signCertPath.GetData()),
+                                   user.signing.certPath));
+        EXPECT_FALSE(record.issuerName.IsEmpty());
+        EXPECT_FALSE(record.aia.IsEmpty());
+        EXPECT_FALSE(record.crlDP.IsEmpty());
+        EXPECT_FALSE(record.authKeyID.IsEmpty());
+        EXPECT_EQ(record.pubKeyAlgo.Find("RSA "), 0);
+    }
+}
+
+TEST_F(LoadCertsTest, KeySelectorsChooseThePair) {
+    ByteString work = WorkPath();
+    for (int selector : {0, 1, 2}) {
+        SCOPED_TRACE(selector);
+        CLoadCert loader(work);
+        CertList list;
+        int count = 0;
+        Request request;
+        request.keySelector = selector;
+        Load(loader, request, list, count);
+        const auto order = VisitOrder(loader, 0);
+        ExpectFiles(list, 0, Files(order, selector));
+        const UserRecord& user = *order.front();
+        const tagCERTLIST& record = list[0];
+        EXPECT_EQ(Text(record.signCert), FileBytes(CertFile(user, selector)));
+        EXPECT_EQ(Text(record.kmCert), selector == 0 ? FileBytes(user.keyManagement.certPath) : "");
+        EXPECT_EQ(Text(record.kmPriKey), selector == 0 ? FileBytes(user.keyManagement.keyPath) : "");
+        EXPECT_EQ(record.kmCertPath.IsEmpty(), selector != 0);
+    }
+}
+
+TEST_F(LoadCertsTest, StoreMaskBitsAddEachReadersCountOnce) {
+    ByteString work = WorkPath();
+    for (int mask : {kMaskGpki, kMaskNpki, kMaskMpki, kMaskPrivate, kMaskGpki | kMaskNpki, 15}) {
+        SCOPED_TRACE(mask);
+        CLoadCert loader(work);
+        CertList list;
+        int count = 1000;  // with a mask, counts are added to the caller's
+        Request request;
+        request.storeMask = mask;
+        EXPECT_EQ(Load(loader, request, list, count), 0);
+        const auto order = VisitOrder(loader, mask);
+        EXPECT_EQ(count, 1000 + static_cast<int>(order.size()));
+        ExpectFiles(list, 0, Files(order, 1));
+    }
+}
+
+TEST_F(LoadCertsTest, CallersListOfOneIsKeptLongerListsAreEmptied) {
+    ByteString work = WorkPath();
+    for (int before : {0, 1, 5}) {
+        SCOPED_TRACE(before);
+        CLoadCert loader(work);
+        CertList list, reference;
+        for (int i = 0; i < before; ++i) {
+            tagCERTLIST record;
+            record.subjectName = "the caller's choice";
+            list.Add(record);
+            reference.Add(record);
+        }
+        int count = 0;
+        Request request;
+        request.storeMask = kMaskNpki;
+        Load(loader, request, list, count);
+        const int kept = before == 1 ? 1 : 0;
+        if (kept) EXPECT_EQ(Text(list[0].subjectName), "the caller's choice");
+        ExpectFiles(list, kept, Files(VisitOrder(loader, kMaskNpki), 1));
+        // Appending grows the array one element at a time under its own rule.
+        if (before > 1) reference.SetSize(0);
+        tagCERTLIST blank;
+        while (reference.GetSize() < list.GetSize()) reference.Add(blank);
+        EXPECT_EQ(list.GetAllocatedSize(), reference.GetAllocatedSize());
+    }
+}
+
+TEST_F(LoadCertsTest, SubjectAndSerialFiltersIgnoreCaseAndSpaces) {
+    ByteString work = WorkPath();
+    const UserRecord& user = Stores().FirstUser("npki", "yessign");
+    std::string shouted = user.signing.subject;
+    for (char& c : shouted) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    shouted.insert(3, "  ");
+
+    CLoadCert loader(work);
+    CertList list;
+    int count = 0;
+    Request request;
+    request.subject = shouted;
+    Load(loader, request, list, count);
+    ASSERT_EQ(count, 1);
+    EXPECT_EQ(Text(list[0].hashValue), Sha1Sum(user.signing.certPath));
+    for (char c : Text(loader.m_subjectFilter)) EXPECT_FALSE(c >= 'A' && c <= 'Z');
+
+    std::string serial = user.signing.serial;
+    for (char& c : serial) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    request = Request{};
+    request.serial = serial;
+    Load(loader, request, list, count);
+    ASSERT_EQ(count, 1);
+    EXPECT_EQ(Text(list[0].serialNo), user.signing.serial);
+
+    request = Request{};
+    request.subject = "cn=nobody,o=yessign,c=KR";
+    Load(loader, request, list, count);
+    EXPECT_EQ(count, 0);
+}
+
+TEST_F(LoadCertsTest, PolicyFilterSeesThePolicyTextAsTheToolkitGaveIt) {
+    ByteString work = WorkPath();
+    CLoadCert loader(work);
+    CertList list;
+    int count = 0;
+    Request request;
+    request.policies = "1.2.410.200005.1.1.1|";
+    Load(loader, request, list, count);
+    EXPECT_EQ(count, static_cast<int>(Stores().Users("npki", "yessign").size()));
+    for (int i = 0; i < list.GetSize(); ++i) EXPECT_EQ(Text(list[i].policyID), "1.2.410.200005.1.1.1");
+
+    // TradeSign certificates carry two OIDs; the filter compares the joined text.
+    request.policies = "1.2.410.200012.1.1.1|";
+    Load(loader, request, list, count);
+    EXPECT_EQ(count, 0);
+    request.policies = "1.2.410.200012.1.1.101, 1.2.410.200012.1.1.1|";
+    Load(loader, request, list, count);
+    EXPECT_EQ(count, static_cast<int>(Stores().Users("npki", "tradesign").size()));
+
+    // An empty policy text keeps the filter of the previous call.
+    request.policies = "";
+    Load(loader, request, list, count);
+    EXPECT_EQ(count, static_cast<int>(Stores().Users("npki", "tradesign").size()));
+}
+
+TEST_F(LoadCertsTest, IssuerAliasFromMapOrganisationOrCn) {
+    ByteString work = WorkPath();
+    CLoadCert loader(work);
+    CertList list;
+    int count = 0;
+    Load(loader, Request{}, list, count);
+    const auto order = VisitOrder(loader, 0);
+    for (int i = 0; i < list.GetSize(); ++i) {
+        const UserRecord& user = *order[i];
+        const tagCERTLIST& record = list[i];
+        SCOPED_TRACE(user.signing.certPath);
+        std::string expected = Text(record.issuerCN);
+        for (const auto& ca : Stores().pki.cas) {
+            if (ca.id == user.ca && ca.store == "npki") expected = ca.displayName;
+        }
+        if (user.store == "private") expected = "Veltrane";  // the issuer's O: not in IssuerOid.conf
+        EXPECT_EQ(Text(record.issuerAlias), expected);
+    }
+}
+
+TEST_F(LoadCertsTest, TradeSignRuleUsesTheIssuerCnAlreadyInTheWorkingRecord) {
+    // Two TradeSign certificates in one User folder: the issuer CN is read after the
+    // policy names, so the rule applies from the second certificate of the walk on.
+    const UserRecord& user = Stores().FirstUser("npki", "tradesign");
+    const std::string home = m_scratch / "home";
+    const std::string userFolder = home + "/NPKI/TradeSign/USER/";
+    CopyTree(fs::path(user.signing.certPath).parent_path(), userFolder + "a");
+    CopyTree(fs::path(user.signing.certPath).parent_path(), userFolder + "b");
+    UseDrives(home, Stores().stick);
+
+    ByteString work = WorkPath();
+    CLoadCert loader(work);
+    CertList list;
+    int count = 0;
+    Request request;
+    request.storeMask = kMaskNpki;
+    Load(loader, request, list, count);
+    ASSERT_EQ(count, 2);
+    EXPECT_EQ(Text(list[0].policyID), "1.2.410.200012.1.1.101, 1.2.410.200012.1.1.1");
+    EXPECT_EQ(Text(list[0].policyName), Text(list[0].policyID));
+    EXPECT_EQ(Text(list[1].policyID), "1.2.410.200012.1.1.1");
+    EXPECT_EQ(Text(list[1].policyName), "범용(개인)");
+    EXPECT_EQ(Text(list[1].issuerCN), "TradeSignCA");
+}
+
+TEST_F(LoadCertsTest, RemovableDriveMediaReadsTheDriveRoot) {
+    const UserRecord& npki = Stores().FirstUser("npki", "yessign");
+    const UserRecord& mpki = Stores().FirstUser("mpki");
+    const std::string stick = m_scratch / "stick";
+    CopyTree(fs::path(npki.signing.certPath).parent_path(), stick + "/NPKI/yessign/User/x");
+    CopyTree(fs::path(mpki.signing.certPath).parent_path(), stick + "/MPKI/User/y");
+    UseDrives(m_scratch / "empty-home", stick);
+
+    ByteString work = WorkPath();
+    CLoadCert loader(work);
+    CertList list;
+    int count = 0;
+    Request request;
+    request.media = 1;
+    request.drive = "E:\\";
+    Load(loader, request, list, count);
+    ExpectFiles(list, 0, {mpki.signing.certPath, npki.signing.certPath});
+    EXPECT_EQ(list[0].mediaType, 1);
+    EXPECT_EQ(list[1].certType, 1);
+
+    request.media = 0;  // the same stick is not the hard disk
+    Load(loader, request, list, count);
+    EXPECT_EQ(count, 0);
+}
+
+TEST_F(LoadCertsTest, MediaCardAndTokenAreNotReadYet) {
+    ByteString work = WorkPath();
+    CLoadCert loader(work);
+    CertList list;
+    int count = 5;
+    for (int media : {3, 4}) {
+        Request request;
+        request.media = media;
+        request.storeMask = 15;
+        EXPECT_EQ(Load(loader, request, list, count), CLoadCert::kMediaNotAvailable);
+        EXPECT_EQ(count, 0);
+        EXPECT_EQ(list.GetSize(), 0);
+    }
+}
+
+class ReaderTest : public StoreTest {};
+
+TEST_F(ReaderTest, MissingCertificateOrKeyFilesAreSkippedWith300And301) {
+    const UserRecord& user = Stores().FirstUser("npki", "yessign");
+    const std::string home = m_scratch / "home";
+    const std::string userFolder = home + "/NPKI/yessign/USER/";
+    const fs::path source = fs::path(user.signing.certPath).parent_path();
+    CopyTree(source, userFolder + "a");
+    CopyTree(source, userFolder + "b");
+    CopyTree(source, userFolder + "c");
+    std::ofstream(userFolder + "stray.txt") << "not a certificate folder";
+    UseDrives(home, Stores().stick);
+
+    ByteString work = WorkPath(), ca("yessign"), drive;
+    CLoadCert loader(work);
+    loader.m_errorText = "before";
+    CertList list;
+    int count = -1;
+    EXPECT_EQ(loader.AddCertList_NPKICert(ca, 0, 1, drive, list, count), 0);
+    EXPECT_EQ(count, 3);
+
+    fs::remove(userFolder + "c/signPri.key");
+    EXPECT_EQ(loader.AddCertList_NPKICert(ca, 0, 1, drive, list, count), 301);
+    EXPECT_EQ(count, 2);
+    fs::remove(userFolder + "c/signCert.der");
+    EXPECT_EQ(loader.AddCertList_NPKICert(ca, 0, 1, drive, list, count), 300);
+    EXPECT_EQ(count, 2);
+    EXPECT_EQ(Text(loader.m_errorText), "before");
+
+    // Missing key-management files do not stop a pair request.
+    fs::remove(userFolder + "a/kmCert.der");
+    EXPECT_EQ(loader.AddCertList_NPKICert(ca, 0, 0, drive, list, count), 300);
+    EXPECT_EQ(count, 2);
+    EXPECT_TRUE(list[list.GetSize() - 2].kmCert.IsEmpty());
+    EXPECT_FALSE(list[list.GetSize() - 1].kmCert.IsEmpty());
+}
+
+TEST_F(ReaderTest, GpkiNamesMatchAsSubstringsAndTheFirstListedFileIsSeen) {
+    const UserRecord& user = Stores().FirstUser("gpki");
+    const std::string home = m_scratch / "home";
+    const std::string classFolder = home + "/GPKI/Certificate/class2/";
+    fs::create_directories(classFolder);
+    // "0" sorts before every other name: after "." and "..", it is the first real entry.
+    const std::pair<const char*, std::string> files[] = {{"_sig.cer", user.signing.certPath},
+                                                         {"_sig.key", user.signing.keyPath},
+                                                         {"_env.cer", user.keyManagement.certPath},
+                                                         {"_env.key", user.keyManagement.keyPath}};
+    for (const auto& file : files) fs::copy_file(file.second, classFolder + "0" + file.first);
+    // A backup copy still contains "_sig.cer"; its key is looked up as "<name minus cer>key".
+    fs::copy_file(user.signing.certPath, classFolder + "0_sig.cer.bak");
+    fs::copy_file(user.signing.keyPath, classFolder + "0_sig.cer.key");
+    UseDrives(home, Stores().stick);
+
+    ByteString work = WorkPath(), className("class2"), drive;
+    CLoadCert loader(work);
+    CertList list;
+    int count = 0;
+    loader.m_keySelector = 1;
+    EXPECT_EQ(loader.AddCertList_GPKICert(className, 0, 1, drive, list, count), 0);
+    EXPECT_EQ(count, 2);
+    loader.m_keySelector = 2;
+    EXPECT_EQ(loader.AddCertList_GPKICert(className, 0, 2, drive, list, count), 0);
+    ASSERT_EQ(count, 1);
+    EXPECT_EQ(Text(list[list.GetSize() - 1].signCert), FileBytes(user.keyManagement.certPath));
+    EXPECT_EQ(loader.AddCertList_GPKICert(className, 0, 7, drive, list, count), 0);
+    EXPECT_EQ(count, 0);
+}
+
+// A 64-bit Windows of the given version, with a profile folder on drive C:.
+class FakeWindows {
+public:
+    FakeWindows(DWORD major, DWORD minor) {
+        m_system = zorvane::platform::DefaultSystemInfo();
+        m_system.systemDirectory = "C:\\Windows\\System32";
+        m_system.variables["userprofile"] = "C:\\Users\\kim";
+        m_system.version.dwPlatformId = VER_PLATFORM_WIN32_NT;
+        m_system.version.dwMajorVersion = major;
+        m_system.version.dwMinorVersion = minor;
+        m_system.isWow64Process = [](HANDLE, PBOOL wow64) -> BOOL {
+            *wow64 = TRUE;
+            return TRUE;
+        };
+        m_previous = zorvane::platform::ReplaceSystemInfo(&m_system);
+    }
+    ~FakeWindows() { zorvane::platform::ReplaceSystemInfo(m_previous); }
+
+private:
+    zorvane::platform::FixedSystemInfo m_system;
+    zorvane::platform::SystemInfo* m_previous;
+};
+
+TEST_F(ReaderTest, SixtyFourBitWindowsSearchesEveryFolderOfTheTemplates) {
+    const UserRecord& npki = Stores().FirstUser("npki", "yessign");
+    const UserRecord& priv = Stores().FirstUser("private");
+    const std::string home = m_scratch / "home";
+    const fs::path npkiSource = fs::path(npki.signing.certPath).parent_path();
+    const fs::path privateSource = fs::path(priv.signing.certPath).parent_path();
+    for (const char* folder : {"NPKI/yessign/USER/x", "Program Files/NPKI/yessign/User/x",
+                               "Users/kim/AppData/LocalLow/NPKI/yessign/User/x"})
+        CopyTree(npkiSource, home + "/" + folder);
+    for (const char* folder : {"Veltrane/TarnelCERT/Tarnel/x", "NPKI/Tarnel/User/x",
+                               "Program Files/Veltrane/TarnelCERT/Tarnel/x", "Program Files/NPKI/Tarnel/User/x",
+                               "Users/kim/AppData/LocalLow/Brimlock/Tarnel/User/x",
+                               "Users/kim/AppData/LocalLow/Brimlock/veltrane/User/x"})
+        CopyTree(privateSource, home + "/" + folder);
+    UseDrives(home, Stores().stick);
+    ByteString work = WorkPath(), ca("yessign"), drive;
+
+    {
+        FakeWindows windows7(6, 1);
+        CLoadCert loader(work);
+        EXPECT_EQ(loader.GetOSVersion(), 9);
+        CertList list;
+        int count = 0;
+        loader.AddCertList_NPKICert(ca, 0, 1, drive, list, count);
+        EXPECT_EQ(count, 3);
+        loader.AddCertList_PrivateCert(0, 1, drive, list, count);
+        EXPECT_EQ(count, 6);
+    }
+    {
+        FakeWindows windowsXp64(5, 2);
+        CLoadCert loader(work);
+        EXPECT_EQ(loader.GetOSVersion(), 6);
+        CertList list;
+        int count = 0;
+        loader.AddCertList_NPKICert(ca, 0, 1, drive, list, count);
+        EXPECT_EQ(count, 2);
+        loader.AddCertList_PrivateCert(0, 1, drive, list, count);
+        EXPECT_EQ(count, 4);
+    }
+    CLoadCert loader(work);  // this machine: neither 64-bit Windows nor a newer version
+    CertList list;
+    int count = 0;
+    loader.AddCertList_PrivateCert(0, 1, drive, list, count);
+    EXPECT_EQ(count, 2);
+}
+
+class ConfigurationTest : public StoreTest {};
+
+TEST_F(ConfigurationTest, MissingConfigurationSearchesNoNpkiFolder) {
+    const std::string work = m_scratch / "work";
+    fs::create_directories(work);
+    for (const char* toolkit : {"Quellark.dll", "gpkiapi.dll"})
+        fs::create_symlink(fs::path(Stores().work) / toolkit, fs::path(work) / toolkit);
+    ByteString workPath(work.c_str());
+    CLoadCert loader(workPath);
+    EXPECT_EQ(loader.m_folderMap.GetCount(), 0);
+    CertList list;
+    int count = 0;
+    Request request;
+    request.storeMask = kMaskNpki;
+    EXPECT_EQ(Load(loader, request, list, count), 0);
+    EXPECT_EQ(count, 0);
+    request.storeMask = 0;
+    Load(loader, request, list, count);
+    EXPECT_EQ(count, static_cast<int>(Stores().pki.users.size() - Stores().Users("npki").size()));
+}
+
+TEST_F(ConfigurationTest, DefaultObjectOpensNoToolkitAndLeavesTheListAlone) {
+    CLoadCert loader;
+    CertList list;
+    tagCERTLIST record;
+    list.Add(record);
+    list.Add(record);
+    int count = 42;
+    EXPECT_NE(Load(loader, Request{}, list, count), 0);
+    EXPECT_EQ(count, 42);
+    EXPECT_EQ(list.GetSize(), 2);
+    EXPECT_FALSE(loader.m_errorText.IsEmpty());
+}
+
+TEST_F(ConfigurationTest, TruncatedAndCrLfConfigurations) {
+    const std::string conf = FileBytes(Stores().work + "/IssuerOid.conf");
+    auto workWith = [&](const std::string& name, const std::string& text) {
+        const std::string work = m_scratch / name;
+        fs::create_directories(work);
+        for (const char* toolkit : {"Quellark.dll", "gpkiapi.dll"})
+            fs::create_symlink(fs::path(Stores().work) / toolkit, fs::path(work) / toolkit);
+        std::ofstream(work + "/IssuerOid.conf", std::ios::binary) << text;
+        return work;
+    };
+    ByteString reference(Stores().work.c_str());
+    CLoadCert full(reference);
+    ByteString firstFolder;
+    ASSERT_TRUE(full.m_folderMap.Lookup("1", firstFolder));
+
+    // Cut right after the first CA section: the later CAs read as "NULL" folders.
+    const std::string truncated = conf.substr(0, conf.find("[Policy_Info2]"));
+    ByteString truncatedWork(workWith("truncated", truncated).c_str());
+    CLoadCert cut(truncatedWork);
+    CertList list;
+    int count = 0;
+    Request request;
+    request.storeMask = kMaskNpki;
+    Load(cut, request, list, count);
+    int expected = 0;
+    for (const auto& ca : Stores().pki.cas) {
+        if (ca.store == "npki" && Text(firstFolder) == ca.folder) expected = static_cast<int>(Stores().Users("npki", ca.id).size());
+    }
+    EXPECT_GT(expected, 0);
+    EXPECT_EQ(count, expected);
+
+    std::string crlf;
+    for (char c : conf) {
+        if (c == '\n') crlf += '\r';
+        crlf += c;
+    }
+    ByteString crlfWork(workWith("crlf", crlf).c_str());
+    CLoadCert windowsLines(crlfWork);
+    Load(windowsLines, request, list, count);
+    EXPECT_EQ(count, static_cast<int>(Stores().Users("npki").size()));
+    const std::string name = Text(list[0].policyName);
+    ASSERT_FALSE(name.empty());
+    EXPECT_EQ(name.back(), '\r');  // policy lines are raw lines
+    EXPECT_NE(Text(list[0].issuerAlias).back(), '\r');  // profile values are trimmed
+}
+
+}  // namespace

@@ -1,0 +1,218 @@
+// Phone certificates (bytes from the caller, refusals told through the message sink)
+// and LoadFindCert on the hard disk and on a removable drive.
+
+#include <cstring>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "discovery/GeneratedStores.h"
+#include "platform/Services.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using namespace zorvane::test;
+using CertList = CArray<tagCERTLIST, tagCERTLIST&>;
+
+const char kAccreditedRefused[] = "휴대폰으로 부터 가져온 인증서가 공인인증서 이므로 사용할 수 없습니다.";
+const char kGovernmentRefused[] = "휴대폰으로 부터 가져온 인증서가 행정전자서명 인증서 이므로 사용할 수 없습니다.";
+
+class CapturedMessages : public zorvane::platform::MessageSink {
+public:
+    CapturedMessages() : m_previous(zorvane::platform::ReplaceMessageSink(this)) {}
+    ~CapturedMessages() override { zorvane::platform::ReplaceMessageSink(m_previous); }
+    int Show(const char* text, const char*, UINT type) override {
+        texts.push_back(text ? text : "");
+        EXPECT_EQ(type, static_cast<UINT>(MB_OK));
+        return IDOK;
+    }
+    std::vector<std::string> texts;
+
+private:
+    zorvane::platform::MessageSink* m_previous;
+};
+
+struct PhoneCase {
+    const char* store;
+    int mode;
+    int keySelector;
+    const char* message;  // nullptr: none shown
+    int records;
+};
+
+class PhoneTest : public StoreTest {};
+
+TEST_F(PhoneTest, ModesRefuseByIssuerAndSelectorsAddOneOrTwoRecords) {
+    const PhoneCase cases[] = {
+        {"npki", 0, 0, nullptr, 2},           {"npki", 0, 1, nullptr, 1},
+        {"npki", 0, 2, nullptr, 1},           {"npki", 1, 1, kAccreditedRefused, 0},
+        {"npki", 2, 1, nullptr, 1},           {"gpki", 2, 1, kGovernmentRefused, 0},
+        {"gpki", 1, 1, nullptr, 1},           {"npki", 7, 1, nullptr, 0},
+        {"gpki", 7, 0, nullptr, 0},
+    };
+    ByteString work = WorkPath();
+    for (const PhoneCase& c : cases) {
+        SCOPED_TRACE(std::string(c.store) + " mode " + std::to_string(c.mode) + " selector " +
+                     std::to_string(c.keySelector));
+        const UserRecord& user = Stores().FirstUser(c.store);
+        ByteString cert = FileByteString(user.signing.certPath), key = FileByteString(user.signing.keyPath);
+        ByteString policies, serial;
+        CLoadCert loader(work);
+        CertList list;
+        CapturedMessages messages;
+        EXPECT_EQ(loader.LoadCertsPhone(cert, key, c.mode, c.keySelector, policies, serial, list), 0);
+        ASSERT_EQ(list.GetSize(), c.records);
+        ASSERT_EQ(messages.texts.size(), c.message ? 1u : 0u);
+        if (c.message) EXPECT_EQ(messages.texts[0], c.message);
+        for (int i = 0; i < list.GetSize(); ++i) {
+            EXPECT_EQ(list[i].mediaType, 0);
+            EXPECT_EQ(list[i].certType, 0);
+            EXPECT_TRUE(list[i].signCertPath.IsEmpty());
+            EXPECT_EQ(Text(list[i].signPriKey), FileBytes(user.signing.keyPath));
+            EXPECT_EQ(Text(list[i].hashValue), Sha1Sum(user.signing.certPath));
+            EXPECT_EQ(Text(list[i].serialNo), user.signing.serial);
+        }
+    }
+}
+
+TEST_F(PhoneTest, FiltersApplyAndFailuresAppendNothing) {
+    const UserRecord& user = Stores().FirstUser("npki", "yessign");
+    ByteString cert = FileByteString(user.signing.certPath);
+    ByteString key("key bytes"), noPolicies, wrongSerial("00ff"), rightSerial(user.signing.serial.c_str());
+    ByteString work = WorkPath();
+    CLoadCert loader(work);
+    CertList list;
+    CapturedMessages messages;
+
+    loader.LoadCertsPhone(cert, key, 0, 1, noPolicies, wrongSerial, list);
+    EXPECT_EQ(list.GetSize(), 0);
+    loader.LoadCertsPhone(cert, key, 0, 1, noPolicies, rightSerial, list);
+    EXPECT_EQ(list.GetSize(), 1);
+
+    loader.m_subjectFilter = "cn=someone else";  // kept from an earlier LoadCerts
+    EXPECT_EQ(loader.AddCertList_NPKIPhoneCert(1, cert, key, list), -1);
+    EXPECT_EQ(list.GetSize(), 1);
+
+    ByteString garbage("not a certificate");
+    EXPECT_NE(loader.LoadCertsPhone(garbage, key, 0, 1, noPolicies, rightSerial, list), 0);
+    EXPECT_EQ(list.GetSize(), 1);
+    EXPECT_TRUE(messages.texts.empty());
+}
+
+TEST_F(PhoneTest, GetCertTypeTellsGovernmentFromOthers) {
+    ByteString work = WorkPath();
+    CLoadCert loader(work);
+    for (const char* store : {"gpki", "npki", "mpki", "private"}) {
+        SCOPED_TRACE(store);
+        std::string der = FileBytes(Stores().FirstUser(store).signing.certPath);
+        BINSTR cert = {reinterpret_cast<unsigned char*>(der.data()), static_cast<int>(der.size())};
+        int type = -1;
+        EXPECT_EQ(loader.GetCertType(cert, &type), 0);
+        EXPECT_EQ(type, std::string(store) == "gpki" ? 16 : 1);
+    }
+    std::string junk = "junk";
+    BINSTR bad = {reinterpret_cast<unsigned char*>(junk.data()), static_cast<int>(junk.size())};
+    int type = -1;
+    EXPECT_NE(loader.GetCertType(bad, &type), 0);
+    EXPECT_EQ(type, -1);
+}
+
+struct Found {
+    ByteString signCert, signKey, kmCert, kmKey, random{"untouched"};
+    int found = -1;
+};
+
+Found Find(CLoadCert& loader, const std::string& subject, const std::string& serial, const std::string& password) {
+    Found out;
+    ByteString dn(subject.c_str()), number(serial.c_str()), secret(password.c_str());
+    EXPECT_EQ(loader.LoadFindCert(dn, number, secret, out.signCert, out.signKey, out.kmCert, out.kmKey, out.random,
+                                  &out.found),
+              0);
+    return out;
+}
+
+class LookupTest : public StoreTest {};
+
+TEST_F(LookupTest, FindsEachLayoutOnTheHardDiskWithTheRightPassword) {
+    ByteString work = WorkPath();
+    for (const char* store : {"npki", "mpki", "gpki"}) {
+        SCOPED_TRACE(store);
+        const UserRecord* user = nullptr;
+        for (const UserRecord* candidate : Stores().Users(store)) {
+            if (candidate->validity == "valid" && (std::string(store) != "gpki" || candidate->gpkiClass == "class2"))
+                user = candidate;
+        }
+        ASSERT_NE(user, nullptr);
+        CLoadCert loader(work);
+        Found found = Find(loader, user->signing.subject, user->signing.serial, user->password);
+        EXPECT_EQ(found.found, 1);
+        EXPECT_EQ(Text(found.signCert), FileBytes(user->signing.certPath));
+        EXPECT_EQ(Text(found.kmCert), FileBytes(user->keyManagement.certPath));
+        EXPECT_FALSE(found.signKey.IsEmpty());
+        EXPECT_FALSE(found.kmKey.IsEmpty());
+        EXPECT_NE(Text(found.signKey), FileBytes(user->signing.keyPath));  // decrypted, not the file
+        if (!user->randomHex.empty()) EXPECT_EQ(Text(found.random.ToHex()), user->randomHex);
+    }
+}
+
+TEST_F(LookupTest, WrongPasswordOrSerialFindsNothingAndSkipsRemovableDrives) {
+    const UserRecord& user = Stores().FirstUser("npki", "yessign");
+    ByteString work = WorkPath();
+    CLoadCert loader(work);
+    Found wrong = Find(loader, user.signing.subject, user.signing.serial, "wrong password");
+    EXPECT_EQ(wrong.found, 0);
+    EXPECT_TRUE(wrong.signKey.IsEmpty());
+    EXPECT_EQ(Text(wrong.random), "untouched");
+    EXPECT_EQ(Text(wrong.signCert), FileBytes(user.signing.certPath));  // read before the check
+    EXPECT_EQ(loader.m_driveList.GetCount(), 0);                        // no drive search
+
+    Found otherSerial = Find(loader, user.signing.subject, "0102", user.password);
+    EXPECT_EQ(otherSerial.found, 0);
+    EXPECT_FALSE(otherSerial.kmKey.IsEmpty());  // NPKI: the pair is still decrypted
+}
+
+TEST_F(LookupTest, CertificateOnlyOnARemovableDriveIsFoundThere) {
+    const UserRecord& user = Stores().FirstUser("npki", "yessign");
+    const std::string stick = m_scratch / "stick";
+    ByteString organisation, dn(user.signing.subject.c_str());
+    CLoadCert probe;
+    probe.GetOString(dn, organisation);
+    CopyTree(fs::path(user.signing.certPath).parent_path(),
+             stick + "/NPKI/" + Text(organisation) + "/USER/" + user.signing.subject);
+    UseDrives(m_scratch / "empty-home", stick);
+
+    ByteString work = WorkPath();
+    CLoadCert loader(work);
+    Found right = Find(loader, user.signing.subject, user.signing.serial, user.password);
+    EXPECT_EQ(right.found, 1);
+    ASSERT_EQ(loader.m_driveList.GetCount(), 1);
+    EXPECT_EQ(Text(loader.m_driveList.GetAt(0)), "E:\\");
+
+    Found wrong = Find(loader, user.signing.subject, user.signing.serial, "nope");
+    EXPECT_EQ(wrong.found, 0);
+    EXPECT_EQ(loader.m_driveList.GetCount(), 2);  // the drive list grows with every search
+}
+
+TEST_F(LookupTest, GovernmentNameInAnyCaseTakesTheGpkiLayout) {
+    const UserRecord* user = nullptr;
+    for (const UserRecord* candidate : Stores().Users("gpki"))
+        if (candidate->gpkiClass == "class2" && candidate->validity == "valid") user = candidate;
+    ASSERT_NE(user, nullptr);
+    std::string subject = user->signing.subject;
+    const std::size_t o = subject.find("o=Government of Korea");
+    ASSERT_NE(o, std::string::npos);
+    subject.replace(o, std::strlen("o=Government of Korea"), "o=GOVERNMENT of korea");
+
+    ByteString work = WorkPath();
+    CLoadCert loader(work);
+    Found found = Find(loader, subject, user->signing.serial, user->password);
+    EXPECT_EQ(found.found, 1);
+    EXPECT_EQ(loader.m_driveList.GetCount(), 2);  // C: and E:, fixed and removable
+
+    Found wrong = Find(loader, subject, user->signing.serial, "nope");
+    EXPECT_EQ(wrong.found, 0);
+    EXPECT_TRUE(wrong.kmKey.IsEmpty());  // GPKI: no key-management decryption without a match
+}
+
+}  // namespace

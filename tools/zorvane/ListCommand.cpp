@@ -1,0 +1,285 @@
+// zorvane list: the certificate-selection list of the user's stores, as a table or JSON.
+
+#include <zorvane/LoadCert.h>
+
+#include <algorithm>
+#include <cctype>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/PathTranslation.h"
+#include "tools/zorvane/Command.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+const char kUsage[] =
+    "list [--json] [--work DIR] [--media 0|1|2] [--drive E:] [--stores MASK] [--subject DN]\n"
+    "               [--serial HEX] [--policy OID]... [--keys 0|1|2]\n"
+    "      certificates of the user's stores (GPKI 1, NPKI 2, MPKI 4, private 8; MASK 0 = all);\n"
+    "      --drive reads a removable drive's root instead of the hard disk; --keys: 0 signing and\n"
+    "      key-management pair, 1 signing only, 2 key management only; DIR defaults to the\n"
+    "      folder of this program and must hold Quellark.dll and IssuerOid.conf";
+
+struct ListOptions {
+    bool json = false;
+    std::string work;
+    int media = 0;
+    std::string drive;
+    int storeMask = 0;
+    std::string subject;
+    std::string serial;
+    std::string policies;  // each OID followed by "|"
+    int keySelector = 0;
+};
+
+bool ParseInt(const char* text, int low, int high, int& value) {
+    char* end = nullptr;
+    const long parsed = std::strtol(text, &end, 0);
+    if (!*text || *end || parsed < low || parsed > high) return false;
+    value = static_cast<int>(parsed);
+    return true;
+}
+
+// "E", "E:", "e:\" all name the root "E:\" that the folder templates append to.
+bool ParseDrive(const char* text, std::string& root) {
+    const std::string_view drive(text);
+    const bool letter = !drive.empty() && std::isalpha(static_cast<unsigned char>(drive[0]));
+    if (!letter || drive.size() > 3 || (drive.size() > 1 && drive[1] != ':') ||
+        (drive.size() == 3 && drive[2] != '\\' && drive[2] != '/'))
+        return false;
+    root = std::string(1, static_cast<char>(std::toupper(static_cast<unsigned char>(drive[0])))) + ":\\";
+    return true;
+}
+
+std::string ProgramFolder() {
+    std::error_code error;
+    const fs::path self = fs::read_symlink("/proc/self/exe", error);
+    return error ? std::string(".") : self.parent_path().string();
+}
+
+int Usage(const char* problem) {
+    std::fprintf(stderr, "zorvane list: %s\nusage: zorvane %s\n", problem, kUsage);
+    return 2;
+}
+
+// Returns 0, or the exit code for a bad command line.
+int ParseOptions(int argc, char** argv, ListOptions& options) {
+    bool mediaGiven = false;
+    for (int i = 1; i < argc; ++i) {
+        const std::string_view option(argv[i]);
+        if (option == "--json") {
+            options.json = true;
+            continue;
+        }
+        if (option == "--help") {
+            std::printf("usage: zorvane %s\n", kUsage);
+            return -1;
+        }
+        if (i + 1 >= argc) return Usage(("missing value after " + std::string(option)).c_str());
+        const char* value = argv[++i];
+        bool ok = true;
+        if (option == "--work") options.work = value;
+        else if (option == "--media") ok = ParseInt(value, 0, 2, options.media), mediaGiven = true;
+        else if (option == "--drive") ok = ParseDrive(value, options.drive);
+        else if (option == "--stores") ok = ParseInt(value, 0, 15, options.storeMask);
+        else if (option == "--subject") options.subject = value;
+        else if (option == "--serial") options.serial = value;
+        else if (option == "--policy") options.policies += std::string(value) + "|";
+        else if (option == "--keys") ok = ParseInt(value, 0, 2, options.keySelector);
+        else return Usage(("unknown option " + std::string(option)).c_str());
+        if (!ok) return Usage(("bad value for " + std::string(option) + ": " + value).c_str());
+    }
+    if (!options.drive.empty() && !mediaGiven) options.media = 1;
+    if (options.media != 0 && options.drive.empty()) return Usage("--media 1 and 2 need --drive");
+    if (options.work.empty()) options.work = ProgramFolder();
+    return 0;
+}
+
+bool CheckWorkFolder(const std::string& work) {
+    for (const char* needed : {"Quellark.dll", "IssuerOid.conf"}) {
+        if (!fs::is_regular_file(fs::path(work) / needed)) {
+            std::fprintf(stderr,
+                         "zorvane list: the work folder %s has no %s.\n"
+                         "It must hold the toolkit (Quellark.dll) and the issuer configuration "
+                         "(IssuerOid.conf); name another one with --work.\n",
+                         work.c_str(), needed);
+            return false;
+        }
+    }
+    return true;
+}
+
+std::string Text(const ByteString& text) { return std::string(text.GetData(), text.GetLength()); }
+
+const char* StoreName(int certType) {
+    static const char* const names[] = {"GPKI", "NPKI", "MPKI", "private"};
+    return certType >= 0 && certType < 4 ? names[certType] : "?";
+}
+
+const char* MediumName(int media) {
+    static const char* const names[] = {"disk", "drive", "drive", "card", "token"};
+    return media >= 0 && media < 5 ? names[media] : "?";
+}
+
+// The native folder that holds the certificate file.
+std::string CertificateFolder(const tagCERTLIST& record) {
+    const std::string native = zorvane::paths::Win32PathToNative(record.signCertPath.GetData());
+    return native.empty() ? std::string() : fs::path(native).parent_path().string();
+}
+
+struct Row {
+    std::string issuer, subjectCn, policy, validTo, state, store, medium, folder;
+};
+
+Row MakeRow(CLoadCert& loader, tagCERTLIST& record) {
+    ByteString cn;
+    if (loader.GetCNString(record.subjectName, cn) != 0) cn = record.subjectName;
+    return Row{Text(record.issuerAlias), Text(cn), Text(record.policyName), Text(record.validToDate),
+               record.validDays ? "expired" : "valid", StoreName(record.certType), MediumName(record.mediaType),
+               CertificateFolder(record)};
+}
+
+// Terminal columns of a UTF-8 text: Hangul and other wide scripts take two.
+std::size_t DisplayWidth(std::string_view text) {
+    std::size_t width = 0;
+    for (std::size_t i = 0; i < text.size();) {
+        const unsigned char lead = static_cast<unsigned char>(text[i]);
+        const int length = lead < 0x80 ? 1 : lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC0 ? 2 : 1;
+        unsigned codePoint = lead;
+        if (length == 3 && i + 2 < text.size())
+            codePoint = ((lead & 0x0F) << 12) | ((text[i + 1] & 0x3F) << 6) | (text[i + 2] & 0x3F);
+        const bool wide = (codePoint >= 0x1100 && codePoint <= 0x115F) || (codePoint >= 0x2E80 && codePoint <= 0xA4CF) ||
+                          (codePoint >= 0xAC00 && codePoint <= 0xD7A3) || (codePoint >= 0xF900 && codePoint <= 0xFAFF) ||
+                          (codePoint >= 0xFF00 && codePoint <= 0xFF60) || length == 4;
+        width += wide ? 2 : 1;
+        i += length;
+    }
+    return width;
+}
+
+void PrintTable(const std::vector<Row>& rows) {
+    const Row header{"ISSUER", "SUBJECT CN", "POLICY", "VALID TO", "STATE", "STORE", "MEDIUM", "FOLDER"};
+    auto fields = [](const Row& row) {
+        return std::vector<const std::string*>{&row.issuer, &row.subjectCn, &row.policy, &row.validTo,
+                                               &row.state,  &row.store,     &row.medium, &row.folder};
+    };
+    std::vector<std::size_t> widths(8, 0);
+    const auto headerCells = fields(header);
+    for (std::size_t c = 0; c < headerCells.size(); ++c) widths[c] = DisplayWidth(*headerCells[c]);
+    for (const Row& row : rows) {
+        const auto cells = fields(row);
+        for (std::size_t c = 0; c < cells.size(); ++c) widths[c] = std::max(widths[c], DisplayWidth(*cells[c]));
+    }
+    auto print = [&](const Row& row) {
+        const auto cells = fields(row);
+        std::string line;
+        for (std::size_t c = 0; c < cells.size(); ++c) {
+            line += *cells[c];
+            if (c + 1 < cells.size()) line += std::string(widths[c] - DisplayWidth(*cells[c]) + 2, ' ');
+        }
+        std::printf("%s\n", line.c_str());
+    };
+    print(header);
+    for (const Row& row : rows) print(row);
+}
+
+std::string JsonString(std::string_view text) {
+    std::string quoted = "\"";
+    for (char c : text) {
+        const unsigned char byte = static_cast<unsigned char>(c);
+        if (c == '"' || c == '\\') {
+            quoted += '\\';
+            quoted += c;
+        } else if (byte < 0x20) {
+            char escaped[8];
+            std::snprintf(escaped, sizeof(escaped), "\\u%04x", byte);
+            quoted += escaped;
+        } else {
+            quoted += c;
+        }
+    }
+    return quoted + "\"";
+}
+
+void PrintJson(CLoadCert& loader, CArray<tagCERTLIST, tagCERTLIST&>& list, int result) {
+    std::printf("{\n  \"count\": %d,\n  \"result\": %d,\n  \"certificates\": [", list.GetSize(), result);
+    for (int i = 0; i < list.GetSize(); ++i) {
+        tagCERTLIST& record = list[i];
+        const Row row = MakeRow(loader, record);
+        const std::pair<const char*, std::string> fields[] = {
+            {"issuerAlias", row.issuer},
+            {"issuerCN", Text(record.issuerCN)},
+            {"issuerName", Text(record.issuerName)},
+            {"subjectName", Text(record.subjectName)},
+            {"subjectCN", row.subjectCn},
+            {"serialNo", Text(record.serialNo)},
+            {"policyID", Text(record.policyID)},
+            {"policyName", row.policy},
+            {"validFrom", Text(record.validFrom)},
+            {"validTo", Text(record.validTo)},
+            {"validToDate", row.validTo},
+            {"store", row.store},
+            {"medium", row.medium},
+            {"folder", row.folder},
+            {"signCertPath", Text(record.signCertPath)},
+            {"kmCertPath", Text(record.kmCertPath)},
+            {"hashAlgo", Text(record.hashAlgo)},
+            {"hashValue", Text(record.hashValue)},
+        };
+        std::printf("%s\n    {", i ? "," : "");
+        for (const auto& field : fields) std::printf("\n      \"%s\": %s,", field.first, JsonString(field.second).c_str());
+        std::printf("\n      \"expired\": %s,\n      \"hasKmCert\": %s\n    }", record.validDays ? "true" : "false",
+                    record.kmCert.IsEmpty() ? "false" : "true");
+    }
+    std::printf("%s]\n}\n", list.GetSize() ? "\n  " : "");
+}
+
+int RunList(int argc, char** argv) {
+    ListOptions options;
+    if (const int bad = ParseOptions(argc, argv, options)) return bad < 0 ? 0 : bad;
+    if (!CheckWorkFolder(options.work)) return 3;
+
+    ByteString work(options.work.c_str());
+    CLoadCert loader(work);
+    if (!loader.m_errorText.IsEmpty())
+        std::fprintf(stderr, "zorvane list: warning: %s (%s/IssuerOid.conf)\n", loader.m_errorText.GetData(),
+                     options.work.c_str());
+
+    // Open the toolkit first, so that a toolkit that will not load is told as such;
+    // LoadCerts then finds it open.
+    const int opened = loader.m_crypto.Init(2, 0, 0, work);
+    if (opened != 0 && opened != 100) {
+        ByteString reason;
+        loader.m_crypto.GetErrInfo(reason);
+        std::fprintf(stderr, "zorvane list: the toolkit in %s does not open (code %d) %s\n", options.work.c_str(),
+                     opened, reason.GetData());
+        return 4;
+    }
+
+    ByteString subject(options.subject.c_str()), serial(options.serial.c_str());
+    ByteString policies(options.policies.c_str()), drive(options.drive.c_str()), mediaText;
+    CArray<tagCERTLIST, tagCERTLIST&> list;
+    int count = 0;
+    const int result = loader.LoadCerts(options.media, subject, serial, options.storeMask, policies,
+                                        options.keySelector, drive, mediaText, 0, 0, list, count);
+    if (options.json) {
+        PrintJson(loader, list, result);
+        return 0;
+    }
+    std::vector<Row> rows;
+    for (int i = 0; i < list.GetSize(); ++i) rows.push_back(MakeRow(loader, list[i]));
+    if (rows.empty()) std::printf("No certificates found.\n");
+    else PrintTable(rows);
+    return 0;
+}
+
+}  // namespace
+
+ZORVANE_COMMAND("list", kUsage, RunList);
