@@ -26,6 +26,7 @@ GeneratedStores::GeneratedStores() {
     options.expired = 1;
     options.seed = 20261206;
     options.seedGiven = true;
+    options.keyCache = ZORVANE_TEST_BINARY_DIR "/pkigen-key-cache";
     std::string error;
     if (!pkigen::Generate(options, pki, error)) throw std::runtime_error("test PKI generation failed: " + error);
 }

@@ -13,7 +13,7 @@ namespace {
 namespace fs = std::filesystem;
 using namespace zorvane::test;
 
-struct Run {
+struct ProgramRun {
     int status;
     std::string out, err;
 };
@@ -21,7 +21,7 @@ struct Run {
 class ListCommandTest : public ::testing::Test {
 protected:
     // Runs the program with a drive table: C: the generated home, E: a stick folder.
-    Run List(const std::string& arguments) {
+    ProgramRun List(const std::string& arguments) {
         const auto& stores = GeneratedStores::Get();
         const std::string table = m_scratch / "drives";
         std::ofstream(table) << "C: " << stores.home << " fixed\nE: " << m_scratch.Path() << "/stick removable\n";
@@ -29,7 +29,7 @@ protected:
         const std::string command = "ZORVANE_DRIVE_TABLE='" + table + "' '" ZORVANE_TEST_WORK_DIR "/zorvane' list " +
                                     arguments + " >'" + out + "' 2>'" + err + "'";
         const int status = std::system(command.c_str());
-        return Run{WIFEXITED(status) ? WEXITSTATUS(status) : -1, ReadFile(out), ReadFile(err)};
+        return ProgramRun{WIFEXITED(status) ? WEXITSTATUS(status) : -1, ReadFile(out), ReadFile(err)};
     }
     std::string Work() const { return GeneratedStores::Get().work; }
 
@@ -43,21 +43,21 @@ int JsonCount(const std::string& json) {
 
 TEST_F(ListCommandTest, JsonListsEveryStoreAndFiltersNarrowIt) {
     const auto& stores = GeneratedStores::Get();
-    Run all = List("--json --work '" + Work() + "'");
+    ProgramRun all = List("--json --work '" + Work() + "'");
     ASSERT_EQ(all.status, 0) << all.err;
     EXPECT_EQ(JsonCount(all.out), static_cast<int>(stores.pki.users.size()));
     const UserRecord& user = stores.FirstUser("npki", "yessign");
     EXPECT_NE(all.out.find("\"hashValue\": \"" + Sha1Sum(user.signing.certPath) + "\""), std::string::npos);
     EXPECT_NE(all.out.find("\"expired\": true"), std::string::npos);
 
-    Run npki = List("--json --stores 2 --policy 1.2.410.200005.1.1.1 --work '" + Work() + "'");
+    ProgramRun npki = List("--json --stores 2 --policy 1.2.410.200005.1.1.1 --work '" + Work() + "'");
     EXPECT_EQ(JsonCount(npki.out), static_cast<int>(stores.Users("npki", "yessign").size()));
-    Run serial = List("--json --serial " + user.signing.serial + " --work '" + Work() + "'");
+    ProgramRun serial = List("--json --serial " + user.signing.serial + " --work '" + Work() + "'");
     EXPECT_EQ(JsonCount(serial.out), 1);
 }
 
 TEST_F(ListCommandTest, TableShowsDisplayNamesAndExpiredMarks) {
-    Run table = List("--work '" + Work() + "'");
+    ProgramRun table = List("--work '" + Work() + "'");
     ASSERT_EQ(table.status, 0) << table.err;
     EXPECT_NE(table.out.find("ISSUER"), std::string::npos);
     EXPECT_NE(table.out.find("금융결제원"), std::string::npos);
@@ -68,7 +68,7 @@ TEST_F(ListCommandTest, TableShowsDisplayNamesAndExpiredMarks) {
 TEST_F(ListCommandTest, RemovableDriveOption) {
     const UserRecord& user = GeneratedStores::Get().FirstUser("npki", "yessign");
     CopyTree(fs::path(user.signing.certPath).parent_path(), m_scratch / "stick/NPKI/yessign/User/x");
-    Run drive = List("--json --drive E: --work '" + Work() + "'");
+    ProgramRun drive = List("--json --drive E: --work '" + Work() + "'");
     ASSERT_EQ(drive.status, 0) << drive.err;
     EXPECT_EQ(JsonCount(drive.out), 1);
     EXPECT_NE(drive.out.find("\"medium\": \"drive\""), std::string::npos);
@@ -76,13 +76,13 @@ TEST_F(ListCommandTest, RemovableDriveOption) {
 
 TEST_F(ListCommandTest, WorkFolderWithoutToolkitOrConfigurationIsRefused) {
     fs::create_directories(m_scratch / "bare");
-    Run bare = List("--work '" + (m_scratch / "bare") + "'");
+    ProgramRun bare = List("--work '" + (m_scratch / "bare") + "'");
     EXPECT_EQ(bare.status, 3);
     EXPECT_NE(bare.err.find("Quellark.dll"), std::string::npos);
 
     fs::create_directories(m_scratch / "toolkit-only");
     fs::create_symlink(fs::path(Work()) / "Quellark.dll", fs::path(m_scratch / "toolkit-only") / "Quellark.dll");
-    Run noConf = List("--work '" + (m_scratch / "toolkit-only") + "'");
+    ProgramRun noConf = List("--work '" + (m_scratch / "toolkit-only") + "'");
     EXPECT_EQ(noConf.status, 3);
     EXPECT_NE(noConf.err.find("IssuerOid.conf"), std::string::npos);
 

@@ -64,7 +64,9 @@ TEST_F(PhoneTest, ModesRefuseByIssuerAndSelectorsAddOneOrTwoRecords) {
         EXPECT_EQ(loader.LoadCertsPhone(cert, key, c.mode, c.keySelector, policies, serial, list), 0);
         ASSERT_EQ(list.GetSize(), c.records);
         ASSERT_EQ(messages.texts.size(), c.message ? 1u : 0u);
-        if (c.message) EXPECT_EQ(messages.texts[0], c.message);
+        if (c.message) {
+            EXPECT_EQ(messages.texts[0], c.message);
+        }
         for (int i = 0; i < list.GetSize(); ++i) {
             EXPECT_EQ(list[i].mediaType, 0);
             EXPECT_EQ(list[i].certType, 0);
@@ -152,7 +154,7 @@ TEST_F(LookupTest, FindsEachLayoutOnTheHardDiskWithTheRightPassword) {
         EXPECT_FALSE(found.signKey.IsEmpty());
         EXPECT_FALSE(found.kmKey.IsEmpty());
         EXPECT_NE(Text(found.signKey), FileBytes(user->signing.keyPath));  // decrypted, not the file
-        if (!user->randomHex.empty()) EXPECT_EQ(Text(found.random.ToHex()), user->randomHex);
+        EXPECT_EQ(Text(found.random.ToHex()), user->randomHex);
     }
 }
 
