@@ -7,6 +7,7 @@
 #include "platform/PathTranslation.h"
 #include "platform/Win32.h"
 #include "tools/zorvane/Command.h"
+#include "tools/zorvane/DemoSteps.h"
 
 namespace {
 
@@ -55,7 +56,7 @@ int ShowPlatformView() {
 struct DemoStep {
     int (*run)();
 };
-const DemoStep kSteps[] = {{ShowPlatformView}};
+const DemoStep kSteps[] = {{ShowPlatformView}, {MakeDemoSandbox}, {ShowDemoCertificates}};
 
 int RunDemo(int, char**) {
     std::printf("Zorvane %s demo\n\n", ZORVANE_VERSION);

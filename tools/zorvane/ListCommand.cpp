@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "platform/PathTranslation.h"
+#include "tools/zorvane/ProgramFolder.h"
 #include "tools/zorvane/Command.h"
 
 namespace {
@@ -56,12 +57,6 @@ bool ParseDrive(const char* text, std::string& root) {
         return false;
     root = std::string(1, static_cast<char>(std::toupper(static_cast<unsigned char>(drive[0])))) + ":\\";
     return true;
-}
-
-std::string ProgramFolder() {
-    std::error_code error;
-    const fs::path self = fs::read_symlink("/proc/self/exe", error);
-    return error ? std::string(".") : self.parent_path().string();
 }
 
 int Usage(const char* problem) {

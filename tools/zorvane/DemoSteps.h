@@ -1,0 +1,6 @@
+#pragma once
+// Demo steps written beside their commands; each prints one part and returns 0 or a
+// failure code.
+
+int MakeDemoSandbox();       // a generated test PKI under <program folder>/demo, drives C: and E:
+int ShowDemoCertificates();  // zorvane list over the sandbox
