@@ -1,0 +1,124 @@
+#include <zorvane/CmdGen.h>
+
+#include <cstring>
+
+#include "message/ContentTypes.h"
+#include "message/MessageCodes.h"
+
+using zorvane::ContentLayout;
+using zorvane::ContentLayoutOf;
+
+namespace {
+
+constexpr int kNoContentType = -1;
+
+}  // namespace
+
+CCmdGen::CCmdGen() : m_type(0), m_cipherAlg(0), m_hashAlg(0), m_contentType(kNoContentType) {}
+
+CCmdGen::CCmdGen(int type, int cipherAlg, int hashAlg, ByteString workFolder) : CCmdGen() {
+    Init(type, cipherAlg, hashAlg, workFolder);
+}
+
+CCmdGen::CCmdGen(const CCmdGen& other) = default;
+
+CCmdGen& CCmdGen::operator=(const CCmdGen& other) = default;
+
+CCmdGen::~CCmdGen() { Close(); }
+
+int CCmdGen::Init(int type, int cipherAlg, int hashAlg, ByteString workFolder) {
+    m_type = type;
+    m_cipherAlg = cipherAlg;
+    m_hashAlg = hashAlg;
+    m_workFolder = workFolder;
+    return m_crypto.Init(type, cipherAlg, hashAlg, workFolder);
+}
+
+void CCmdGen::Close() { m_crypto.Close(); }
+
+void CCmdGen::SetTag(ByteString tag) { m_tag = tag; }
+
+ByteString CCmdGen::GetResult() { return m_result; }
+
+int CCmdGen::GetContentType() { return m_contentType; }
+
+// Builds version bytes, type, length and content, and keeps the Base64 text of it.
+// The third argument is part of the interface and carries nothing.
+int CCmdGen::MakeContent(int type, ByteString content, ByteString) {
+    if (ContentLayoutOf(type) == ContentLayout::kUnknown) return zorvane::kUnknownContentType;
+    CCmdEnvelope made = m_envelope;
+    if (!made.Encode(type, content)) return zorvane::kNoMemory;
+    ByteString text;
+    const int result = m_crypto.Base64Enc(made.encoded, text);
+    if (result != 0) return result;
+    m_envelope = made;
+    m_madeRecord = made.encoded;
+    m_result = text;
+    m_contentType = type;
+    return 0;
+}
+
+int CCmdGen::MakeSignContent(ByteString first, ByteString second) {
+    const int result = m_signItem.Encode(first, second);
+    if (result != 0) return result;
+    m_signRecord = m_signItem.encoded;
+    return 0;
+}
+
+int CCmdGen::Parse(ByteString message) {
+    m_lastMessage = message;
+    int result = RemoveTag(message);
+    if (result != 0) return result;
+    ByteString record;
+    result = m_crypto.Base64Dec(message, record);
+    if (result != 0) return result;
+    result = m_envelope.Parse(record);
+    if (result != 0) return result;
+    m_contentType = m_envelope.type;
+    m_result = m_envelope.value;
+    return 0;
+}
+
+int CCmdGen::ProcessContent(ByteString content) {
+    switch (ContentLayoutOf(m_contentType)) {
+        case ContentLayout::kTrailer:
+            return m_trailerItem.Parse(content);
+        case ContentLayout::kSign:
+            return m_signItem.Parse(content);
+        case ContentLayout::kPlain:
+            return 0;
+        case ContentLayout::kUnknown:
+            break;
+    }
+    return zorvane::kUnknownContentType;
+}
+
+// Both tags must be present; their order is not checked.
+int CCmdGen::CheckTag(ByteString tag, ByteString message) {
+    if (FindStr(message, ByteString("<") + tag + ">") == -1) return zorvane::kOpeningTagMissing;
+    if (FindStr(message, ByteString("</") + tag + ">") == -1) return zorvane::kClosingTagMissing;
+    return 0;
+}
+
+// Keeps the text after the first ">" up to the last "<" that follows it; the message
+// is read as a zero-terminated text.
+int CCmdGen::RemoveTag(ByteString& message) {
+    const int result = CheckTag(m_tag, message);
+    if (result != 0) return result;
+    const char* text = message.GetData();
+    const char* opening = std::strchr(text, '>');
+    const char* start = opening ? opening + 1 : text;
+    const char* closing = std::strrchr(start, '<');
+    const std::size_t kept = closing ? static_cast<std::size_t>(closing - start) : std::strlen(start);
+    ByteString inner(start, static_cast<int>(kept));
+    message = inner;
+    return 0;
+}
+
+// Position of the first occurrence of pattern in text, both read as zero-terminated
+// texts; -1 when text is empty or pattern does not occur.
+int CCmdGen::FindStr(ByteString text, ByteString pattern) {
+    if (text.IsEmpty()) return -1;
+    const char* found = std::strstr(text.GetData(), pattern.GetData());
+    return found ? static_cast<int>(found - text.GetData()) : -1;
+}

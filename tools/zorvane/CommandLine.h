@@ -1,0 +1,31 @@
+#pragma once
+#include <map>
+#include <set>
+#include <string>
+#include <vector>
+
+// Options of one command: "--name value" for the names given as taking a value,
+// "--name" alone for flags, everything else positional in order.
+struct CommandLine {
+    std::map<std::string, std::string> values;
+    std::set<std::string> flags;
+    std::vector<std::string> positional;
+    std::string error;  // set when the arguments do not fit; the command prints it
+
+    bool Has(const std::string& flag) const { return flags.count(flag) != 0; }
+    std::string Value(const std::string& name, const std::string& fallback) const;
+};
+
+// argv[0] is the command name and is skipped.
+CommandLine ParseCommandLine(int argc, char** argv, const std::set<std::string>& valueNames,
+                             const std::set<std::string>& flagNames);
+
+// The folder of the running zorvane program: the build's work folder, where the
+// toolkit files lie beside it.
+std::string ProgramFolder();
+
+// Every byte of standard input.
+std::string ReadStandardInput();
+
+// Two hex digits per byte; false, with bytes unchanged, when the text is not such hex.
+bool DecodeHex(const std::string& hex, std::string& bytes);

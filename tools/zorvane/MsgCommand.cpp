@@ -1,0 +1,75 @@
+#include <zorvane/CmdGen.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+#include "tools/zorvane/Command.h"
+#include "tools/zorvane/CommandLine.h"
+
+namespace {
+
+constexpr int kNpkiToolkit = 1;
+constexpr int kDefaultCipher = 48;
+constexpr int kDefaultHash = 1;
+
+const char kUsage[] =
+    "usage: zorvane msg make [--work DIR] [--tag TAG] TYPE [CONTENT]\n"
+    "       zorvane msg parse [--work DIR] [--tag TAG] [--raw]\n"
+    "  make prints the Base64 text of a content record (CONTENT or standard input),\n"
+    "  between <TAG> and </TAG> when a tag is given; parse reads a tagged message from\n"
+    "  standard input and prints its type and content in hex (--raw: the content bytes)\n";
+
+int Usage(const std::string& error) {
+    if (!error.empty()) std::fprintf(stderr, "zorvane msg: %s\n", error.c_str());
+    std::fputs(kUsage, stderr);
+    return 2;
+}
+
+int Fail(const char* step, int code) {
+    std::fprintf(stderr, "zorvane msg: %s failed with result %d\n", step, code);
+    return 1;
+}
+
+int Make(CCmdGen& messages, const CommandLine& line) {
+    const std::vector<std::string>& args = line.positional;
+    if (args.size() < 2 || args.size() > 3) return Usage("make needs TYPE and at most one CONTENT");
+    const std::string content = args.size() == 3 ? args[2] : ReadStandardInput();
+    const int result = messages.MakeContent(std::atoi(args[1].c_str()),
+                                            ByteString(content.data(), static_cast<int>(content.size())), ByteString());
+    if (result != 0) return Fail("make", result);
+    const std::string tag = line.Value("--tag", "");
+    const std::string text = messages.GetResult().GetData();
+    std::printf("%s\n", line.values.count("--tag") ? ("<" + tag + ">" + text + "</" + tag + ">").c_str() : text.c_str());
+    return 0;
+}
+
+int Parse(CCmdGen& messages, const CommandLine& line) {
+    if (line.positional.size() != 1) return Usage("parse takes no further arguments");
+    const std::string message = ReadStandardInput();
+    messages.SetTag(ByteString(line.Value("--tag", "").c_str()));
+    const int result = messages.Parse(ByteString(message.data(), static_cast<int>(message.size())));
+    if (result != 0) return Fail("parse", result);
+    ByteString content = messages.GetResult();
+    if (line.Has("--raw")) {
+        std::fwrite(content.GetData(), 1, static_cast<std::size_t>(content.GetLength()), stdout);
+        return 0;
+    }
+    std::printf("type    %d\ncontent %s\n", messages.GetContentType(), content.ToHex().GetData());
+    return 0;
+}
+
+int RunMsg(int argc, char** argv) {
+    const CommandLine line = ParseCommandLine(argc, argv, {"--work", "--tag"}, {"--raw"});
+    if (!line.error.empty()) return Usage(line.error);
+    if (line.positional.empty()) return Usage("");
+    const std::string work = line.Value("--work", ProgramFolder());
+    CCmdGen messages(kNpkiToolkit, kDefaultCipher, kDefaultHash, ByteString(work.c_str()));
+    if (line.positional[0] == "make") return Make(messages, line);
+    if (line.positional[0] == "parse") return Parse(messages, line);
+    return Usage("unknown action " + line.positional[0]);
+}
+
+}  // namespace
+
+ZORVANE_COMMAND("msg", "msg make|parse [--work DIR] [--tag TAG] ...   tagged content messages", RunMsg);
