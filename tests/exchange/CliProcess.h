@@ -10,7 +10,8 @@
 #include <vector>
 
 // Runs the zorvane program of the build's work folder as a separate process, so that
-// shared blocks are seen from other processes than the one that made them.
+// shared blocks are seen from other processes than the one that made them. Every
+// descriptor is opened close-on-exec, so a child holds only its own three.
 
 inline std::string ZorvaneProgram() { return std::string(ZORVANE_TEST_WORK_DIR) + "/zorvane"; }
 
@@ -46,7 +47,7 @@ inline std::string ReadAll(int fd) {
 inline Finished RunZorvane(const std::vector<std::string>& args, const std::string& input = "") {
     int in[2], out[2];
     Finished finished;
-    if (pipe(in) != 0 || pipe(out) != 0) return finished;
+    if (pipe2(in, O_CLOEXEC) != 0 || pipe2(out, O_CLOEXEC) != 0) return finished;
     const pid_t pid = SpawnZorvane(args, in[0], out[1]);
     close(in[0]);
     close(out[1]);
@@ -69,8 +70,8 @@ class BlockHolder {
 public:
     bool Start(const std::string& name) {
         int out[2];
-        if (pipe(out) != 0) return false;
-        const int devNull = open("/dev/null", O_RDONLY);
+        if (pipe2(out, O_CLOEXEC) != 0) return false;
+        const int devNull = open("/dev/null", O_RDONLY | O_CLOEXEC);
         pid_ = SpawnZorvane({"mmf", "hold", name}, devNull, out[1]);
         close(devNull);
         close(out[1]);
@@ -91,7 +92,7 @@ public:
     }
 
     ~BlockHolder() {
-        Stop(SIGKILL);
+        Stop(SIGTERM);
         if (output_) std::fclose(output_);
     }
 

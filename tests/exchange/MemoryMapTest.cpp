@@ -6,6 +6,8 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cstdio>
+#include <cstdlib>
 #include <string>
 
 #include "exchange/CliProcess.h"
@@ -42,7 +44,7 @@ TEST(MemoryMapItems, SiteNeedsAQuestionMarkAndIsReadFromPositionFive) {
     EXPECT_EQ(std::string("NULL"), map.GetMMFItem(ByteString("site=abc"), ByteString("site=")).GetData());
     EXPECT_TRUE(map.GetMMFItem(ByteString("ab?cdefgh"), ByteString("site=")).IsEmpty());
     EXPECT_TRUE(map.GetMMFItem(ByteString("site=?x=1"), ByteString("site=")).IsEmpty());
-    EXPECT_EQ(std::string("bc"), map.GetMMFItem(ByteString("xsite=bc?"), ByteString("site=")).GetData());
+    EXPECT_EQ(std::string("=bc"), map.GetMMFItem(ByteString("xsite=bc?"), ByteString("site=")).GetData());
     EXPECT_EQ(std::string("NULL"), map.GetMMFItem(ByteString(), ByteString("site=")).GetData());
 }
 
@@ -99,7 +101,9 @@ TEST(MemoryMapProcesses, BlockIsGoneOnceItsLastHolderHasExited) {
         ASSERT_EQ(0, RunZorvane({"mmf", "write", name, "kept while held"}).exitCode);
         EXPECT_EQ("kept while held\n", ReadInChild(name).output);
         const int status = holder.Stop(signal);
-        if (signal != SIGKILL) EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "signal " << signal;
+        if (signal != SIGKILL) {
+            EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "signal " << signal;
+        }
         EXPECT_EQ(1, ReadInChild(name).exitCode) << "signal " << signal;
     }
 }
@@ -152,24 +156,37 @@ TEST(MemoryMapObject, CreateOpensAnExistingBlockOfTheSameName) {
     EXPECT_EQ("from elsewhere\n", ReadInChild(name).output);
 }
 
-// Writing and reading keep the block for the rest of the process, as the exchange
-// expects of the process that fills it.
-TEST(MemoryMapObject, WriteAndReadInThisProcessKeepTheBlock) {
-    const std::string name = FreshName();
+// Runs in a child process of its own (the block it keeps must go when it ends); each
+// step that goes wrong is named on standard error.
+bool WriteAndReadKeepTheBlock(const std::string& name) {
+    const ByteString blockName(name.c_str());
+    bool ok = true;
+    auto check = [&ok](bool passed, const char* step) {
+        if (!passed) std::fprintf(stderr, "failed: %s\n", step);
+        ok = ok && passed;
+    };
     {
         CMemoryMap creator;
-        creator.CreateMMF(ByteString(name.c_str()));
-        EXPECT_EQ(1, creator.WriteMMF(ByteString(name.c_str()), ByteString("stays")));
+        creator.CreateMMF(blockName);
+        check(creator.WriteMMF(blockName, ByteString("stays")) == 1, "write through the creator");
     }
     CMemoryMap map;
     ByteString text;
-    EXPECT_EQ(1, map.ReadMMF(ByteString(name.c_str()), text));
-    EXPECT_EQ(std::string("stays"), text.GetData());
-    EXPECT_EQ("stays\n", ReadInChild(name).output);
-    EXPECT_EQ(1, map.WriteMMF(ByteString(name.c_str()), ByteString()));
-    EXPECT_EQ(1, map.ReadMMF(ByteString(name.c_str()), text));
-    EXPECT_TRUE(text.IsEmpty());
-    EXPECT_EQ(402, map.WriteMMF(ByteString(name.c_str()), ByteString(std::string(100000, 'x').c_str())));
+    check(map.ReadMMF(blockName, text) == 1 && text == "stays", "read after the creator is gone");
+    check(ReadInChild(name).output == "stays\n", "read from another process");
+    check(map.WriteMMF(blockName, ByteString()) == 1, "write an empty text");
+    check(map.ReadMMF(blockName, text) == 1 && text.IsEmpty(), "read the empty text");
+    check(map.WriteMMF(blockName, ByteString(std::string(100000, 'x').c_str())) == 402, "refuse 100000 bytes");
+    check(map.ReadMMF(blockName, text) == 1 && text.IsEmpty(), "nothing written by the refusal");
+    return ok;
+}
+
+// Writing and reading keep the block for the rest of the process: it outlives the
+// object that created it, and goes with the process.
+TEST(MemoryMapObject, WriteAndReadKeepTheBlockForTheRestOfTheProcess) {
+    const std::string name = FreshName();
+    EXPECT_EXIT(std::exit(WriteAndReadKeepTheBlock(name) ? 0 : 1), ::testing::ExitedWithCode(0), "");
+    EXPECT_EQ(1, ReadInChild(name).exitCode);
 }
 
 }  // namespace
