@@ -94,7 +94,7 @@ int CCmdGen::ProcessContent(ByteString content) {
 }
 
 // Both tags must be present; their order is not checked.
-int CCmdGen::CheckTag(ByteString tag, ByteString message) {
+int CCmdGen::CheckTag(const ByteString& tag, const ByteString& message) {
     if (FindStr(message, ByteString("<") + tag + ">") == -1) return zorvane::kOpeningTagMissing;
     if (FindStr(message, ByteString("</") + tag + ">") == -1) return zorvane::kClosingTagMissing;
     return 0;
@@ -117,7 +117,7 @@ int CCmdGen::RemoveTag(ByteString& message) {
 
 // Position of the first occurrence of pattern in text, both read as zero-terminated
 // texts; -1 when text is empty or pattern does not occur.
-int CCmdGen::FindStr(ByteString text, ByteString pattern) {
+int CCmdGen::FindStr(const ByteString& text, const ByteString& pattern) {
     if (text.IsEmpty()) return -1;
     const char* found = std::strstr(text.GetData(), pattern.GetData());
     return found ? static_cast<int>(found - text.GetData()) : -1;

@@ -103,7 +103,8 @@ public:
     int m_contentType;  // -1 until the first successful Parse or MakeContent
 
 private:
-    int CheckTag(ByteString tag, ByteString message);
+    // By reference: messages can be large, and these only read them.
+    int CheckTag(const ByteString& tag, const ByteString& message);
     int RemoveTag(ByteString& message);
-    int FindStr(ByteString text, ByteString pattern);
+    int FindStr(const ByteString& text, const ByteString& pattern);
 };

@@ -1,0 +1,31 @@
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "exchange/CliProcess.h"
+
+namespace {
+
+TEST(MsgCommand, MakeThenParseThroughStandardInput) {
+    const std::string content("binary\0content\xff", 15);
+    Finished made = RunZorvane({"msg", "make", "--tag", "DATA", "21"}, content);
+    ASSERT_EQ(0, made.exitCode) << made.output;
+    ASSERT_EQ(0u, made.output.find("<DATA>"));
+    Finished parsed = RunZorvane({"msg", "parse", "--tag", "DATA"}, "prefix " + made.output);
+    ASSERT_EQ(0, parsed.exitCode) << parsed.output;
+    EXPECT_EQ("type    21\ncontent 62696e61727900636f6e74656e74ff\n", parsed.output);
+    Finished raw = RunZorvane({"msg", "parse", "--tag", "DATA", "--raw"}, made.output);
+    EXPECT_EQ(content, raw.output);
+}
+
+TEST(MsgCommand, ReportsTheLibraryResults) {
+    Finished unknownType = RunZorvane({"msg", "make", "2", "x"});
+    EXPECT_EQ(1, unknownType.exitCode);
+    EXPECT_NE(std::string::npos, unknownType.output.find("result 500")) << unknownType.output;
+    Finished noClosingTag = RunZorvane({"msg", "parse", "--tag", "T"}, "<T>AQABAAAAA2FiYw==");
+    EXPECT_EQ(1, noClosingTag.exitCode);
+    EXPECT_NE(std::string::npos, noClosingTag.output.find("result 502")) << noClosingTag.output;
+    EXPECT_EQ(2, RunZorvane({"msg", "send"}).exitCode);
+}
+
+}  // namespace
