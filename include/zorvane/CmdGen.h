@@ -68,7 +68,9 @@ public:
 // ("<" tag ">" Base64 "</" tag ">"). Results: 0 success; -1 a record or item shorter
 // than its layout; 500 unknown content type; 501 opening tag missing; 502 closing tag
 // missing; 503 the second argument of MakeSignContent is longer than 65535 bytes;
-// anything else is the facade's Base64 code.
+// anything else is the facade's Base64 code. ProcessContent answers 0 for the content
+// types without an inner layout (20, 23, 30, 33). A parsed record's version bytes are
+// kept as read and written again by later MakeContent calls on the same object.
 class ZORVANE_API CCmdGen {
 public:
     CCmdGen();
