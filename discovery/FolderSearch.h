@@ -24,6 +24,4 @@ void ForEachFoundEntry(const ByteString& folder, FirstEntry first, Visit visit) 
     FindClose(search);
 }
 
-bool IsCertificateFolderEntry(const WIN32_FIND_DATAA& entry);
-
 }  // namespace zorvane::discovery

@@ -11,10 +11,14 @@
 
 namespace zorvane::discovery {
 
+namespace {
+
 bool IsCertificateFolderEntry(const WIN32_FIND_DATAA& entry) {
     if (!(entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) return false;
     return std::strcmp(entry.cFileName, ".") != 0 && std::strcmp(entry.cFileName, "..") != 0;
 }
+
+}  // namespace
 
 void SetFolderPaths(tagCERTLIST& record, const ByteString& certFolder, int keySelector) {
     const bool kmInSigningSlots = keySelector == kKmOnly;

@@ -338,6 +338,9 @@ TEST_F(LoadCertsTest, RemovableDriveMediaReadsTheDriveRoot) {
     request.media = 0;  // the same stick is not the hard disk
     Load(loader, request, list, count);
     EXPECT_EQ(count, 0);
+    request.media = 5;  // no folder is built for other media, not even the current folder
+    EXPECT_EQ(Load(loader, request, list, count), 0);
+    EXPECT_EQ(count, 0);
 }
 
 TEST_F(LoadCertsTest, MediaCardAndTokenAreNotReadYet) {
