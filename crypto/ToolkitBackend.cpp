@@ -48,7 +48,17 @@ int CToolkitBackend::Finish() {
     }
     if (m_library) FreeLibrary(m_library);
     m_library = nullptr;
+    m_lookups.clear();
     return 0;
+}
+
+FARPROC CToolkitBackend::Lookup(const char* name) const {
+    if (!m_library) return nullptr;
+    const auto known = m_lookups.find(name);
+    if (known != m_lookups.end()) return known->second;
+    const FARPROC function = GetProcAddress(m_library, name);
+    m_lookups.emplace(name, function);
+    return function;
 }
 
 // Written out rather than through the frame: the frame itself calls it after a failure.

@@ -8,6 +8,7 @@
 #include <zorvane/Pkcs11TokenInfo.h>
 
 #include <atomic>
+#include <unordered_map>
 
 #include "crypto/QlkApi.h"
 #include "platform/Win32.h"
@@ -205,6 +206,9 @@ public:
     // apart, and the number of facades sharing this backend (see CCryptoEx).
     const BackendTraits& m_traits;
     std::atomic<int> m_references;
+    // Functions looked up in the loaded library, by the address of their name (missing
+    // ones too); the same library answers a name the same way until it is unloaded.
+    mutable std::unordered_map<const char*, FARPROC> m_lookups;
 
 protected:
     CToolkitBackend(const BackendTraits& traits, int cipherAlg, int hashAlg);
@@ -233,6 +237,7 @@ protected:
                     const char* failName = nullptr);
 
 private:
+    FARPROC Lookup(const char* name) const;
     void FetchErrorText();
     int CmsType(int type) const { return m_traits.passesCallerCmsType ? type : 0; }
     void KeepKeyAndIV(const CallOutcome& outcome, const ByteString& key, const ByteString& iv);

@@ -174,9 +174,8 @@ private:
 
 template <typename Function>
 Function CToolkitBackend::Find(ToolkitFunction<Function> function) const {
-    if (!m_library) return nullptr;
     // Through void (*)(), the function type that converts to any other without a warning.
-    return reinterpret_cast<Function>(reinterpret_cast<void (*)()>(GetProcAddress(m_library, function.name)));
+    return reinterpret_cast<Function>(reinterpret_cast<void (*)()>(Lookup(function.name)));
 }
 
 template <typename... Functions>
