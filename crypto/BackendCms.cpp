@@ -43,8 +43,7 @@ int CToolkitBackend::VerifyEnvelopedData(const ByteString& in1, const ByteString
 
 int CToolkitBackend::MakeSignedAndEnvData(const ByteString& in1, const ByteString& in2, const ByteString& in3,
                                           const ByteString& in4, ByteString& message) {
-    return Invoke(QLK_FUNCTION(QLK_CMS_SignAndEncData), 0, In(in1), In(in2), In(in3), In(in4), m_cipherAlg,
-                  Out(message));
+    return MakeSignedAndEnvData(0, in1, in2, in3, in4, m_cipherAlg, message);
 }
 
 int CToolkitBackend::MakeSignedAndEnvData(int type, const ByteString& in1, const ByteString& in2,

@@ -125,7 +125,9 @@ int CCryptoEx::MakeTBSData(ByteString& a1, ByteString& a2, ByteString& a3, ByteS
 int CCryptoEx::ComposeSignedData(ByteString& a1, ByteString& a2) { return ZV_FORWARD_GPKI(ComposeSignedData, a1, a2); }
 
 // Trust and verification
-int CCryptoEx::SetVerifyEnv(int p1, int p2, bool p3, ByteString& in4) { return ZV_FORWARD(SetVerifyEnv, p1, p2, p3, in4); }
+int CCryptoEx::SetVerifyEnv(int p1, int p2, bool p3, ByteString& in4) {
+    return ZV_FORWARD(SetVerifyEnv, p1, p2, p3, in4);
+}
 int CCryptoEx::SetVerifyEnv(int p1, int p2, bool p3, ByteString& in4, ByteString& in5) {
     return ZV_FORWARD(SetVerifyEnv, p1, p2, p3, in4, in5);
 }

@@ -39,7 +39,8 @@ std::string Changes(const Args& args) {
                                                                  {"d", &args.d}, {"e", &args.e}, {"f", &args.f}};
     const ByteString* freshStrings[] = {&fresh.a, &fresh.b, &fresh.c, &fresh.d, &fresh.e, &fresh.f};
     for (int i = 0; i < 6; ++i) {
-        if (*strings[i].second != *freshStrings[i]) add(std::string(strings[i].first) + "=" + strings[i].second->GetData());
+        if (*strings[i].second == *freshStrings[i]) continue;
+        add(std::string(strings[i].first) + "=" + strings[i].second->GetData());
     }
     if (args.counter != fresh.counter) add("counter=" + std::to_string(args.counter));
     if (args.flag != fresh.flag) add(std::string("flag=") + (args.flag ? "1" : "0"));
@@ -153,7 +154,8 @@ const std::vector<Row>& Rows() {
         {"IsTrustCert", {"QLK_UTIL_IsTrustCert"}, OP(IsTrustCert(a.a, a.b, a.flag)), {1000000, ""}, {1, "flag=1"}},
         {"GetObjectCount", {"QLK_UTIL_GetObjectCount"}, OP(GetObjectCount(a.a, a.counter)), {1000000, ""},
          {E, "counter=3"}},
-        {"GetRootCert", {"QLK_UTIL_GetRootCert"}, OP(GetRootCert(a.a, a.b)), {1000000, ""}, {E, "b=UTIL_GetRootCert#1"}},
+        {"GetRootCert", {"QLK_UTIL_GetRootCert"}, OP(GetRootCert(a.a, a.b)), {1000000, ""},
+         {E, "b=UTIL_GetRootCert#1"}},
         {"VerifyCert, configuration refused", {"QLK_API_SetConfFile"},
          OP(VerifyCert(a.a, 1, a.b, a.c, true, a.d, a.e)), {0, ""}, {0, ""}},
         {"VerifyCert, verification refused", {"QLK_CERT_Verify"}, OP(VerifyCert(a.a, 1, a.b, a.c, true, a.d, a.e)),

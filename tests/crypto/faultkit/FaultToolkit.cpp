@@ -147,7 +147,8 @@ public:
     }
     void Write(IntOut out) {
         const std::string content = NextOutput();
-        if (out.value) *out.value = Kit().outputs.count({name_, outputs_}) ? std::atoi(content.c_str()) : kIntegerOutput;
+        const bool set = Kit().outputs.count({name_, outputs_}) != 0;
+        if (out.value) *out.value = set ? std::atoi(content.c_str()) : kIntegerOutput;
     }
     void Write(FlagOut out) {
         NextOutput();
