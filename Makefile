@@ -1,11 +1,14 @@
 # make demo: set up a fresh Debian 12 machine, build, and run the zorvane demo.
 # make test: set up, build and run the whole suite in the default and asan presets.
+# make fuzz: build the libFuzzer targets with clang and run each for FUZZ_SECONDS.
 
 PACKAGES := cmake ninja-build g++ make pkg-config binutils tzdata python3 libssl-dev openssl \
             libgtest-dev libgmock-dev libbenchmark-dev \
             softhsm2 opensc libldap-dev libcurl4-openssl-dev slapd ldap-utils
+FUZZ_PACKAGES := clang-14 clang libclang-rt-14-dev
+FUZZ_SECONDS ?= 30
 
-.PHONY: all deps build demo test test-default test-asan bench clean
+.PHONY: all deps build demo test test-default test-asan bench fuzz clean
 
 all: build
 
@@ -42,6 +45,19 @@ test-asan:
 
 bench: build
 	@for b in build/default/bench/bench_*; do [ -x "$$b" ] && "$$b"; done
+
+# New inputs go to build/fuzz/corpus/<target>; the seeds in fuzz/corpus stay as they are.
+fuzz:
+	$(MAKE) deps PACKAGES="$(PACKAGES) $(FUZZ_PACKAGES)"
+	cmake --preset fuzz
+	cmake --build --preset fuzz
+	@for f in build/fuzz/fuzz/fuzz_*; do \
+	  [ -x "$$f" ] || continue; name=$${f##*/fuzz_}; \
+	  mkdir -p build/fuzz/corpus/$$name build/fuzz/artifacts; \
+	  echo "== $$name"; \
+	  "$$f" build/fuzz/corpus/$$name fuzz/corpus/$$name -max_total_time=$(FUZZ_SECONDS) \
+	    -artifact_prefix=build/fuzz/artifacts/$$name- -print_final_stats=1 || exit 1; \
+	done
 
 clean:
 	rm -rf build
