@@ -23,9 +23,9 @@ using zorvane::platform::FindProfileValue;
 using zorvane::platform::ProfileKeyNames;
 using zorvane::platform::ProfileSectionNames;
 
-constexpr std::size_t kMaxNamesChecked = 8;
+constexpr std::size_t kMaxNamesChecked = 4;
 constexpr DWORD kSmallSizes[] = {1, 2, 7};
-constexpr DWORD kLargeSize = 1 << 16;
+constexpr DWORD kLargeSize = 4096;
 
 const std::string& ProfilePath() {
     static const std::string path = [] {

@@ -37,7 +37,8 @@ DWORD CopyList(const std::vector<std::string>& names, LPSTR buffer, DWORD size) 
     std::size_t used = 0;
     for (const std::string& name : names) {
         if (used + name.size() + 1 > size - 1) {
-            const std::size_t room = size - 2 - used;
+            // A list that already fills size - 1 leaves no room for any part of this name.
+            const std::size_t room = used < size - 2 ? size - 2 - used : 0;
             std::memcpy(buffer + used, name.data(), room);
             buffer[size - 2] = 0;
             buffer[size - 1] = 0;
