@@ -17,11 +17,11 @@ int CToolkitBackend::GenerateKey(int cipherAlg, ByteString& key, ByteString& iv)
     return GetKeyAndIV(cipherAlg, key, iv);
 }
 
-// The backend that mirrors key and IV keeps them whenever it would copy an output back:
-// after success or a missing function, not after a toolkit error.
-void CToolkitBackend::KeepKeyAndIV(const CallOutcome& outcome, const ByteString& key, const ByteString& iv) {
+// The backend that mirrors key and IV keeps them when the call ended as the rule says.
+void CToolkitBackend::KeepKeyAndIV(CopyRule rule, const CallOutcome& outcome, const ByteString& key,
+                                   const ByteString& iv) {
     if (!m_traits.keepsKeyAndIV || outcome.reach == Reach::NotLoaded) return;
-    if (!CopiesOutput(CopyRule::ByBackend, outcome)) return;
+    if (!CopiesOutput(rule, outcome)) return;
     m_key = key;
     m_iv = iv;
 }
@@ -32,18 +32,22 @@ int CToolkitBackend::SetKeyAndIV(const ByteString& key, const ByteString& iv) {
 
 int CToolkitBackend::SetKeyAndIV(int cipherAlg, const ByteString& key, const ByteString& iv) {
     const CallOutcome outcome = Call(UsualFrame(), QLK_FUNCTION(QLK_CRYPT_SetKeyAndIV), cipherAlg, In(key), In(iv));
-    KeepKeyAndIV(outcome, key, iv);
+    // Kept after success or a missing function, not after a toolkit error.
+    KeepKeyAndIV(CopyRule::ByBackend, outcome, key, iv);
     return outcome.result;
 }
 
 int CToolkitBackend::GetKeyAndIV(ByteString& key, ByteString& iv) { return GetKeyAndIV(m_cipherAlg, key, iv); }
 
-// The toolkit may rewrite the algorithm it is handed; that value is dropped.
+// The toolkit may rewrite the algorithm it is handed; that value is dropped. The
+// backend that mirrors key and IV takes them (and keeps them) only from a successful
+// call; the other copies them in every case.
 int CToolkitBackend::GetKeyAndIV(int cipherAlg, ByteString& key, ByteString& iv) {
     int algorithm = cipherAlg;
+    const CopyRule rule = m_traits.keepsKeyAndIV ? CopyRule::OnSuccess : CopyRule::Always;
     const CallOutcome outcome =
-        Call(UsualFrame(), QLK_FUNCTION(QLK_CRYPT_GetKeyAndIV), &algorithm, Out(key), Out(iv));
-    KeepKeyAndIV(outcome, key, iv);
+        Call(UsualFrame(), QLK_FUNCTION(QLK_CRYPT_GetKeyAndIV), &algorithm, Out(key, rule), Out(iv, rule));
+    KeepKeyAndIV(rule, outcome, key, iv);
     return outcome.result;
 }
 

@@ -240,7 +240,7 @@ private:
     FARPROC Lookup(const char* name) const;
     void FetchErrorText();
     int CmsType(int type) const { return m_traits.passesCallerCmsType ? type : 0; }
-    void KeepKeyAndIV(const CallOutcome& outcome, const ByteString& key, const ByteString& iv);
+    void KeepKeyAndIV(CopyRule rule, const CallOutcome& outcome, const ByteString& key, const ByteString& iv);
     int SymmetricCipher(ToolkitFunction<decltype(&QLK_CRYPT_Encrypt)> function, int cipherAlg,
                         const ByteString& key, const ByteString& iv, const ByteString& input, ByteString& result);
     template <typename DiskFunction, typename CardFunction, typename... Arguments>

@@ -246,6 +246,20 @@ TEST(Keys, NpkiHandsAnEmptyKeyAndIVToTheShortCipherForms) {
     EXPECT_TRUE(facade.m_npki->m_iv.IsEmpty());
 }
 
+TEST(Keys, FetchingAMissingKeyTouchesGpkiOutputsNeverAndNpkiOutputsAlways) {
+    for (const Side& side : kSides) {
+        SCOPED_TRACE(side.className);
+        FaultKit kit("bare", side.file);
+        CCryptoEx facade;
+        ASSERT_EQ(0, facade.Init(side.type, 48, 1, ByteString(kit.Folder().c_str())));
+        ByteString key("K"), iv("V");
+        EXPECT_EQ(102, facade.GetKeyAndIV(key, iv));
+        EXPECT_EQ(FailText(side, "QLK_CRYPT_GetKeyAndIV"), Text(ErrorText(facade)));
+        EXPECT_EQ(side.type == 0 ? "K" : "", Text(key));
+        EXPECT_EQ(side.type == 0 ? "V" : "", Text(iv));
+    }
+}
+
 TEST(Keys, ClearKeyAndIVNeverSucceeds) {
     CCryptoEx gpki, npki;
     ASSERT_EQ(0, gpki.Init(0, 48, 1));
