@@ -1,5 +1,7 @@
 #include "toolkit/Algorithms.h"
 
+#include <atomic>
+#include <iterator>
 #include <string>
 
 namespace qlk {
@@ -16,6 +18,24 @@ constexpr CipherSpec kCiphers[] = {
 constexpr HashSpec kHashes[] = {
     {1, "SHA1"}, {2, "MD5"}, {3, "SHA224"}, {4, "SHA256"}, {5, "SHA384"}, {6, "SHA512"},
 };
+
+// Fetching walks the provider tables under a lock, which costs more than hashing a
+// short input; the implementations never change within a process, so each is fetched
+// once and every caller takes a reference of its own.
+std::atomic<EVP_CIPHER*> g_ciphers[std::size(kCiphers)];
+std::atomic<EVP_MD*> g_hashes[std::size(kHashes)];
+
+template <class T, T* (*Fetch)(OSSL_LIB_CTX*, const char*, const char*), int (*UpRef)(T*), void (*Free)(T*)>
+T* FetchOnce(std::atomic<T*>& slot, const char* name) {
+    T* cached = slot.load(std::memory_order_acquire);
+    if (cached == nullptr) {
+        T* fetched = Fetch(nullptr, name, nullptr);
+        if (fetched == nullptr) return nullptr;
+        if (slot.compare_exchange_strong(cached, fetched, std::memory_order_acq_rel)) cached = fetched;
+        else Free(fetched);  // another thread stored first; cached now holds its value
+    }
+    return UpRef(cached) ? cached : nullptr;
+}
 
 }  // namespace
 
@@ -40,14 +60,16 @@ Status FindHash(int id, const HashSpec*& spec) {
 }
 
 Status FetchCipher(const CipherSpec& spec, CipherPtr& cipher) {
-    cipher.reset(EVP_CIPHER_fetch(nullptr, spec.openSslName, nullptr));
+    std::atomic<EVP_CIPHER*>& slot = g_ciphers[&spec - kCiphers];
+    cipher.reset(FetchOnce<EVP_CIPHER, EVP_CIPHER_fetch, EVP_CIPHER_up_ref, EVP_CIPHER_free>(slot, spec.openSslName));
     return cipher ? Ok() : Fail(Code::ProviderUnavailable, spec.openSslName);
 }
 
 Status FetchHash(int id, MdPtr& digest) {
     const HashSpec* spec = nullptr;
     QLK_RETURN_IF_FAILED(FindHash(id, spec));
-    digest.reset(EVP_MD_fetch(nullptr, spec->openSslName, nullptr));
+    std::atomic<EVP_MD*>& slot = g_hashes[spec - kHashes];
+    digest.reset(FetchOnce<EVP_MD, EVP_MD_fetch, EVP_MD_up_ref, EVP_MD_free>(slot, spec->openSslName));
     return digest ? Ok() : Fail(Code::ProviderUnavailable, spec->openSslName);
 }
 

@@ -11,33 +11,23 @@ const char kBegin[] = "-----BEGIN ";
 const char kEnd[] = "-----END ";
 const char kDashes[] = "-----";
 
-int DigitValue(unsigned char c) {
-    if (c >= 'A' && c <= 'Z') return c - 'A';
-    if (c >= 'a' && c <= 'z') return c - 'a' + 26;
-    if (c >= '0' && c <= '9') return c - '0' + 52;
-    if (c == '+') return 62;
-    if (c == '/') return 63;
-    return -1;
-}
+constexpr signed char kSpace = -2;
+constexpr signed char kInvalid = -1;
 
-bool IsSpace(unsigned char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
-
-// Decodes one group of four symbols; padding is allowed only at the end of the input.
-bool DecodeQuad(const unsigned char* quad, bool last, SecureBytes& bytes) {
-    int padding = (quad[3] == '=') + (quad[2] == '=' && quad[3] == '=');
-    if (padding > 0 && !last) return false;
-    unsigned value = 0;
-    for (int i = 0; i < 4 - padding; ++i) {
-        int digit = DigitValue(quad[i]);
-        if (digit < 0) return false;
-        value = (value << 6) | static_cast<unsigned>(digit);
+// Symbol values by byte: 0..63 for the alphabet, kSpace for blanks that are skipped,
+// kInvalid for everything else ('=' included; padding is handled by position).
+struct SymbolTable {
+    signed char value[256];
+    constexpr SymbolTable() : value() {
+        for (int i = 0; i < 256; ++i) value[i] = kInvalid;
+        for (int i = 0; i < 64; ++i) value[static_cast<unsigned char>(kAlphabet[i])] = static_cast<signed char>(i);
+        value[static_cast<unsigned char>(' ')] = value[static_cast<unsigned char>('\t')] = kSpace;
+        value[static_cast<unsigned char>('\r')] = value[static_cast<unsigned char>('\n')] = kSpace;
     }
-    value <<= 6 * padding;
-    bytes.push_back(static_cast<unsigned char>(value >> 16));
-    if (padding < 2) bytes.push_back(static_cast<unsigned char>(value >> 8));
-    if (padding < 1) bytes.push_back(static_cast<unsigned char>(value));
-    return true;
-}
+};
+constexpr SymbolTable kSymbols;
+
+bool IsSpace(unsigned char c) { return kSymbols.value[c] == kSpace; }
 
 // A bounded reader over the PEM text: one line at a time.
 class LineReader {
@@ -91,19 +81,31 @@ std::string Base64Encode(const unsigned char* data, std::size_t length) {
 }
 
 Status Base64Decode(const unsigned char* text, std::size_t length, SecureBytes& bytes) {
-    SecureBytes symbols;
-    symbols.reserve(length);
+    // One pass: blanks are skipped, every four symbols give three bytes, and '=' may
+    // only close the last group.
+    bytes.assign(length / 4 * 3 + 3, 0);
+    std::size_t written = 0;
+    std::size_t symbols = 0;
+    std::size_t padding = 0;
+    unsigned group = 0;
     for (std::size_t i = 0; i < length; ++i) {
-        if (!IsSpace(text[i])) symbols.push_back(text[i]);
-    }
-    if (symbols.size() % 4 != 0) return Fail(Code::MalformedBase64, "length is not a multiple of four");
-    bytes.clear();
-    bytes.reserve(symbols.size() / 4 * 3);
-    for (std::size_t i = 0; i < symbols.size(); i += 4) {
-        if (!DecodeQuad(&symbols[i], i + 4 == symbols.size(), bytes)) {
-            return Fail(Code::MalformedBase64, "bad symbol at group " + std::to_string(i / 4));
+        const signed char value = kSymbols.value[text[i]];
+        if (value == kSpace) continue;
+        if (text[i] == '=' && symbols % 4 >= 2 && padding < 2) {
+            ++padding;
+        } else if (value < 0 || padding > 0) {
+            return Fail(Code::MalformedBase64, "bad symbol at group " + std::to_string(symbols / 4));
+        }
+        group = (group << 6) | static_cast<unsigned>(value < 0 ? 0 : value);
+        if (++symbols % 4 == 0) {
+            bytes[written++] = static_cast<unsigned char>(group >> 16);
+            bytes[written++] = static_cast<unsigned char>(group >> 8);
+            bytes[written++] = static_cast<unsigned char>(group);
+            group = 0;
         }
     }
+    if (symbols % 4 != 0) return Fail(Code::MalformedBase64, "length is not a multiple of four");
+    bytes.resize(written - padding);
     return Ok();
 }
 
