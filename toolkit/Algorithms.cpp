@@ -39,38 +39,38 @@ T* FetchOnce(std::atomic<T*>& slot, const char* name) {
 
 }  // namespace
 
-Status FindCipher(int id, const CipherSpec*& spec) {
+Status FindCipher(int id, const CipherSpec*& entry) {
     for (const CipherSpec& candidate : kCiphers) {
         if (candidate.id == id) {
-            spec = &candidate;
+            entry = &candidate;
             return Ok();
         }
     }
     return Fail(Code::UnknownCipher, std::to_string(id));
 }
 
-Status FindHash(int id, const HashSpec*& spec) {
+Status FindHash(int id, const HashSpec*& entry) {
     for (const HashSpec& candidate : kHashes) {
         if (candidate.id == id) {
-            spec = &candidate;
+            entry = &candidate;
             return Ok();
         }
     }
     return Fail(Code::UnknownHash, std::to_string(id));
 }
 
-Status FetchCipher(const CipherSpec& spec, CipherPtr& cipher) {
-    std::atomic<EVP_CIPHER*>& slot = g_ciphers[&spec - kCiphers];
-    cipher.reset(FetchOnce<EVP_CIPHER, EVP_CIPHER_fetch, EVP_CIPHER_up_ref, EVP_CIPHER_free>(slot, spec.openSslName));
-    return cipher ? Ok() : Fail(Code::ProviderUnavailable, spec.openSslName);
+Status FetchCipher(const CipherSpec& entry, CipherPtr& cipher) {
+    std::atomic<EVP_CIPHER*>& slot = g_ciphers[&entry - kCiphers];
+    cipher.reset(FetchOnce<EVP_CIPHER, EVP_CIPHER_fetch, EVP_CIPHER_up_ref, EVP_CIPHER_free>(slot, entry.openSslName));
+    return cipher ? Ok() : Fail(Code::ProviderUnavailable, entry.openSslName);
 }
 
 Status FetchHash(int id, MdPtr& digest) {
-    const HashSpec* spec = nullptr;
-    QLK_RETURN_IF_FAILED(FindHash(id, spec));
-    std::atomic<EVP_MD*>& slot = g_hashes[spec - kHashes];
-    digest.reset(FetchOnce<EVP_MD, EVP_MD_fetch, EVP_MD_up_ref, EVP_MD_free>(slot, spec->openSslName));
-    return digest ? Ok() : Fail(Code::ProviderUnavailable, spec->openSslName);
+    const HashSpec* entry = nullptr;
+    QLK_RETURN_IF_FAILED(FindHash(id, entry));
+    std::atomic<EVP_MD*>& slot = g_hashes[entry - kHashes];
+    digest.reset(FetchOnce<EVP_MD, EVP_MD_fetch, EVP_MD_up_ref, EVP_MD_free>(slot, entry->openSslName));
+    return digest ? Ok() : Fail(Code::ProviderUnavailable, entry->openSslName);
 }
 
 }  // namespace qlk

@@ -22,11 +22,11 @@ struct HashSpec {
 };
 
 // Unknown identifiers fail with UnknownCipher or UnknownHash.
-Status FindCipher(int id, const CipherSpec*& spec);
-Status FindHash(int id, const HashSpec*& spec);
+Status FindCipher(int id, const CipherSpec*& entry);
+Status FindHash(int id, const HashSpec*& entry);
 
 // Fetches the OpenSSL implementations (from the default or legacy provider).
-Status FetchCipher(const CipherSpec& spec, CipherPtr& cipher);
+Status FetchCipher(const CipherSpec& entry, CipherPtr& cipher);
 Status FetchHash(int id, MdPtr& digest);
 
 }  // namespace qlk

@@ -22,13 +22,13 @@ Status ComputeDigest(int hashId, const Input& data, Bytes& digest) {
 }
 
 Status ComputeHmac(int hashId, const char* key, const Input& data, Bytes& mac) {
-    const HashSpec* spec = nullptr;
-    QLK_RETURN_IF_FAILED(FindHash(hashId, spec));
+    const HashSpec* entry = nullptr;
+    QLK_RETURN_IF_FAILED(FindHash(hashId, entry));
     OpenSslPtr<EVP_MAC, EVP_MAC_free> hmac(EVP_MAC_fetch(nullptr, "HMAC", nullptr));
     OpenSslPtr<EVP_MAC_CTX, EVP_MAC_CTX_free> state(hmac ? EVP_MAC_CTX_new(hmac.get()) : nullptr);
     if (!state) return Fail(Code::ProviderUnavailable, "HMAC");
     OSSL_PARAM parameters[] = {
-        OSSL_PARAM_construct_utf8_string(OSSL_MAC_PARAM_DIGEST, const_cast<char*>(spec->openSslName), 0),
+        OSSL_PARAM_construct_utf8_string(OSSL_MAC_PARAM_DIGEST, const_cast<char*>(entry->openSslName), 0),
         OSSL_PARAM_construct_end(),
     };
     mac.resize(EVP_MAX_MD_SIZE);

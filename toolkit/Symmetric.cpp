@@ -19,13 +19,13 @@ void ChainIv(SymmetricState& state, const unsigned char* cipherText, std::size_t
 }  // namespace
 
 Status SetKeyAndIv(SymmetricState& state, int cipherId, const Input& key, const Input& iv) {
-    const CipherSpec* spec = nullptr;
-    QLK_RETURN_IF_FAILED(FindCipher(cipherId, spec));
-    if (key.length != spec->keyLength) {
-        return Fail(Code::BadKeyLength, std::to_string(key.length) + " bytes, " + std::to_string(spec->keyLength) + " expected");
+    const CipherSpec* entry = nullptr;
+    QLK_RETURN_IF_FAILED(FindCipher(cipherId, entry));
+    if (key.length != entry->keyLength) {
+        return Fail(Code::BadKeyLength, std::to_string(key.length) + " bytes, " + std::to_string(entry->keyLength) + " expected");
     }
-    if (iv.length != spec->ivLength) {
-        return Fail(Code::BadIvLength, std::to_string(iv.length) + " bytes, " + std::to_string(spec->ivLength) + " expected");
+    if (iv.length != entry->ivLength) {
+        return Fail(Code::BadIvLength, std::to_string(iv.length) + " bytes, " + std::to_string(entry->ivLength) + " expected");
     }
     state.cipherId = cipherId;
     state.key.assign(key.data, key.data + key.length);
@@ -34,9 +34,9 @@ Status SetKeyAndIv(SymmetricState& state, int cipherId, const Input& key, const 
 }
 
 Status GenerateKeyAndIv(SymmetricState& state, int cipherId) {
-    const CipherSpec* spec = nullptr;
-    QLK_RETURN_IF_FAILED(FindCipher(cipherId, spec));
-    SecureBytes key(spec->keyLength), iv(spec->ivLength);
+    const CipherSpec* entry = nullptr;
+    QLK_RETURN_IF_FAILED(FindCipher(cipherId, entry));
+    SecureBytes key(entry->keyLength), iv(entry->ivLength);
     if (RAND_priv_bytes(key.data(), static_cast<int>(key.size())) != 1 ||
         RAND_bytes(iv.data(), static_cast<int>(iv.size())) != 1) {
         return Fail(Code::RandomFailed, TakeOpenSslError());
@@ -46,10 +46,10 @@ Status GenerateKeyAndIv(SymmetricState& state, int cipherId) {
 
 Status RunCipher(SymmetricState& state, bool encrypt, const Input& input, SecureBytes& output) {
     if (state.cipherId == 0) return Fail(Code::NoSymmetricKey);
-    const CipherSpec* spec = nullptr;
-    QLK_RETURN_IF_FAILED(FindCipher(state.cipherId, spec));
+    const CipherSpec* entry = nullptr;
+    QLK_RETURN_IF_FAILED(FindCipher(state.cipherId, entry));
     CipherPtr cipher;
-    QLK_RETURN_IF_FAILED(FetchCipher(*spec, cipher));
+    QLK_RETURN_IF_FAILED(FetchCipher(*entry, cipher));
     std::size_t blockSize = static_cast<std::size_t>(EVP_CIPHER_get_block_size(cipher.get()));
     if (input.length > static_cast<std::size_t>(INT_MAX) - 2 * blockSize) return Fail(Code::InputTooLarge);
     CipherCtxPtr context(EVP_CIPHER_CTX_new());
