@@ -6,7 +6,7 @@
 namespace qlk {
 namespace {
 
-const char kAlphabet[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+constexpr char kAlphabet[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
 const char kBegin[] = "-----BEGIN ";
 const char kEnd[] = "-----END ";
 const char kDashes[] = "-----";
