@@ -13,7 +13,7 @@
 #include "core/SecureMemory.h"
 #include "platform/Services.h"
 #include "tests/platform/ScopedDrives.h"
-#include "tests/platform/TempFolder.h"
+#include "support/TestSupport.h"
 
 namespace {
 
@@ -132,7 +132,7 @@ TEST(ByteStringFormat, FailedAllocationKeepsContent) {
 namespace {
 
 using zorvane::testing::ScopedDrives;
-using zorvane::testing::TempFolder;
+using zorvane::testsupport::TempFolder;
 
 TEST(ByteStringAppend, SelfAppendKeepsZeroBytesAndRepeats) {
     const unsigned char bytes[] = {'x', 0, 'y'};

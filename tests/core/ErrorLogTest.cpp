@@ -5,7 +5,7 @@
 #include <filesystem>
 #include <string>
 
-#include "tests/platform/TempFolder.h"
+#include "support/TestSupport.h"
 
 namespace {
 
@@ -65,7 +65,7 @@ TEST(ErrorLog, CopyAssignAndClear) {
 }
 
 TEST(ErrorLog, WritesNoFileWhateverTheFolder) {
-    zorvane::testing::TempFolder folder;
+    zorvane::testsupport::TempFolder folder;
     ErrorLog log;
     log.SetErrInfo(9, ByteString("e"), 0, ByteString());
     ByteString display;

@@ -8,11 +8,11 @@
 #include "platform/PathTranslation.h"
 #include "platform/Services.h"
 #include "tests/platform/ScopedDrives.h"
-#include "tests/platform/TempFolder.h"
+#include "support/TestSupport.h"
 
 using namespace zorvane::platform;
 using zorvane::testing::ScopedDrives;
-using zorvane::testing::TempFolder;
+using zorvane::testsupport::TempFolder;
 
 namespace {
 

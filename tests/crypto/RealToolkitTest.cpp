@@ -13,10 +13,10 @@
 
 #include "crypto/GpkiEx.h"
 #include "crypto/NpkiEx.h"
-#include "toolkit/keys/ProcessHelpers.h"
+#include "support/TestSupport.h"
 #include "tools/pkigen/Generator.h"
 
-using namespace testing_support;
+using namespace zorvane::testsupport;
 
 namespace {
 
@@ -27,8 +27,6 @@ std::string Text(const ByteString& bytes) { return std::string(bytes.GetData(), 
 std::vector<unsigned char> Vector(const ByteString& bytes) {
     return std::vector<unsigned char>(bytes.data, bytes.data + bytes.length);
 }
-
-std::string Quoted(const std::string& path) { return "'" + path + "'"; }
 
 std::string Joined(const std::vector<std::string>& parts) {
     std::string text;
@@ -54,7 +52,7 @@ public:
 private:
     GeneratedPki() {
         zorvane::pkigen::Options options;
-        options.home = home_.Path().string();
+        options.home = home_.Path();
         options.keyCache = std::string(ZORVANE_TEST_BINARY_DIR) + "/pkigen-key-cache";
         options.cas = {"yessign", "gpki"};
         options.expired = 1;
@@ -63,7 +61,7 @@ private:
         if (!zorvane::pkigen::Generate(options, result_, error_) && error_.empty()) error_ = "generation failed";
     }
 
-    TempDir home_;
+    TempFolder home_;
     zorvane::pkigen::Result result_;
     std::string error_;
 };
@@ -124,12 +122,12 @@ TEST_P(RealToolkit, GeneratedCertificateReadsAsTheGeneratorMadeIt) {
     EXPECT_EQ(user.signing.notAfter, Text(notAfter));
 
     // The serial and the public key, as the openssl command line reads them.
-    const std::string serial = Trim(
+    const std::string serial = TrimEnd(
         RunCommand("openssl x509 -inform DER -noout -serial -in " + Quoted(user.signing.certPath)).output);
     std::string lower = serial.substr(serial.find('=') + 1);
     for (char& c : lower) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
     EXPECT_EQ(lower, user.signing.serial);
-    const std::string rsaKey = Trim(RunCommand("openssl x509 -inform DER -noout -pubkey -in " +
+    const std::string rsaKey = TrimEnd(RunCommand("openssl x509 -inform DER -noout -pubkey -in " +
                                                Quoted(user.signing.certPath) +
                                                " | openssl rsa -pubin -RSAPublicKey_out -outform DER 2>/dev/null"
                                                " | od -An -v -tx1 | tr -d ' \\n'")
@@ -227,7 +225,7 @@ TEST_P(RealToolkit, SymmetricRoundTripsWithEveryAlgorithm) {
         ASSERT_EQ(0, facade.DecryptKey(algorithm.id, key, iv, sealed, opened));
         EXPECT_EQ(Text(plain), Text(opened));
         if (!algorithm.openssl) continue;
-        TempDir dir;
+        TempFolder dir;
         WriteFile(dir.File("sealed"), Vector(sealed));
         const auto byOpenSsl = RunCommand(std::string("openssl enc -d -") + algorithm.openssl + " -K " +
                                           Hex(Vector(key)) + " -iv " + Hex(Vector(iv)) + " -in " +
@@ -243,7 +241,7 @@ TEST_P(RealToolkit, DefaultCipherIsSeed) {
     ASSERT_EQ(0, facade.EncryptKey(key, iv, plain, sealed));
     ASSERT_EQ(0, facade.EncryptKey(48, key, iv, plain, explicitSeed));
     EXPECT_EQ(Text(explicitSeed), Text(sealed));
-    TempDir dir;
+    TempFolder dir;
     WriteFile(dir.File("sealed"), Vector(sealed));
     const auto byOpenSsl = RunCommand(std::string("openssl enc -d -seed-cbc") + kOpenSslProviders + " -K " +
                                       Hex(Vector(key)) + " -iv " + Hex(Vector(iv)) + " -in " +
@@ -273,17 +271,17 @@ TEST_P(RealToolkit, ShortCipherFormsUseTheKeptKeyOnGpkiOnly) {
 TEST_P(RealToolkit, Base64AndHashesMatchOpenSsl) {
     ByteString data;
     ASSERT_EQ(0, facade.GenerateRandom(100, data));
-    TempDir dir;
+    TempFolder dir;
     WriteFile(dir.File("data"), Vector(data));
     ByteString encoded, decoded, sha1, sha256;
     ASSERT_EQ(0, facade.Base64Enc(data, encoded));
-    EXPECT_EQ(Trim(RunCommand("openssl base64 -A -in " + Quoted(dir.File("data"))).output), Text(encoded));
+    EXPECT_EQ(TrimEnd(RunCommand("openssl base64 -A -in " + Quoted(dir.File("data"))).output), Text(encoded));
     ASSERT_EQ(0, facade.Base64Dec(encoded, decoded));
     EXPECT_EQ(Vector(data), Vector(decoded));
     ASSERT_EQ(0, facade.Hash(data, sha1));
     ASSERT_EQ(0, facade.Hash(4, data, sha256));
     const auto digest = [&](const char* name) {
-        const std::string line = Trim(RunCommand(std::string("openssl dgst -") + name + " -r " +
+        const std::string line = TrimEnd(RunCommand(std::string("openssl dgst -") + name + " -r " +
                                                  Quoted(dir.File("data"))).output);
         return line.substr(0, line.find(' '));
     };

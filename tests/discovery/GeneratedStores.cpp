@@ -3,7 +3,6 @@
 #include <cstdio>
 #include <ctime>
 #include <filesystem>
-#include <memory>
 #include <stdexcept>
 
 namespace zorvane::test {
@@ -71,26 +70,12 @@ void CopyTree(const std::string& from, const std::string& to) {
     fs::copy(from, to, fs::copy_options::recursive | fs::copy_options::overwrite_existing);
 }
 
-std::string FileBytes(const std::string& path) { return ReadFile(path); }
-
 ByteString FileByteString(const std::string& path) {
-    const std::string bytes = ReadFile(path);
+    const std::string bytes = ReadText(path);
     return ByteString(bytes.data(), static_cast<int>(bytes.size()));
 }
 
-std::string CommandOutput(const std::string& command) {
-    std::unique_ptr<FILE, int (*)(FILE*)> pipe(popen(command.c_str(), "r"), pclose);
-    if (!pipe) throw std::runtime_error("cannot run " + command);
-    std::string output;
-    char buffer[4096];
-    std::size_t got;
-    while ((got = std::fread(buffer, 1, sizeof(buffer), pipe.get())) > 0) output.append(buffer, got);
-    return output;
-}
-
 namespace {
-
-std::string Quoted(const std::string& path) { return "'" + path + "'"; }
 
 std::string LineValue(const std::string& output, const std::string& key) {
     const std::size_t start = output.find(key + "=");
@@ -129,12 +114,15 @@ std::string ToolkitNameForm(const std::string& rfc2253) {
 
 }  // namespace
 
-std::string Sha1Sum(const std::string& path) { return CommandOutput("sha1sum " + Quoted(path)).substr(0, 40); }
+std::string Sha1Sum(const std::string& path) {
+    return testsupport::RunCommand("sha1sum " + testsupport::Quoted(path)).output.substr(0, 40);
+}
 
 OpenSslView ReadWithOpenSsl(const std::string& derPath) {
-    const std::string output = CommandOutput("openssl x509 -inform DER -noout -serial -subject -startdate -enddate "
-                                             "-nameopt RFC2253,-esc_msb -in " +
-                                             Quoted(derPath));
+    const std::string output = testsupport::RunCommand("openssl x509 -inform DER -noout -serial -subject -startdate "
+                                                       "-enddate -nameopt RFC2253,-esc_msb -in " +
+                                                       testsupport::Quoted(derPath))
+                                   .output;
     OpenSslView view;
     view.subject = ToolkitNameForm(LineValue(output, "subject"));
     view.serial = LineValue(output, "serial");

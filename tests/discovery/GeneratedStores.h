@@ -9,13 +9,15 @@
 #include <string>
 #include <vector>
 
-#include "discovery/TestFolders.h"
+#include "support/TestSupport.h"
 #include "platform/PathTranslation.h"
 #include "tools/pkigen/Generator.h"
 
 namespace zorvane::test {
 
 using pkigen::UserRecord;
+using testsupport::ReadText;
+using testsupport::TempFolder;
 
 class GeneratedStores {
 public:
@@ -58,11 +60,8 @@ private:
 void CopyTree(const std::string& from, const std::string& to);
 
 // Bytes of a file, and the `sha1sum` of it, as independent checks.
-std::string FileBytes(const std::string& path);
 ByteString FileByteString(const std::string& path);
 std::string Sha1Sum(const std::string& path);
-// Runs a command and returns its standard output.
-std::string CommandOutput(const std::string& command);
 
 // What `openssl x509` says about a DER certificate file.
 struct OpenSslView {

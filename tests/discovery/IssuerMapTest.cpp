@@ -5,11 +5,11 @@
 
 #include <string>
 
-#include "discovery/TestFolders.h"
+#include "support/TestSupport.h"
 
 namespace {
 
-using zorvane::test::TempFolder;
+using zorvane::testsupport::TempFolder;
 
 const char kTwoCaConfig[] =
     "1.2.410.200005.1.1.1=범용(개인)\n"

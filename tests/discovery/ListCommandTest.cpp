@@ -29,7 +29,7 @@ protected:
         const std::string command = "ZORVANE_DRIVE_TABLE='" + table + "' '" ZORVANE_TEST_WORK_DIR "/zorvane' list " +
                                     arguments + " >'" + out + "' 2>'" + err + "'";
         const int status = std::system(command.c_str());
-        return ProgramRun{WIFEXITED(status) ? WEXITSTATUS(status) : -1, ReadFile(out), ReadFile(err)};
+        return ProgramRun{WIFEXITED(status) ? WEXITSTATUS(status) : -1, ReadText(out), ReadText(err)};
     }
     std::string Work() const { return GeneratedStores::Get().work; }
 

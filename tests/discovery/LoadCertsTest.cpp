@@ -132,8 +132,8 @@ TEST_F(LoadCertsTest, RecordFieldsAgreeWithOpenSslAndSha1sum) {
         EXPECT_EQ(record.validDays, user.validity == "expired" ? 1 : 0);
         EXPECT_EQ(Text(record.hashValue), Sha1Sum(user.signing.certPath));
         EXPECT_EQ(Text(record.hashAlgo), "sha1");
-        EXPECT_EQ(Text(record.signCert), FileBytes(user.signing.certPath));
-        EXPECT_EQ(Text(record.signPriKey), FileBytes(user.signing.keyPath));
+        EXPECT_EQ(Text(record.signCert), ReadText(user.signing.certPath));
+        EXPECT_EQ(Text(record.signPriKey), ReadText(user.signing.keyPath));
         EXPECT_TRUE(record.kmCert.IsEmpty());
         EXPECT_EQ(Text(record.version), "V3");
         EXPECT_EQ(record.mediaType, 0);
@@ -162,9 +162,9 @@ TEST_F(LoadCertsTest, KeySelectorsChooseThePair) {
         ExpectFiles(list, 0, Files(order, selector));
         const UserRecord& user = *order.front();
         const tagCERTLIST& record = list[0];
-        EXPECT_EQ(Text(record.signCert), FileBytes(CertFile(user, selector)));
-        EXPECT_EQ(Text(record.kmCert), selector == 0 ? FileBytes(user.keyManagement.certPath) : "");
-        EXPECT_EQ(Text(record.kmPriKey), selector == 0 ? FileBytes(user.keyManagement.keyPath) : "");
+        EXPECT_EQ(Text(record.signCert), ReadText(CertFile(user, selector)));
+        EXPECT_EQ(Text(record.kmCert), selector == 0 ? ReadText(user.keyManagement.certPath) : "");
+        EXPECT_EQ(Text(record.kmPriKey), selector == 0 ? ReadText(user.keyManagement.keyPath) : "");
         EXPECT_EQ(record.kmCertPath.IsEmpty(), selector != 0);
     }
 }
@@ -430,7 +430,7 @@ TEST_F(ReaderTest, GpkiNamesMatchAsSubstringsAndTheFirstListedFileIsSeen) {
     loader.m_keySelector = 2;
     EXPECT_EQ(loader.AddCertList_GPKICert(className, 0, 2, drive, list, count), 0);
     ASSERT_EQ(count, 1);
-    EXPECT_EQ(Text(list[list.GetSize() - 1].signCert), FileBytes(user.keyManagement.certPath));
+    EXPECT_EQ(Text(list[list.GetSize() - 1].signCert), ReadText(user.keyManagement.certPath));
     EXPECT_EQ(loader.AddCertList_GPKICert(className, 0, 7, drive, list, count), 0);
     EXPECT_EQ(count, 0);
 }
@@ -541,7 +541,7 @@ TEST_F(ConfigurationTest, DefaultObjectOpensNoToolkitAndLeavesTheListAlone) {
 }
 
 TEST_F(ConfigurationTest, TruncatedAndCrLfConfigurations) {
-    const std::string conf = FileBytes(Stores().work + "/IssuerOid.conf");
+    const std::string conf = ReadText(Stores().work + "/IssuerOid.conf");
     auto workWith = [&](const std::string& name, const std::string& text) {
         const std::string work = m_scratch / name;
         fs::create_directories(work);

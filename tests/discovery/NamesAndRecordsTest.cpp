@@ -8,12 +8,12 @@
 #include <string>
 #include <vector>
 
-#include "discovery/TestFolders.h"
+#include "support/TestSupport.h"
 #include "platform/PathTranslation.h"
 
 namespace {
 
-using zorvane::test::TempFolder;
+using zorvane::testsupport::TempFolder;
 
 std::string Text(const ByteString& text) { return std::string(text.GetData(), text.GetLength()); }
 

@@ -71,7 +71,7 @@ TEST_F(PhoneTest, ModesRefuseByIssuerAndSelectorsAddOneOrTwoRecords) {
             EXPECT_EQ(list[i].mediaType, 0);
             EXPECT_EQ(list[i].certType, 0);
             EXPECT_TRUE(list[i].signCertPath.IsEmpty());
-            EXPECT_EQ(Text(list[i].signPriKey), FileBytes(user.signing.keyPath));
+            EXPECT_EQ(Text(list[i].signPriKey), ReadText(user.signing.keyPath));
             EXPECT_EQ(Text(list[i].hashValue), Sha1Sum(user.signing.certPath));
             EXPECT_EQ(Text(list[i].serialNo), user.signing.serial);
         }
@@ -107,7 +107,7 @@ TEST_F(PhoneTest, GetCertTypeTellsGovernmentFromOthers) {
     CLoadCert loader(work);
     for (const char* store : {"gpki", "npki", "mpki", "private"}) {
         SCOPED_TRACE(store);
-        std::string der = FileBytes(Stores().FirstUser(store).signing.certPath);
+        std::string der = ReadText(Stores().FirstUser(store).signing.certPath);
         BINSTR cert = {reinterpret_cast<unsigned char*>(der.data()), static_cast<int>(der.size())};
         int type = -1;
         EXPECT_EQ(loader.GetCertType(cert, &type), 0);
@@ -149,11 +149,11 @@ TEST_F(LookupTest, FindsEachLayoutOnTheHardDiskWithTheRightPassword) {
         CLoadCert loader(work);
         Found found = Find(loader, user->signing.subject, user->signing.serial, user->password);
         EXPECT_EQ(found.found, 1);
-        EXPECT_EQ(Text(found.signCert), FileBytes(user->signing.certPath));
-        EXPECT_EQ(Text(found.kmCert), FileBytes(user->keyManagement.certPath));
+        EXPECT_EQ(Text(found.signCert), ReadText(user->signing.certPath));
+        EXPECT_EQ(Text(found.kmCert), ReadText(user->keyManagement.certPath));
         EXPECT_FALSE(found.signKey.IsEmpty());
         EXPECT_FALSE(found.kmKey.IsEmpty());
-        EXPECT_NE(Text(found.signKey), FileBytes(user->signing.keyPath));  // decrypted, not the file
+        EXPECT_NE(Text(found.signKey), ReadText(user->signing.keyPath));  // decrypted, not the file
         EXPECT_EQ(Text(found.random.ToHex()), user->randomHex);
     }
 }
@@ -166,7 +166,7 @@ TEST_F(LookupTest, WrongPasswordOrSerialFindsNothingAndSkipsRemovableDrives) {
     EXPECT_EQ(wrong.found, 0);
     EXPECT_TRUE(wrong.signKey.IsEmpty());
     EXPECT_EQ(Text(wrong.random), "untouched");
-    EXPECT_EQ(Text(wrong.signCert), FileBytes(user.signing.certPath));  // read before the check
+    EXPECT_EQ(Text(wrong.signCert), ReadText(user.signing.certPath));  // read before the check
     EXPECT_EQ(loader.m_driveList.GetCount(), 0);                        // no drive search
 
     Found otherSerial = Find(loader, user.signing.subject, "0102", user.password);

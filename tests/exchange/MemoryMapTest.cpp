@@ -10,7 +10,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "exchange/CliProcess.h"
+#include "support/ZorvaneProcess.h"
 
 namespace {
 

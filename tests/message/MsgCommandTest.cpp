@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "exchange/CliProcess.h"
+#include "support/ZorvaneProcess.h"
 
 namespace {
 

@@ -4,11 +4,11 @@
 
 #include "platform/Win32.h"
 #include "tests/platform/ScopedDrives.h"
-#include "tests/platform/TempFolder.h"
+#include "support/TestSupport.h"
 
 using zorvane::paths::DriveKind;
 using zorvane::testing::ScopedDrives;
-using zorvane::testing::TempFolder;
+using zorvane::testsupport::TempFolder;
 
 namespace {
 

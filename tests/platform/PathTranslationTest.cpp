@@ -4,16 +4,17 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 
 #include "platform/Win32.h"
 #include "tests/platform/ScopedDrives.h"
-#include "tests/platform/TempFolder.h"
+#include "support/TestSupport.h"
 
 using zorvane::paths::Drive;
 using zorvane::paths::DriveKind;
 using zorvane::paths::Win32PathToNative;
 using zorvane::testing::ScopedDrives;
-using zorvane::testing::TempFolder;
+using zorvane::testsupport::TempFolder;
 
 namespace {
 

@@ -8,12 +8,12 @@
 #include "platform/Services.h"
 #include "platform/Win32.h"
 #include "tests/platform/ScopedDrives.h"
-#include "tests/platform/TempFolder.h"
+#include "support/TestSupport.h"
 
 using namespace zorvane::platform;
 using zorvane::paths::DriveKind;
 using zorvane::testing::ScopedDrives;
-using zorvane::testing::TempFolder;
+using zorvane::testsupport::TempFolder;
 
 namespace {
 

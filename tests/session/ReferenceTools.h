@@ -1,27 +1,17 @@
 #pragma once
 #include <zorvane/ByteString.h>
 
-#include <cstdio>
 #include <string>
+
+#include "support/TestSupport.h"
 
 // Independent checkers run as child processes: python3 hashlib for the key
 // construction, the openssl command for the ciphers. Arguments are hex texts or fixed
 // words, so they need no quoting.
 
-inline std::string RunCommand(const std::string& command) {
-    std::string output;
-    FILE* pipe = popen(command.c_str(), "r");
-    if (!pipe) return output;
-    char buffer[4096];
-    std::size_t got = 0;
-    while ((got = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) output.append(buffer, got);
-    pclose(pipe);
-    return output;
-}
-
-inline std::string Trimmed(std::string text) {
-    while (!text.empty() && (text.back() == '\n' || text.back() == '\r')) text.pop_back();
-    return text;
+// Standard output of the command without its line end.
+inline std::string CheckerOutput(const std::string& command) {
+    return zorvane::testsupport::TrimEnd(zorvane::testsupport::RunCommand(command).output);
 }
 
 inline std::string HexOf(ByteString bytes) { return std::string(bytes.ToHex().GetData()); }
@@ -35,26 +25,24 @@ inline std::string ReferenceScript() { return std::string(ZORVANE_TEST_SOURCE_DI
 // Key block of the construction over hex inputs.
 inline std::string ReferenceKeyBlock(const std::string& secretHex, const std::string& seed1Hex,
                                      const std::string& seed2Hex) {
-    return Trimmed(RunCommand("python3 " + ReferenceScript() + " block " + secretHex + " " + seed1Hex + " " +
-                              seed2Hex));
+    return CheckerOutput("python3 " + ReferenceScript() + " block " + secretHex + " " + seed1Hex + " " + seed2Hex);
 }
 
 // Key block of the wrapping key schedule for a hex secret.
 inline std::string ReferenceWrapBlock(const std::string& secretHex) {
-    return Trimmed(RunCommand("python3 " + ReferenceScript() + " wrap " + secretHex));
+    return CheckerOutput("python3 " + ReferenceScript() + " wrap " + secretHex);
 }
 
 // Hex of the Base64 text decoded by python.
 inline std::string DecodeBase64Independently(const std::string& text) {
-    return Trimmed(RunCommand("printf '%s' '" + text +
-                              "' | python3 -c 'import base64,sys; print(base64.b64decode(sys.stdin.read()).hex())'"));
+    return CheckerOutput("printf '%s' '" + text +
+                         "' | python3 -c 'import base64,sys; print(base64.b64decode(sys.stdin.read()).hex())'");
 }
 
 // Hex of the openssl command's CBC encryption of the hex plain text.
 inline std::string OpensslEncrypt(const std::string& cipher, const std::string& keyHex, const std::string& ivHex,
                                   const std::string& plainHex) {
-    return Trimmed(RunCommand("python3 -c 'import sys; sys.stdout.buffer.write(bytes.fromhex(sys.argv[1]))' '" +
-                              plainHex + "' | openssl enc -e -" + cipher +
-                              " -provider legacy -provider default -K " + keyHex + " -iv " + ivHex +
-                              " | python3 -c 'import sys; print(sys.stdin.buffer.read().hex())'"));
+    return CheckerOutput("python3 -c 'import sys; sys.stdout.buffer.write(bytes.fromhex(sys.argv[1]))' '" + plainHex +
+                         "' | openssl enc -e -" + cipher + zorvane::testsupport::kOpenSslProviders + " -K " + keyHex +
+                         " -iv " + ivHex + " | python3 -c 'import sys; print(sys.stdin.buffer.read().hex())'");
 }

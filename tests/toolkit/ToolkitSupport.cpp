@@ -3,10 +3,7 @@
 #include <sys/wait.h>
 
 #include <cstdio>
-#include <cstdlib>
-#include <filesystem>
 #include <fstream>
-#include <iterator>
 
 namespace qlk_test {
 
@@ -33,69 +30,23 @@ Record::~Record() { QLK_BINSTR_Delete(&record_); }
 Bytes Record::bytes() const { return Bytes(record_.data, record_.data + record_.length); }
 std::string Record::text() const { return std::string(reinterpret_cast<const char*>(record_.data), record_.length); }
 
-ScratchFolder::ScratchFolder() {
-    char pattern[] = "/tmp/qlk-test-XXXXXX";
-    char* made = mkdtemp(pattern);
-    EXPECT_NE(nullptr, made);
-    path_ = made != nullptr ? made : "/tmp";
-}
-
-ScratchFolder::~ScratchFolder() {
-    std::error_code ignored;
-    std::filesystem::remove_all(path_, ignored);
-}
-
 int ShellStatus(const std::string& command) {
-    int status = std::system((command + " >/dev/null 2>&1").c_str());
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    const int status = zorvane::testsupport::RunCommand(command + " >/dev/null 2>&1").status;
+    return status != -1 && WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
 std::string Shell(const std::string& command) {
-    std::string output;
-    FILE* pipe = popen((command + " 2>/dev/null").c_str(), "r");
-    if (pipe == nullptr) {
-        ADD_FAILURE() << "cannot run " << command;
-        return output;
-    }
-    char buffer[4096];
-    std::size_t read = 0;
-    while ((read = fread(buffer, 1, sizeof buffer, pipe)) > 0) output.append(buffer, read);
-    int status = pclose(pipe);
-    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "command failed: " << command;
-    return output;
+    const auto run = zorvane::testsupport::RunCommand(command + " 2>/dev/null");
+    EXPECT_TRUE(run.status != -1 && WIFEXITED(run.status) && WEXITSTATUS(run.status) == 0)
+        << "command failed: " << command;
+    return run.output;
 }
 
 std::string OpenSsl(const std::string& arguments) { return "openssl " + arguments; }
 
 Bytes ReadFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    EXPECT_TRUE(in.good()) << path;
-    return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-void WriteFile(const std::string& path, const Bytes& bytes) {
-    std::ofstream out(path, std::ios::binary);
-    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-}
-
-void WriteFile(const std::string& path, const std::string& text) { WriteFile(path, ToBytes(text)); }
-
-std::string Hex(const Bytes& bytes) {
-    static const char kDigits[] = "0123456789abcdef";
-    std::string hex;
-    for (unsigned char b : bytes) {
-        hex += kDigits[b >> 4];
-        hex += kDigits[b & 15];
-    }
-    return hex;
-}
-
-Bytes FromHex(const std::string& hex) {
-    Bytes bytes;
-    for (std::size_t i = 0; i + 1 < hex.size(); i += 2) {
-        bytes.push_back(static_cast<unsigned char>(std::stoi(hex.substr(i, 2), nullptr, 16)));
-    }
-    return bytes;
+    EXPECT_TRUE(std::ifstream(path, std::ios::binary).good()) << path;
+    return zorvane::testsupport::ReadBytes(path);
 }
 
 std::string Trim(std::string text) {

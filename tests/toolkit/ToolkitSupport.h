@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "crypto/QlkApi.h"
+#include "support/TestSupport.h"
 
 namespace qlk_test {
 
@@ -43,16 +44,10 @@ private:
     BINSTR record_{};
 };
 
-class ScratchFolder {
-public:
-    ScratchFolder();
-    ~ScratchFolder();
-    const std::string& path() const { return path_; }
-    std::string File(const std::string& name) const { return path_ + "/" + name; }
-
-private:
-    std::string path_;
-};
+using ScratchFolder = zorvane::testsupport::TempFolder;
+using zorvane::testsupport::FromHex;
+using zorvane::testsupport::Hex;
+using zorvane::testsupport::WriteFile;
 
 // Runs a shell command; fails the test when it exits non-zero. Returns its stdout.
 std::string Shell(const std::string& command);
@@ -61,11 +56,8 @@ int ShellStatus(const std::string& command);
 // The openssl command with both providers, so that SEED and ARIA are reachable.
 std::string OpenSsl(const std::string& arguments);
 
+// Fails the test when the file cannot be read.
 Bytes ReadFile(const std::string& path);
-void WriteFile(const std::string& path, const Bytes& bytes);
-void WriteFile(const std::string& path, const std::string& text);
-std::string Hex(const Bytes& bytes);
-Bytes FromHex(const std::string& hex);
 std::string Trim(std::string text);
 Bytes ToBytes(const std::string& text);
 

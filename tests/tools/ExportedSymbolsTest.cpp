@@ -2,11 +2,12 @@
 // nothing else. Reads the dynamic symbol table of the built library with nm.
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <set>
 #include <sstream>
 #include <string>
 #include <vector>
+
+#include "support/TestSupport.h"
 
 namespace {
 
@@ -35,19 +36,17 @@ bool IsAllowed(const std::string& symbol) {
 // The demangled names of the defined dynamic symbols.
 std::vector<std::string> ExportedSymbols(const std::string& library) {
     const std::string command = "nm -D --defined-only -C '" + library + "' 2>/dev/null";
-    FILE* pipe = popen(command.c_str(), "r");
+    const auto listed = zorvane::testsupport::RunCommand(command);
+    EXPECT_EQ(0, listed.status) << "nm failed on " << library;
     std::vector<std::string> symbols;
-    if (!pipe) return symbols;
-    char line[4096];
-    while (std::fgets(line, sizeof line, pipe)) {
-        std::string text = line;
-        if (!text.empty() && text.back() == '\n') text.pop_back();
+    std::istringstream lines(listed.output);
+    std::string text;
+    while (std::getline(lines, text)) {
         // "<address> <type> <name>"; the name may contain blanks.
         const auto first = text.find(' ');
         const auto second = first == std::string::npos ? first : text.find(' ', first + 1);
         if (second != std::string::npos) symbols.push_back(text.substr(second + 1));
     }
-    EXPECT_EQ(0, pclose(pipe)) << "nm failed on " << library;
     return symbols;
 }
 

@@ -8,12 +8,13 @@
 #include <string>
 
 #include "toolkit/keys/KeyFixtures.h"
-#include "toolkit/keys/ProcessHelpers.h"
+#include "support/TestSupport.h"
 #include "toolkit/keys/TestDer.h"
 
 using namespace qlk;
 using namespace qlk::keys;
 using namespace testing_support;
+using namespace zorvane::testsupport;
 
 namespace {
 
@@ -27,7 +28,7 @@ std::string PythonPbkdf1(const std::string& password, const std::string& saltHex
         "t=hashlib.sha1(sys.argv[1].encode()+bytes.fromhex(sys.argv[2])).digest()\n"
         "for _ in range(int(sys.argv[3])-1): t=hashlib.sha1(t).digest()\n"
         "print(t[:16].hex(), hashlib.sha1(t[16:]).digest()[:16].hex())\n";
-    return Trim(RunCommand("python3 -c '" + script + "' '" + password + "' " + saltHex + " " + std::to_string(iterations))
+    return TrimEnd(RunCommand("python3 -c '" + script + "' '" + password + "' " + saltHex + " " + std::to_string(iterations))
                     .output);
 }
 
@@ -65,7 +66,7 @@ KeyFileStatus Decrypt(const Bytes& file, const std::string& password, SecureByte
 }
 
 TEST(KeyFile, SeedCbcWithSha1MatchesIndependentDerivationAndCipher) {
-    TempDir dir;
+    TempFolder dir;
     const Bytes file = Encrypt(KeyFileScheme::SeedCbcWithSha1, 2048);
     WriteFile(dir.File("signPri.key"), file);
     const ParsedFile parsed = Asn1Parse(dir.File("signPri.key"));
@@ -85,7 +86,7 @@ TEST(KeyFile, SeedCbcWithSha1MatchesIndependentDerivationAndCipher) {
                   dir.File("cipher.bin") + " -out " + dir.File("plain.der"))
                   .status,
               0);
-    EXPECT_EQ(ReadFile(dir.File("plain.der")), SharedPrivateKeyInfo());
+    EXPECT_EQ(ReadBytes(dir.File("plain.der")), SharedPrivateKeyInfo());
 
     SecureBytes decrypted;
     ASSERT_EQ(Decrypt(file, kPassword, decrypted), KeyFileStatus::Ok);
@@ -94,7 +95,7 @@ TEST(KeyFile, SeedCbcWithSha1MatchesIndependentDerivationAndCipher) {
 }
 
 TEST(KeyFile, ReadsPbes2FilesThatOpenSslWrites) {
-    TempDir dir;
+    TempFolder dir;
     WriteFile(dir.File("key.der"), SharedPrivateKeyInfo());
     struct Case {
         const char* prf;
@@ -109,7 +110,7 @@ TEST(KeyFile, ReadsPbes2FilesThatOpenSslWrites) {
                       dir.File("key.der") + " -out " + dir.File("enc.der"))
                       .status,
                   0);
-        const Bytes file = ReadFile(dir.File("enc.der"));
+        const Bytes file = ReadBytes(dir.File("enc.der"));
         SecureBytes decrypted;
         ASSERT_EQ(Decrypt(file, kPassword, decrypted), c.expected);
         if (c.expected == KeyFileStatus::Ok) {
@@ -119,19 +120,19 @@ TEST(KeyFile, ReadsPbes2FilesThatOpenSslWrites) {
 }
 
 TEST(KeyFile, OtherPbes2CiphersAreUnsupported) {
-    TempDir dir;
+    TempFolder dir;
     WriteFile(dir.File("key.der"), SharedPrivateKeyInfo());
     ASSERT_EQ(RunCommand("openssl pkcs8 -topk8 -v2 aes-128-cbc -inform DER -outform DER -passout pass:x -in " +
                   dir.File("key.der") + " -out " + dir.File("enc.der"))
                   .status,
               0);
-    const Bytes file = ReadFile(dir.File("enc.der"));
+    const Bytes file = ReadBytes(dir.File("enc.der"));
     SecureBytes decrypted;
     EXPECT_EQ(Decrypt(file, "x", decrypted), KeyFileStatus::UnsupportedAlgorithm);
 }
 
 TEST(KeyFile, OpenSslReadsOurPbes2Files) {
-    TempDir dir;
+    TempFolder dir;
     WriteFile(dir.File("enc.der"), Encrypt(KeyFileScheme::Pbes2Seed, 1024));
     const ParsedFile parsed = Asn1Parse(dir.File("enc.der"));
     ASSERT_GE(parsed.objects.size(), 3u);
@@ -142,13 +143,13 @@ TEST(KeyFile, OpenSslReadsOurPbes2Files) {
                   kPassword + " -in " + dir.File("enc.der") + " -out " + dir.File("plain.der"))
                   .status,
               0);
-    EXPECT_TRUE(IsSharedTestKey(ReadFile(dir.File("plain.der"))));
+    EXPECT_TRUE(IsSharedTestKey(ReadBytes(dir.File("plain.der"))));
 }
 
 // The old files name seedCBC itself as the outer algorithm and use a fixed IV. Built here
 // from python3's derivation and openssl's SEED, then read by the module.
 TEST(KeyFile, ReadsOldSeedCbcFilesWithTheFixedIv) {
-    TempDir dir;
+    TempFolder dir;
     const std::string saltHex = "0102030405060708";
     std::istringstream derived(PythonPbkdf1(kPassword, saltHex, 2048));
     std::string key;
@@ -161,7 +162,7 @@ TEST(KeyFile, ReadsOldSeedCbcFilesWithTheFixedIv) {
     const Der seedCbcOid = {0x2a, 0x83, 0x1a, 0x8c, 0x9a, 0x44, 0x01, 0x04};
     const Der file = Tlv(0x30, Cat({Tlv(0x30, Cat({Tlv(0x06, seedCbcOid),
                                                    Tlv(0x30, Cat({Tlv(0x04, FromHex(saltHex)), Tlv(0x02, {0x08, 0x00})}))})),
-                                    Tlv(0x04, ReadFile(dir.File("cipher.bin")))}));
+                                    Tlv(0x04, ReadBytes(dir.File("cipher.bin")))}));
     SecureBytes decrypted;
     ASSERT_EQ(Decrypt(file, kPassword, decrypted), KeyFileStatus::Ok);
     EXPECT_TRUE(IsSharedTestKey(decrypted));

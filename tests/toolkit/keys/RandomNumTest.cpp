@@ -2,12 +2,13 @@
 
 #include "toolkit/keys/KeyFile.h"
 #include "toolkit/keys/KeyFixtures.h"
-#include "toolkit/keys/ProcessHelpers.h"
+#include "support/TestSupport.h"
 #include "toolkit/keys/TestDer.h"
 
 using namespace qlk;
 using namespace qlk::keys;
 using namespace testing_support;
+using namespace zorvane::testsupport;
 
 namespace {
 
@@ -36,7 +37,7 @@ TEST(RandomNum, AttachWritesTheDocumentedAttributeBlock) {
     const Der expected = Tlv(0x30, Cat({SharedKeyBody(), kDocumentedPrefix, r}));
     EXPECT_EQ(Hex(withRandom), Hex(expected));
 
-    TempDir dir;  // openssl still reads the key with the attribute
+    TempFolder dir;  // openssl still reads the key with the attribute
     WriteFile(dir.File("key.der"), withRandom);
     EXPECT_EQ(RunCommand("openssl pkey -inform DER -noout -in " + dir.File("key.der")).status, 0);
 }

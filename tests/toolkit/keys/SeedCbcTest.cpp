@@ -4,12 +4,12 @@
 
 #include <string>
 
-#include "toolkit/keys/ProcessHelpers.h"
+#include "support/TestSupport.h"
 
 using namespace qlk;
 using namespace qlk::keys;
-using testing_support::FromHex;
-using testing_support::Hex;
+using zorvane::testsupport::FromHex;
+using zorvane::testsupport::Hex;
 
 namespace {
 

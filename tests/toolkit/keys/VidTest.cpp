@@ -9,12 +9,13 @@
 #include <string>
 
 #include "toolkit/keys/KeyFixtures.h"
-#include "toolkit/keys/ProcessHelpers.h"
+#include "support/TestSupport.h"
 #include "toolkit/keys/TestDer.h"
 
 using namespace qlk;
 using namespace qlk::vid;
 using namespace testing_support;
+using namespace zorvane::testsupport;
 
 namespace {
 
@@ -36,12 +37,12 @@ std::string PythonVid(const std::string& hash, const std::string& idn, const Byt
         "idn=sys.argv[1].encode(); r=bytes.fromhex(sys.argv[2]); h=getattr(hashlib,sys.argv[3])\n"
         "body=bytes([0x13,len(idn)])+idn+bytes([0x03,len(r)+1,0])+r\n"
         "print(h(h(bytes([0x30,len(body)])+body).digest()).hexdigest())\n";
-    return Trim(RunCommand("python3 -c '" + script + "' " + idn + " " + Hex(r) + " " + hash).output);
+    return TrimEnd(RunCommand("python3 -c '" + script + "' " + idn + " " + Hex(r) + " " + hash).output);
 }
 
 // A self-signed certificate made by openssl req with the given extension lines and
 // extra configuration sections.
-X509Ptr MakeCertificate(const TempDir& dir, const std::string& extension, const std::string& sections) {
+X509Ptr MakeCertificate(const TempFolder& dir, const std::string& extension, const std::string& sections) {
     WriteFile(dir.File("key.der"), SharedPrivateKeyInfo());
     const std::string config = "[req]\ndistinguished_name=dn\nprompt=no\n[dn]\nCN=vid test\n[ext]\n" + extension +
                                "\n" + sections;
@@ -95,7 +96,7 @@ TEST(Vid, VerifiesCertificatesThatOpenSslEncodes) {
     } cases[] = {{"sha256", NID_sha256, false}, {"sha1", NID_sha1, true}, {"sha1", NID_sha1, false}};
     for (const Case& c : cases) {
         SCOPED_TRACE(std::string(c.hash) + (c.nullParameters ? " with NULL" : ""));
-        TempDir dir;
+        TempFolder dir;
         const Bytes r = TestRandom();
         const std::string vidHex = PythonVid(c.hash, kIdentityNumber, r);
         X509Ptr cert = MakeCertificate(dir, kIdentifyExtension, IdentifySections(c.hash, c.nullParameters, vidHex));
@@ -123,7 +124,7 @@ TEST(Vid, VerifiesCertificatesThatOpenSslEncodes) {
 
 TEST(Vid, EncodingEqualsOpenSslsEncoding) {
     for (bool nullParameters : {false, true}) {
-        TempDir dir;
+        TempFolder dir;
         const std::string vidHex = PythonVid("sha256", kIdentityNumber, TestRandom());
         X509Ptr cert = MakeCertificate(dir, kIdentifyExtension, IdentifySections("sha256", nullParameters, vidHex));
         ASSERT_TRUE(cert);
@@ -169,7 +170,7 @@ TEST(Vid, CertificatesWithoutIdentifyData) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
-        TempDir dir;
+        TempFolder dir;
         X509Ptr cert = MakeCertificate(dir, c.extension, c.sections);
         ASSERT_TRUE(cert);
         IdentifyData data;
