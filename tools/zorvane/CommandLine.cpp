@@ -1,5 +1,6 @@
 #include "tools/zorvane/CommandLine.h"
 
+#include <cstdio>
 #include <filesystem>
 #include <iostream>
 #include <iterator>
@@ -38,6 +39,12 @@ std::string ProgramFolder() {
 std::string ReadStandardInput() {
     std::cin >> std::noskipws;
     return std::string(std::istreambuf_iterator<char>(std::cin), std::istreambuf_iterator<char>());
+}
+
+int UsageError(const char* command, const char* usage, const std::string& error) {
+    if (!error.empty()) std::fprintf(stderr, "zorvane %s: %s\n", command, error.c_str());
+    std::fputs(usage, stderr);
+    return 2;
 }
 
 bool DecodeHex(const std::string& hex, std::string& bytes) {

@@ -16,6 +16,15 @@ struct CommandLine {
     std::string Value(const std::string& name, const std::string& fallback) const;
 };
 
+// Init arguments of the library objects the commands make: the NPKI toolkit, cipher 48, hash 1.
+constexpr int kNpkiToolkit = 1;
+constexpr int kDefaultCipher = 48;
+constexpr int kDefaultHash = 1;
+
+// Prints "zorvane COMMAND: ERROR" (when there is an error) and the usage text to standard
+// error; returns 2, the exit code for arguments that do not fit.
+int UsageError(const char* command, const char* usage, const std::string& error);
+
 // argv[0] is the command name and is skipped.
 CommandLine ParseCommandLine(int argc, char** argv, const std::set<std::string>& valueNames,
                              const std::set<std::string>& flagNames);

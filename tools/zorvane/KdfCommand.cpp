@@ -9,20 +9,12 @@
 
 namespace {
 
-constexpr int kNpkiToolkit = 1;
-constexpr int kDefaultCipher = 48;
-constexpr int kDefaultHash = 1;
-
 const char kUsage[] =
     "usage: zorvane kdf [--algo N] [--work DIR] [--hex] SECRET SEED1 SEED2\n"
     "  derives the key block of algorithm N (default 48) and prints it with the client and\n"
     "  server keys and IVs in hex; --hex reads SECRET and the seeds as hex bytes\n";
 
-int Usage(const std::string& error) {
-    if (!error.empty()) std::fprintf(stderr, "zorvane kdf: %s\n", error.c_str());
-    std::fputs(kUsage, stderr);
-    return 2;
-}
+int Usage(const std::string& error) { return UsageError("kdf", kUsage, error); }
 
 bool ReadInputs(const CommandLine& line, std::string inputs[3]) {
     for (int i = 0; i < 3; ++i) {

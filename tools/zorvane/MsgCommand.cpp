@@ -9,10 +9,6 @@
 
 namespace {
 
-constexpr int kNpkiToolkit = 1;
-constexpr int kDefaultCipher = 48;
-constexpr int kDefaultHash = 1;
-
 const char kUsage[] =
     "usage: zorvane msg make [--work DIR] [--tag TAG] TYPE [CONTENT]\n"
     "       zorvane msg parse [--work DIR] [--tag TAG] [--raw]\n"
@@ -20,11 +16,7 @@ const char kUsage[] =
     "  between <TAG> and </TAG> when a tag is given; parse reads a tagged message from\n"
     "  standard input and prints its type and content in hex (--raw: the content bytes)\n";
 
-int Usage(const std::string& error) {
-    if (!error.empty()) std::fprintf(stderr, "zorvane msg: %s\n", error.c_str());
-    std::fputs(kUsage, stderr);
-    return 2;
-}
+int Usage(const std::string& error) { return UsageError("msg", kUsage, error); }
 
 int Fail(const char* step, int code) {
     std::fprintf(stderr, "zorvane msg: %s failed with result %d\n", step, code);
