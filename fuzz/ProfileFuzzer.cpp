@@ -7,7 +7,6 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <string>
@@ -33,7 +32,6 @@ const std::string& ProfilePath() {
         const int descriptor = mkstemp(pattern.data());
         FUZZ_CHECK(descriptor >= 0);
         close(descriptor);
-        std::atexit([] { std::remove(ProfilePath().c_str()); });
         return pattern;
     }();
     return path;
@@ -102,5 +100,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::vector<std::string> sections = ProfileSectionNames(text);
     if (checkFile) CheckList(nullptr, sections);
     for (std::size_t i = 0; i < sections.size() && i < kMaxNamesChecked; ++i) CheckSection(text, sections[i], checkFile);
+    // Removed after each input: libFuzzer ends its runs without the exit handlers.
+    if (checkFile) std::remove(ProfilePath().c_str());
     return 0;
 }
