@@ -8,16 +8,17 @@
 namespace qlk_test {
 namespace {
 
-class AsymmetricTest : public ::testing::Test {
+class AsymmetricTest : public UserCertificateSuite<AsymmetricTest> {
+public:
+    static constexpr const char* kSerial = "0102";
+
 protected:
     static void SetUpTestSuite() {
-        folder_ = std::make_unique<ScratchFolder>();
-        user_ = MakeUserCertificate(*folder_, "0102");
+        UserCertificateSuite::SetUpTestSuite();
         Shell(OpenSsl("pkey -in " + user_.keyPath + " -pubout -out " + folder_->File("pub.pem")));
         data_ = ToBytes("the data to be signed, longer than one block of anything");
         WriteFile(folder_->File("data"), data_);
     }
-    static void TearDownTestSuite() { folder_.reset(); }
 
     Bytes Sign(const Bytes& key, const std::string& password, int hash) {
         Record keyRecord(key), passwordRecord(password), data(data_), signature;
@@ -36,15 +37,8 @@ protected:
                                    " -signature " + folder_->File("sig") + " " + folder_->File("data"))) == 0;
     }
 
-    static std::unique_ptr<ScratchFolder> folder_;
-    static TestCertificate user_;
-    static Bytes data_;
-    ContextHandle context_;
+    static inline Bytes data_;
 };
-
-std::unique_ptr<ScratchFolder> AsymmetricTest::folder_;
-TestCertificate AsymmetricTest::user_;
-Bytes AsymmetricTest::data_;
 
 TEST_F(AsymmetricTest, Pkcs1SignaturesVerifyWithOpenSsl) {
     Bytes key = ReadFile(user_.keyDerPath);

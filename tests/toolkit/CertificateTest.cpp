@@ -13,13 +13,11 @@
 namespace qlk_test {
 namespace {
 
-class CertificateTest : public ::testing::Test {
+class CertificateTest : public UserCertificateSuite<CertificateTest> {
+public:
+    static constexpr const char* kSerial = "8a0b0c0d0e";
+
 protected:
-    static void SetUpTestSuite() {
-        folder_ = std::make_unique<ScratchFolder>();
-        user_ = MakeUserCertificate(*folder_, "8a0b0c0d0e");
-    }
-    static void TearDownTestSuite() { folder_.reset(); }
 
     void SetUp() override {
         Record certificate(user_.der);
@@ -36,14 +34,7 @@ protected:
         EXPECT_EQ(0, getter(context_.get(), size, buffer.data())) << context_.ErrorText();
         return buffer.data();
     }
-
-    static std::unique_ptr<ScratchFolder> folder_;
-    static TestCertificate user_;
-    ContextHandle context_;
 };
-
-std::unique_ptr<ScratchFolder> CertificateTest::folder_;
-TestCertificate CertificateTest::user_;
 
 // openssl prints RFC 2253 names with upper-case short names; ours are lower case.
 std::string OpenSslNameAsToolkit(std::string name) {

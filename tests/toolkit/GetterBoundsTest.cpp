@@ -34,22 +34,13 @@ const NamedGetter kGetters[] = {
     {"GetAIA", QLK_CERT_GetAIA},
 };
 
-class GetterBoundsTest : public ::testing::Test {
+class GetterBoundsTest : public UserCertificateSuite<GetterBoundsTest> {
+public:
+    static constexpr const char* kSerial = "01";
+
 protected:
-    static void SetUpTestSuite() {
-        folder_ = std::make_unique<ScratchFolder>();
-        user_ = MakeUserCertificate(*folder_, "01");
-    }
-    static void TearDownTestSuite() { folder_.reset(); }
     void SetUp() override { ASSERT_EQ(0, QLK_CERT_Load(context_.get(), Record(user_.der).get())); }
-
-    static std::unique_ptr<ScratchFolder> folder_;
-    static TestCertificate user_;
-    ContextHandle context_;
 };
-
-std::unique_ptr<ScratchFolder> GetterBoundsTest::folder_;
-TestCertificate GetterBoundsTest::user_;
 
 // A cut text is a prefix of the full text, ends on a UTF-8 boundary and loses at most
 // the bytes of one character beyond what the buffer forced.

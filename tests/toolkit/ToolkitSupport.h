@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -85,5 +86,21 @@ VidCertificate MakeVidCertificate(const ScratchFolder& folder, const std::string
 
 // A self-signed certificate with only basic constraints (no policies).
 TestCertificate MakePlainCertificate(const ScratchFolder& folder);
+
+// A suite sharing one user certificate with serial Suite::kSerial, made once, and a
+// fresh toolkit context per test.
+template <class Suite>
+class UserCertificateSuite : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        folder_ = std::make_unique<ScratchFolder>();
+        user_ = MakeUserCertificate(*folder_, Suite::kSerial);
+    }
+    static void TearDownTestSuite() { folder_.reset(); }
+
+    static inline std::unique_ptr<ScratchFolder> folder_;
+    static inline TestCertificate user_;
+    ContextHandle context_;
+};
 
 }  // namespace qlk_test
