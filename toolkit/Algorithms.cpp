@@ -37,27 +37,23 @@ T* FetchOnce(std::atomic<T*>& slot, const char* name) {
     return UpRef(cached) ? cached : nullptr;
 }
 
+// The table entry with the id, or the code naming the id as unknown.
+template <class Spec, std::size_t Count>
+Status FindById(const Spec (&table)[Count], int id, Code unknown, const Spec*& entry) {
+    for (const Spec& candidate : table) {
+        if (candidate.id == id) {
+            entry = &candidate;
+            return Ok();
+        }
+    }
+    return Fail(unknown, std::to_string(id));
+}
+
 }  // namespace
 
-Status FindCipher(int id, const CipherSpec*& entry) {
-    for (const CipherSpec& candidate : kCiphers) {
-        if (candidate.id == id) {
-            entry = &candidate;
-            return Ok();
-        }
-    }
-    return Fail(Code::UnknownCipher, std::to_string(id));
-}
+Status FindCipher(int id, const CipherSpec*& entry) { return FindById(kCiphers, id, Code::UnknownCipher, entry); }
 
-Status FindHash(int id, const HashSpec*& entry) {
-    for (const HashSpec& candidate : kHashes) {
-        if (candidate.id == id) {
-            entry = &candidate;
-            return Ok();
-        }
-    }
-    return Fail(Code::UnknownHash, std::to_string(id));
-}
+Status FindHash(int id, const HashSpec*& entry) { return FindById(kHashes, id, Code::UnknownHash, entry); }
 
 Status FetchCipher(const CipherSpec& entry, CipherPtr& cipher) {
     std::atomic<EVP_CIPHER*>& slot = g_ciphers[&entry - kCiphers];
