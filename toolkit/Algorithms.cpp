@@ -38,9 +38,9 @@ T* FetchOnce(std::atomic<T*>& slot, const char* name) {
 }
 
 // The table entry with the id, or the code naming the id as unknown.
-template <class Spec, std::size_t Count>
-Status FindById(const Spec (&table)[Count], int id, Code unknown, const Spec*& entry) {
-    for (const Spec& candidate : table) {
+template <class Row, std::size_t Count>
+Status FindById(const Row (&table)[Count], int id, Code unknown, const Row*& entry) {
+    for (const Row& candidate : table) {
         if (candidate.id == id) {
             entry = &candidate;
             return Ok();
