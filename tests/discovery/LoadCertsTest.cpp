@@ -475,29 +475,23 @@ TEST_F(ReaderTest, SixtyFourBitWindowsSearchesEveryFolderOfTheTemplates) {
     UseDrives(home, Stores().stick);
     ByteString work = WorkPath(), ca("yessign"), drive;
 
-    {
-        FakeWindows windows7(6, 1);
+    struct Machine {
+        DWORD major, minor;
+        int versionCode, npkiRecords, allRecords;
+    };
+    // Windows 7 adds the user's LocalLow folders; both are 64-bit and add Program Files.
+    for (const Machine& machine : {Machine{6, 1, 9, 3, 6}, Machine{5, 2, 6, 2, 4}}) {
+        SCOPED_TRACE(machine.versionCode);
+        FakeWindows windows(machine.major, machine.minor);
         CLoadCert loader(work);
         OpenToolkit(loader);
-        EXPECT_EQ(loader.GetOSVersion(), 9);
+        EXPECT_EQ(loader.GetOSVersion(), machine.versionCode);
         CertList list;
         int count = 0;
         loader.AddCertList_NPKICert(ca, 0, 1, drive, list, count);
-        EXPECT_EQ(count, 3);
+        EXPECT_EQ(count, machine.npkiRecords);
         loader.AddCertList_PrivateCert(0, 1, drive, list, count);
-        EXPECT_EQ(count, 6);
-    }
-    {
-        FakeWindows windowsXp64(5, 2);
-        CLoadCert loader(work);
-        OpenToolkit(loader);
-        EXPECT_EQ(loader.GetOSVersion(), 6);
-        CertList list;
-        int count = 0;
-        loader.AddCertList_NPKICert(ca, 0, 1, drive, list, count);
-        EXPECT_EQ(count, 2);
-        loader.AddCertList_PrivateCert(0, 1, drive, list, count);
-        EXPECT_EQ(count, 4);
+        EXPECT_EQ(count, machine.allRecords);
     }
     CLoadCert loader(work);  // this machine: neither 64-bit Windows nor a newer version
     OpenToolkit(loader);
@@ -507,14 +501,22 @@ TEST_F(ReaderTest, SixtyFourBitWindowsSearchesEveryFolderOfTheTemplates) {
     EXPECT_EQ(count, 2);
 }
 
-class ConfigurationTest : public StoreTest {};
+class ConfigurationTest : public StoreTest {
+protected:
+    // A work folder of its own beside the generated toolkit, with the given
+    // IssuerOid.conf text, or none when conf is null.
+    std::string WorkFolder(const std::string& name, const std::string* conf) {
+        const std::string work = m_scratch / name;
+        fs::create_directories(work);
+        for (const char* toolkit : {"Quellark.dll", "gpkiapi.dll"})
+            fs::create_symlink(fs::path(Stores().work) / toolkit, fs::path(work) / toolkit);
+        if (conf) std::ofstream(work + "/IssuerOid.conf", std::ios::binary) << *conf;
+        return work;
+    }
+};
 
 TEST_F(ConfigurationTest, MissingConfigurationSearchesNoNpkiFolder) {
-    const std::string work = m_scratch / "work";
-    fs::create_directories(work);
-    for (const char* toolkit : {"Quellark.dll", "gpkiapi.dll"})
-        fs::create_symlink(fs::path(Stores().work) / toolkit, fs::path(work) / toolkit);
-    ByteString workPath(work.c_str());
+    ByteString workPath(WorkFolder("work", nullptr).c_str());
     CLoadCert loader(workPath);
     EXPECT_EQ(loader.m_folderMap.GetCount(), 0);
     CertList list;
@@ -542,14 +544,7 @@ TEST_F(ConfigurationTest, DefaultObjectOpensNoToolkitAndLeavesTheListAlone) {
 
 TEST_F(ConfigurationTest, TruncatedAndCrLfConfigurations) {
     const std::string conf = ReadText(Stores().work + "/IssuerOid.conf");
-    auto workWith = [&](const std::string& name, const std::string& text) {
-        const std::string work = m_scratch / name;
-        fs::create_directories(work);
-        for (const char* toolkit : {"Quellark.dll", "gpkiapi.dll"})
-            fs::create_symlink(fs::path(Stores().work) / toolkit, fs::path(work) / toolkit);
-        std::ofstream(work + "/IssuerOid.conf", std::ios::binary) << text;
-        return work;
-    };
+    auto workWith = [&](const std::string& name, const std::string& text) { return WorkFolder(name, &text); };
     ByteString reference(Stores().work.c_str());
     CLoadCert full(reference);
     ByteString firstFolder;
