@@ -52,7 +52,7 @@ TEST(BackendInit, LibraryWithoutInitAnswers102NamingIt) {
         SCOPED_TRACE(side.className);
         FaultKit kit("noinit", side.file);
         CCryptoEx facade;
-        EXPECT_EQ(102, facade.Init(side.type, 48, 1, ByteString(kit.Folder().c_str())));
+        EXPECT_EQ(102, OpenOn(facade, side.type, kit));
         EXPECT_EQ(FailText(side, "QLK_API_Init"), Text(ErrorText(facade)));
         EXPECT_EQ(0, kit.LiveContexts());
     }
@@ -64,7 +64,7 @@ TEST(BackendInit, FailingInitReturnsTheToolkitCodeAndText) {
         FaultKit kit("full", side.file);
         kit.Fail("QLK_API_Init", 1234, "no context today");
         CCryptoEx facade;
-        EXPECT_EQ(1234, facade.Init(side.type, 48, 1, ByteString(kit.Folder().c_str())));
+        EXPECT_EQ(1234, OpenOn(facade, side.type, kit));
         EXPECT_EQ("no context today", Text(ErrorText(facade)));
         kit.Reset();
         // The library stays loaded: calls reach the toolkit without a context.
@@ -79,7 +79,7 @@ TEST(BackendErrors, GetErrInfoAsksTheToolkitNotTheKeptText) {
         SCOPED_TRACE(side.className);
         FaultKit kit("full", side.file);
         CCryptoEx facade;
-        ASSERT_EQ(0, facade.Init(side.type, 48, 1, ByteString(kit.Folder().c_str())));
+        ASSERT_EQ(0, OpenOn(facade, side.type, kit));
         kit.Fail("QLK_CERT_Load", 5, "bad certificate");
         ByteString cert("C"), text("before");
         EXPECT_EQ(5, facade.LoadCert(cert));
@@ -116,7 +116,7 @@ TEST(BackendErrors, GetErrInfoWithoutLibraryAnswersNotLoaded) {
 TEST(TwoFunctionOperations, EitherMissingAnswers102) {
     FaultKit gpkiKit("partial", "gpkiapi.dll");
     CCryptoEx gpki;
-    ASSERT_EQ(0, gpki.Init(0, 48, 1, ByteString(gpkiKit.Folder().c_str())));
+    ASSERT_EQ(0, OpenOn(gpki, 0, gpkiKit));
     gpkiKit.Reset();
     ByteString a("A"), b("B"), c("C"), d("D"), e("E");
 
@@ -138,7 +138,7 @@ TEST(TwoFunctionOperations, EitherMissingAnswers102) {
 
     FaultKit npkiKit("partial", "Quellark.dll");
     CCryptoEx npki;
-    ASSERT_EQ(0, npki.Init(1, 48, 1, ByteString(npkiKit.Folder().c_str())));
+    ASSERT_EQ(0, OpenOn(npki, 1, npkiKit));
     ByteString content("content"), signTime("time"), signer("signer");
     EXPECT_EQ(102, npki.VerifySignedData(1, a, content, signTime, signer));
     EXPECT_EQ(FailText(kSides[1], "QLK_CMS_GetSignerCert"), Text(ErrorText(npki)));
@@ -154,7 +154,7 @@ TEST(TwoFunctionOperations, MediaOperationsNeedBothDiskAndCard) {
         SCOPED_TRACE(side.className);
         FaultKit kit("partial", side.file);
         CCryptoEx facade;
-        ASSERT_EQ(0, facade.Init(side.type, 48, 1, ByteString(kit.Folder().c_str())));
+        ASSERT_EQ(0, OpenOn(facade, side.type, kit));
         kit.Reset();
         ByteString location("L"), t3("T"), bytes("X");
         for (int media : {1, 2}) {
@@ -182,7 +182,7 @@ TEST(TwoCallOperations, FirstCallFailureOnlyLeavesItsText) {
         SCOPED_TRACE(side.className);
         FaultKit kit("full", side.file);
         CCryptoEx facade;
-        ASSERT_EQ(0, facade.Init(side.type, 48, 1, ByteString(kit.Folder().c_str())));
+        ASSERT_EQ(0, OpenOn(facade, side.type, kit));
         kit.Fail("QLK_API_SetConfFile", 31, "no such configuration");
         ByteString cert("C"), text("T"), conf("conf.ini");
         EXPECT_EQ(0, facade.VerifyCert(cert, 1, text, conf, false, cert, cert));
@@ -193,7 +193,7 @@ TEST(TwoCallOperations, FirstCallFailureOnlyLeavesItsText) {
     }
     FaultKit kit("full", "gpkiapi.dll");
     CCryptoEx gpki;
-    ASSERT_EQ(0, gpki.Init(0, 48, 1, ByteString(kit.Folder().c_str())));
+    ASSERT_EQ(0, OpenOn(gpki, 0, kit));
     kit.Fail("QLK_CERT_SetVerifyEnv2", 41, "bad time");
     ByteString time("20300101000000"), policy("P");
     EXPECT_EQ(41, gpki.SetVerifyEnv(1, 2, true, time, policy));
@@ -202,7 +202,7 @@ TEST(TwoCallOperations, FirstCallFailureOnlyLeavesItsText) {
 TEST(Keys, GpkiMirrorsKeyAndIVForTheShortCipherForms) {
     FaultKit kit("full", "gpkiapi.dll");
     CCryptoEx facade;
-    ASSERT_EQ(0, facade.Init(0, 48, 1, ByteString(kit.Folder().c_str())));
+    ASSERT_EQ(0, OpenOn(facade, 0, kit));
     ByteString key("K"), iv("V"), input("I"), output;
     ASSERT_EQ(0, facade.SetKeyAndIV(key, iv));
     kit.Reset();
@@ -235,7 +235,7 @@ TEST(Keys, GpkiMirrorsKeyAndIVForTheShortCipherForms) {
 TEST(Keys, NpkiHandsAnEmptyKeyAndIVToTheShortCipherForms) {
     FaultKit kit("full", "Quellark.dll");
     CCryptoEx facade;
-    ASSERT_EQ(0, facade.Init(1, 48, 1, ByteString(kit.Folder().c_str())));
+    ASSERT_EQ(0, OpenOn(facade, 1, kit));
     ByteString key("K"), iv("V"), input("I"), output;
     ASSERT_EQ(0, facade.SetKeyAndIV(key, iv));
     ASSERT_EQ(0, facade.GenerateKey(key, iv));
@@ -251,7 +251,7 @@ TEST(Keys, FetchingAMissingKeyTouchesGpkiOutputsNeverAndNpkiOutputsAlways) {
         SCOPED_TRACE(side.className);
         FaultKit kit("bare", side.file);
         CCryptoEx facade;
-        ASSERT_EQ(0, facade.Init(side.type, 48, 1, ByteString(kit.Folder().c_str())));
+        ASSERT_EQ(0, OpenOn(facade, side.type, kit));
         ByteString key("K"), iv("V");
         EXPECT_EQ(102, facade.GetKeyAndIV(key, iv));
         EXPECT_EQ(FailText(side, "QLK_CRYPT_GetKeyAndIV"), Text(ErrorText(facade)));
@@ -267,7 +267,7 @@ TEST(Keys, ClearKeyAndIVNeverSucceeds) {
     EXPECT_EQ(1000000, gpki.ClearKeyAndIV());
     EXPECT_EQ(101, npki.ClearKeyAndIV());
     FaultKit kit("full", "Quellark.dll");
-    ASSERT_EQ(0, npki.Init(1, 48, 1, ByteString(kit.Folder().c_str())));
+    ASSERT_EQ(0, OpenOn(npki, 1, kit));
     EXPECT_EQ(102, npki.ClearKeyAndIV());
     EXPECT_EQ(FailText(kSides[1], "ClearKeyAndIV"), Text(ErrorText(npki)));
 }
@@ -276,7 +276,7 @@ TEST(Keys, ClearKeyAndIVNeverSucceeds) {
 TEST(TimeTexts, AreTheCurrentLocalTimeInFourteenDigits) {
     FaultKit kit("full", "Quellark.dll");
     CCryptoEx facade;
-    ASSERT_EQ(0, facade.Init(1, 48, 1, ByteString(kit.Folder().c_str())));
+    ASSERT_EQ(0, OpenOn(facade, 1, kit));
     kit.Reset();
     ByteString a("A"), out;
     const std::time_t before = std::time(nullptr);
@@ -369,7 +369,7 @@ TEST(UserIdentifier, FromSerialNumberOrCommonName) {
     for (const Side& side : kSides) {
         FaultKit kit("full", side.file);
         CCryptoEx facade;
-        ASSERT_EQ(0, facade.Init(side.type, 48, 1, ByteString(kit.Folder().c_str())));
+        ASSERT_EQ(0, OpenOn(facade, side.type, kit));
         for (const Case& c : cases) {
             SCOPED_TRACE(std::string(side.className) + " " + c.subject);
             kit.SetOutput("QLK_CERT_GetSubjectName", 1, c.subject);
@@ -403,7 +403,7 @@ TEST(TextBuffers, AreAsLargeAsAnnounced) {
     for (const Side& side : kSides) {
         FaultKit kit("full", side.file);
         CCryptoEx facade;
-        ASSERT_EQ(0, facade.Init(side.type, 48, 1, ByteString(kit.Folder().c_str())));
+        ASSERT_EQ(0, OpenOn(facade, side.type, kit));
         kit.FillTexts(true);
         for (const Case& c : cases) {
             SCOPED_TRACE(std::string(side.className) + " " + c.label);
@@ -422,7 +422,7 @@ TEST(Pkcs11, SlotListClearsFiveEntriesAndLeavesTheArrayToTheCaller) {
         SCOPED_TRACE(side.className);
         FaultKit kit("full", side.file);
         CCryptoEx facade;
-        ASSERT_EQ(0, facade.Init(side.type, 48, 1, ByteString(kit.Folder().c_str())));
+        ASSERT_EQ(0, OpenOn(facade, side.type, kit));
         kit.Reset();
         unsigned long slots[6] = {5, 5, 5, 5, 5, 5};
         unsigned long count = 0;

@@ -1,6 +1,8 @@
 #pragma once
 // The tests' handle on one build of the fault toolkit (tests/crypto/faultkit): loads it
 // by full path, as the backends will, and reaches its control functions.
+#include <zorvane/CryptoEx.h>
+
 #include <string>
 #include <vector>
 
@@ -34,3 +36,8 @@ private:
     std::string folder_;
     void* handle_;
 };
+
+// Opens facade on this fault kit with the default cipher (48) and hash (1).
+inline int OpenOn(CCryptoEx& facade, int type, const FaultKit& kit) {
+    return facade.Init(type, 48, 1, ByteString(kit.Folder().c_str()));
+}

@@ -444,7 +444,7 @@ TEST_P(OperationTable, LibraryLackingTheFunctionsAnswers102WithTheFailText) {
     for (const Row& row : Rows()) {
         SCOPED_TRACE(row.label);
         CCryptoEx facade;
-        ASSERT_EQ(0, facade.Init(backend.type, 48, 1, ByteString(kit.Folder().c_str())));
+        ASSERT_EQ(0, OpenOn(facade, backend.type, kit));
         kit.Reset();
         Args args;
         const Side& side = SideOf(row, backend);
@@ -465,7 +465,7 @@ TEST_P(OperationTable, EveryOperationCallsTheToolkitWithItsArgumentsInOrder) {
     for (const Row& row : Rows()) {
         SCOPED_TRACE(row.label);
         CCryptoEx facade;
-        ASSERT_EQ(0, facade.Init(backend.type, 48, 1, ByteString(kit.Folder().c_str())));
+        ASSERT_EQ(0, OpenOn(facade, backend.type, kit));
         kit.Reset();
         Args args;
         const Side& side = SideOf(row, backend);

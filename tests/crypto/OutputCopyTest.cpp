@@ -193,7 +193,7 @@ TEST_P(OutputCopy, OutputsAreWrittenBackByTheBackendsRules) {
     for (const Row& row : Rows()) {
         SCOPED_TRACE(std::string(row.label) + (row.failing.empty() ? " (success)" : " (failing)"));
         CCryptoEx facade;
-        ASSERT_EQ(0, facade.Init(backend.type, 48, 1, ByteString(kit.Folder().c_str())));
+        ASSERT_EQ(0, OpenOn(facade, backend.type, kit));
         kit.Reset();
         for (const char* function : row.failing) kit.Fail(function, kToolkitError, kToolkitText);
         Args args;
