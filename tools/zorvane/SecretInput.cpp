@@ -21,6 +21,7 @@ void Wipe(std::string& text) {
 // (a terminal or a pipe shared with more input).
 bool ReadFrom(int fd, bool stopAtLine, std::string& text, std::string& error) {
     char byte = 0;
+    text.reserve(kMaxSecret + 2);  // no reallocation that would leave a copy behind
     while (text.size() <= kMaxSecret) {
         const ssize_t got = read(fd, &byte, 1);
         if (got < 0 && errno == EINTR) continue;
