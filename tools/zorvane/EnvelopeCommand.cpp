@@ -1,0 +1,87 @@
+// zorvane envelope: a CMS EnvelopedData of a content for one recipient or a recipient list.
+
+#include <cstdlib>
+#include <string>
+
+#include "tools/zorvane/CmsInputs.h"
+#include "tools/zorvane/Command.h"
+
+namespace {
+
+const char kUsage[] =
+    "usage: zorvane envelope (--to CERT | --to-list LIST) [--cipher NAME|N] [--out FILE] [--pem]\n"
+    "                        [--json] [--work DIR] [CONTENT|-]\n"
+    "  Encrypts CONTENT (a file; standard input when it is - or missing) as a CMS\n"
+    "  EnvelopedData that only the recipients' private keys open, written to --out FILE or\n"
+    "  standard output. CERT is the recipient's certificate, DER or PEM (for a Korean\n"
+    "  certificate folder: kmCert.der); LIST a PKCS#7 bundle of several certificates, e.g.\n"
+    "    openssl crl2pkcs7 -nocrl -certfile a.pem -certfile b.pem -outform DER -out LIST\n"
+    "  --cipher seed (the default), aria128, aria256, aes128, 3des, or the toolkit's number\n";
+
+struct CipherName {
+    const char* name;
+    int id;
+};
+const CipherName kCiphers[] = {{"seed", 48}, {"3des", 32}, {"aria128", 49}, {"aes128", 50}, {"aria256", 240}};
+
+bool ParseCipher(const std::string& text, int& cipher) {
+    for (const CipherName& known : kCiphers) {
+        if (text != known.name) continue;
+        cipher = known.id;
+        return true;
+    }
+    char* end = nullptr;
+    const long number = std::strtol(text.c_str(), &end, 10);
+    if (text.empty() || *end != '\0' || number <= 0 || number > 65535) return false;
+    cipher = static_cast<int>(number);
+    return true;
+}
+
+// The recipient and whether it is a list. Several --to would need a recipient list, which
+// this program cannot build itself: it asks for one made beforehand instead.
+int ReadRecipient(cms::CmsCommand& command, ByteString& recipient, bool& isList) {
+    const std::vector<std::string>& to = command.Repeated("--to");
+    const auto list = command.Line().values.find("--to-list");
+    isList = list != command.Line().values.end();
+    if (to.size() + (isList ? 1 : 0) != 1) {
+        if (to.size() > 1)
+            return command.Usage("give several recipients as one list with --to-list LIST (see below)");
+        return command.Usage("give one recipient with --to CERT or a recipient list with --to-list LIST");
+    }
+    return command.ReadSmallFile(isList ? list->second : to.front(), recipient);
+}
+
+int Envelope(cms::CmsCommand& command, int cipher, ByteString& enveloped) {
+    const CommandLine& line = command.Line();
+    if (line.positional.size() > 1) return command.Usage("takes at most one CONTENT");
+    ByteString recipient, content;
+    bool isList = false;
+    int step = ReadRecipient(command, recipient, isList);
+    if (step == cms::kContinue) step = command.ReadContent(line.positional.empty() ? "-" : line.positional[0], content);
+    if (step != cms::kContinue) return step;
+    CCryptoEx& crypto = command.Crypto();
+    const int code = isList ? crypto.MakeEnvelopedDataWithMultiRecipients(0, recipient, content, cipher, enveloped)
+                            : crypto.MakeEnvelopedData(0, recipient, content, cipher, enveloped);
+    return code == 0 ? cms::kContinue : command.ToolkitFailure("enveloping failed", code);
+}
+
+int RunEnvelope(int argc, char** argv) {
+    cms::CmsCommand command("envelope", kUsage);
+    int step = command.Start(argc, argv, {"--to-list", "--cipher"}, {"--pem"}, {"--to"});
+    int cipher = kDefaultCipher;
+    if (step == cms::kContinue && !ParseCipher(command.Line().Value("--cipher", "seed"), cipher))
+        step = command.Usage("--cipher takes seed, aria128, aria256, aes128, 3des or a number");
+    ByteString enveloped;
+    if (step == cms::kContinue) step = Envelope(command, cipher, enveloped);
+    cms::JsonObject json;
+    if (step == cms::kContinue) step = command.WriteMessage(enveloped, json);
+    if (step != cms::kContinue) return step;
+    json.Number("bytes", enveloped.GetLength()).Number("cipher", cipher);
+    return command.Finish(json, "enveloped message of " + std::to_string(enveloped.GetLength()) + " bytes (cipher " +
+                                    std::to_string(cipher) + ") written to " + command.Line().Value("--out", ""));
+}
+
+}  // namespace
+
+ZORVANE_COMMAND("envelope", "envelope --to CERT [--cipher NAME] [--out FILE] [CONTENT]   CMS enveloped message",
+                RunEnvelope);
