@@ -124,7 +124,8 @@ bool ReadBounded(int fd, std::size_t limit, std::size_t expected, ByteString& by
         else if (buffer.size() + static_cast<std::size_t>(got) > limit) error = "is larger than the limit";
         else buffer.insert(buffer.end(), chunk, chunk + got);
     }
-    if (error.empty()) bytes.SetData(buffer.data(), static_cast<int>(buffer.size()));
+    if (error.empty() && bytes.SetData(buffer.data(), static_cast<int>(buffer.size())) != 0)
+        error = "does not fit in memory";
     explicit_bzero(chunk, sizeof chunk);
     explicit_bzero(buffer.data(), buffer.size());
     return error.empty();

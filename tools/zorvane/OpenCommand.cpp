@@ -21,8 +21,9 @@ int Open(cms::CmsCommand& command, ByteString& content) {
     if (line.positional.size() != 1) return command.Usage("needs one ENVELOPED message");
     ByteString enveloped, cert, key;
     const cms::KeyPair pair = line.Has("--km") ? cms::KeyPair::KeyManagement : cms::KeyPair::Signing;
-    int step = command.ReadMessage(line.positional.front(), enveloped);
-    if (step == cms::kContinue) step = command.LoadKeyPair(pair, cert, key);
+    // The key first, as sign reads it: the message may follow the password on standard input.
+    int step = command.LoadKeyPair(pair, cert, key);
+    if (step == cms::kContinue) step = command.ReadMessage(line.positional.front(), enveloped);
     if (step != cms::kContinue) return step;
     const int code = command.Crypto().VerifyEnvelopedData(cert, key, enveloped, content);
     return code == 0 ? cms::kContinue : command.ToolkitFailure("the enveloped message does not open", code);

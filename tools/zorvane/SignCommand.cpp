@@ -41,8 +41,10 @@ int ReadSignedContent(cms::CmsCommand& command, ByteString& content) {
 
 int Sign(cms::CmsCommand& command, ByteString& signedData) {
     ByteString content, cert, key, signTime;  // an empty signing time means now
-    int step = ReadSignedContent(command, content);
-    if (step == cms::kContinue) step = command.LoadKeyPair(cms::KeyPair::Signing, cert, key);
+    // The key first: with --password-fd 0 the password is the first line of standard
+    // input and the content may follow it.
+    int step = command.LoadKeyPair(cms::KeyPair::Signing, cert, key);
+    if (step == cms::kContinue) step = ReadSignedContent(command, content);
     if (step != cms::kContinue) return step;
     const int type = SigningType(command.Line());
     const auto addTo = command.Line().values.find("--add-to");
