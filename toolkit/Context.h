@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "toolkit/Cms.h"
 #include "toolkit/OpenSsl.h"
 #include "toolkit/Status.h"
 #include "toolkit/keys/SecureBytes.h"
@@ -48,6 +49,9 @@ public:
     SymmetricState symmetric;
     int rsaVersion = 1;  // 1: PKCS#1 v1.5, 2: PSS and OAEP
     std::vector<Bytes> objects;
+    // The signers of the message that the last successful verification read.
+    std::vector<SignerRecord> verifiedSigners;
+    bool hasVerifiedMessage = false;
 
 private:
     static constexpr std::uint64_t kMagic = 0x514c4b2d43545831ull;  // "QLK-CTX1"

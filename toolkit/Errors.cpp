@@ -56,6 +56,20 @@ constexpr CodeEntry kTexts[] = {
     {Code::UnsupportedVidHash, "the certificate's VID uses an unsupported hash"},
     {Code::VidMismatch, "the identity number and random value do not match the certificate's VID"},
     {Code::VidFailure, "the VID could not be checked"},
+    {Code::MalformedMessage, "the message is not a DER CMS message of the expected type"},
+    {Code::MessageSignatureInvalid, "a signature in the message does not verify"},
+    {Code::NoMatchingRecipient, "no recipient of the message matches the certificate, or the key cannot open it"},
+    {Code::UnsupportedContentCipher, "the message's content cipher is not supported"},
+    {Code::KeyCertificateMismatch, "the private key does not belong to the certificate"},
+    {Code::SignerNotTrusted, "a signer's certificate does not verify against the trusted certificates"},
+    {Code::NoTrustedCertificates, "no trusted certificates are set for verifying signers' certificates"},
+    {Code::NoVerifiedMessage, "no message has been verified in this context"},
+    {Code::NoSuchSigner, "no signer with that index"},
+    {Code::DetachedContentMissing, "the message is detached and no content was given"},
+    {Code::SignerCertificateMissing, "a signer's certificate is not in the message"},
+    {Code::BadSigningTime, "the signing time is not 14 digits of a valid local time"},
+    {Code::UnknownMessageType, "unknown message type bits"},
+    {Code::BadCertificateList, "the recipient list holds no certificate or cannot be read"},
 };
 
 }  // namespace

@@ -1,7 +1,7 @@
 #pragma once
 // The toolkit's result codes. Ranges: 1000s context and arguments, 1500s certificates,
 // 2000s ciphers, signatures, digests and encodings, 2500s storage media, 3000s key
-// files, 3500s virtual identifiers. toolkit/README.md lists every code.
+// files, 3500s virtual identifiers, 4000s CMS messages. toolkit/README.md lists every code.
 
 namespace qlk {
 
@@ -57,6 +57,21 @@ enum class Code : int {
     UnsupportedVidHash = 3504,
     VidMismatch = 3505,
     VidFailure = 3506,
+
+    MalformedMessage = 4001,
+    MessageSignatureInvalid = 4002,
+    NoMatchingRecipient = 4003,
+    UnsupportedContentCipher = 4004,
+    KeyCertificateMismatch = 4005,
+    SignerNotTrusted = 4006,
+    NoTrustedCertificates = 4007,
+    NoVerifiedMessage = 4008,
+    NoSuchSigner = 4009,
+    DetachedContentMissing = 4010,
+    SignerCertificateMissing = 4011,
+    BadSigningTime = 4012,
+    UnknownMessageType = 4013,
+    BadCertificateList = 4014,
 };
 
 // The readable text of a code; never null.

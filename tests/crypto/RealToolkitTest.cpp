@@ -1,96 +1,16 @@
 // The facade over the real toolkit files of the work folder, on both backends: a
 // generated certificate inspected end to end, key files, symmetric round trips, Base64
 // and hashes, each checked against the openssl command line or the generator's record.
-#include <zorvane/CryptoEx.h>
-
-#include <gtest/gtest.h>
-
 #include <ctime>
 #include <memory>
-#include <ostream>
-#include <string>
-#include <vector>
 
 #include "crypto/GpkiEx.h"
 #include "crypto/NpkiEx.h"
-#include "support/TestSupport.h"
-#include "tools/pkigen/Generator.h"
+#include "crypto/RealToolkitFixture.h"
 
-using namespace zorvane::testsupport;
+using namespace realtoolkit;
 
 namespace {
-
-const char kWorkFolder[] = ZORVANE_TEST_WORK_DIR;
-
-std::string Text(const ByteString& bytes) { return std::string(bytes.GetData(), bytes.GetLength()); }
-
-std::vector<unsigned char> Vector(const ByteString& bytes) {
-    return std::vector<unsigned char>(bytes.data, bytes.data + bytes.length);
-}
-
-std::string Joined(const std::vector<std::string>& parts) {
-    std::string text;
-    for (const std::string& part : parts) text += (text.empty() ? "" : ", ") + part;
-    return text;
-}
-
-// One NPKI and one GPKI user, plus an expired NPKI user, generated once per program.
-class GeneratedPki {
-public:
-    static const GeneratedPki& Get() {
-        static const GeneratedPki pki;
-        return pki;
-    }
-    const zorvane::pkigen::UserRecord& User(const std::string& store, const std::string& validity) const {
-        for (const auto& user : result_.users) {
-            if (user.store == store && user.validity == validity) return user;
-        }
-        throw std::runtime_error("no generated " + store + " user");
-    }
-    const std::string& error() const { return error_; }
-
-private:
-    GeneratedPki() {
-        zorvane::pkigen::Options options;
-        options.home = home_.Path();
-        options.keyCache = std::string(ZORVANE_TEST_BINARY_DIR) + "/pkigen-key-cache";
-        options.cas = {"yessign", "gpki"};
-        options.expired = 1;
-        options.seed = 20301;
-        options.seedGiven = true;
-        if (!zorvane::pkigen::Generate(options, result_, error_) && error_.empty()) error_ = "generation failed";
-    }
-
-    TempFolder home_;
-    zorvane::pkigen::Result result_;
-    std::string error_;
-};
-
-struct Backend {
-    int type;
-    const char* name;
-};
-
-void PrintTo(const Backend& backend, std::ostream* out) { *out << backend.name; }
-
-class RealToolkit : public ::testing::TestWithParam<Backend> {
-protected:
-    void SetUp() override {
-        ASSERT_EQ("", GeneratedPki::Get().error());
-        ASSERT_EQ(0, facade.Init(GetParam().type, 48, 1, ByteString(kWorkFolder)));
-    }
-    bool Gpki() const { return GetParam().type == 0; }
-    const zorvane::pkigen::UserRecord& User(const char* validity = "valid") const {
-        return GeneratedPki::Get().User(Gpki() ? "gpki" : "npki", validity);
-    }
-    static ByteString FileBytes(const std::string& path) {
-        ByteString bytes;
-        EXPECT_EQ(0, bytes.LoadFile(path.c_str()));
-        return bytes;
-    }
-
-    CCryptoEx facade;
-};
 
 TEST_P(RealToolkit, GeneratedCertificateReadsAsTheGeneratorMadeIt) {
     const auto& user = User();
@@ -330,7 +250,6 @@ TEST_P(RealToolkit, VersionAndInformationOnNpkiOnly) {
     EXPECT_NE(std::string::npos, Text(info).find("Quellark.dll"));
 }
 
-INSTANTIATE_TEST_SUITE_P(Backends, RealToolkit, ::testing::Values(Backend{0, "Gpki"}, Backend{1, "Npki"}),
-                         [](const ::testing::TestParamInfo<Backend>& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Backends, RealToolkit, kBothBackends, BackendName);
 
 }  // namespace

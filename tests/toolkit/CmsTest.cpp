@@ -1,0 +1,286 @@
+// CMS messages against the openssl cms command, both ways: what we make it reads, what
+// it makes we read, and each damaged input gives its code.
+
+#include <set>
+
+#include "toolkit/ToolkitSupport.h"
+
+namespace qlk_test {
+namespace {
+
+// openssl cms with the legacy provider, where SEED lives.
+std::string Cms(const std::string& arguments) {
+    return OpenSsl(std::string("cms") + zorvane::testsupport::kOpenSslProviders + " " + arguments);
+}
+
+struct Party {
+    TestCertificate user;
+    std::string caPath;
+    Bytes key;
+};
+
+class CmsTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        folder_ = std::make_unique<ScratchFolder>();
+        for (const char* name : {"a", "b"}) {
+            ScratchFolder* sub = new ScratchFolder();
+            subfolders_.emplace_back(sub);
+            Party party{MakeUserCertificate(*sub, name[0] == 'a' ? "0a01" : "0b02"), sub->File("ca.pem"), {}};
+            party.key = ReadFile(party.user.keyDerPath);
+            parties_.push_back(party);
+        }
+        content_ = ToBytes("the content of a CMS test message, longer than one cipher block");
+        WriteFile(File("content"), content_);
+    }
+    static void TearDownTestSuite() {
+        subfolders_.clear();
+        folder_.reset();
+    }
+    static std::string File(const std::string& name) { return folder_->File(name); }
+    static const Party& A() { return parties_[0]; }
+    static const Party& B() { return parties_[1]; }
+
+    Bytes Sign(int type, const Party& signer, const char* signTime = "20261206153000") {
+        Record certificate(signer.user.der), key(signer.key), content(content_), message;
+        EXPECT_EQ(0, QLK_CMS_SignData(context_.get(), type, certificate.get(), key.get(), content.get(), signTime,
+                                      message.get()))
+            << context_.ErrorText();
+        return message.bytes();
+    }
+    int AddSigner(int type, const Party& signer, Bytes& message, const Bytes& content = {}) {
+        Record certificate(signer.user.der), key(signer.key), contentRecord(content), messageRecord(message);
+        const int result = QLK_CMS_AddSigner(context_.get(), type, certificate.get(), key.get(), contentRecord.get(),
+                                             "20261206160000", messageRecord.get());
+        message = messageRecord.bytes();
+        return result;
+    }
+    int Verify(int type, const Bytes& message, Bytes& content, int& signers) {
+        Record messageRecord(message), contentRecord(content);
+        const int result = QLK_CMS_VerifyData(context_.get(), type, messageRecord.get(), contentRecord.get(), &signers);
+        content = contentRecord.bytes();
+        return result;
+    }
+    int SignerCert(int index, Bytes& certificate, std::string& time) {
+        Record record;
+        char text[20] = {0};
+        const int result = QLK_CMS_GetSignerCert(context_.get(), index, record.get(), text);
+        certificate = record.bytes();
+        time = text;
+        return result;
+    }
+    int Envelope(const Bytes& recipients, bool list, int cipher, Bytes& message) {
+        Record recipientRecord(recipients), content(content_), output;
+        const int result = list ? QLK_CMS_EncryptDataWithMultiReps(context_.get(), 0, recipientRecord.get(),
+                                                                   content.get(), cipher, output.get())
+                                : QLK_CMS_EncryptData(context_.get(), 0, recipientRecord.get(), content.get(),
+                                                      cipher, output.get());
+        message = output.bytes();
+        return result;
+    }
+    int Open(const Party& recipient, const Bytes& message, Bytes& content) {
+        Record certificate(recipient.user.der), key(recipient.key), messageRecord(message), output;
+        const int result = QLK_CMS_DecryptData(context_.get(), certificate.get(), key.get(), messageRecord.get(),
+                                               output.get());
+        content = output.bytes();
+        return result;
+    }
+    static std::string Save(const std::string& name, const Bytes& bytes) {
+        WriteFile(File(name), bytes);
+        return File(name);
+    }
+    static std::string OpenSslVerified(const Bytes& message, const std::string& options = "") {
+        return Shell(Cms("-verify -inform DER -binary -noverify " + options + " -in " +
+                             Save("signed.der", message)));
+    }
+
+    static inline std::unique_ptr<ScratchFolder> folder_;
+    static inline std::vector<std::unique_ptr<ScratchFolder>> subfolders_;
+    static inline std::vector<Party> parties_;
+    static inline Bytes content_;
+    ContextHandle context_;
+};
+
+struct SignRow {
+    int type;
+    int rsaVersion;
+    const char* expectedTime;
+};
+
+TEST_F(CmsTest, SignedDataVerifiesHereAndWithOpenSsl) {
+    const SignRow kRows[] = {{0, 1, "20261206153000"}, {1, 1, "20261206153000"}, {2, 1, ""},
+                             {3, 1, ""},               {0, 2, "20261206153000"}, {4, 1, "20261206153000"}};
+    for (const SignRow& row : kRows) {
+        SCOPED_TRACE(::testing::Message() << "type " << row.type << " RSA version " << row.rsaVersion);
+        ASSERT_EQ(0, QLK_CRYPT_SetRSAVersion(context_.get(), row.rsaVersion));
+        const Bytes message = Sign(row.type, A());
+        const bool detached = row.type & 1;
+        EXPECT_EQ(std::string(content_.begin(), content_.end()),
+                  OpenSslVerified(message, detached ? "-content " + File("content") : ""));
+        Bytes content = detached ? content_ : Bytes{};
+        int signers = 0;
+        ASSERT_EQ(0, Verify(row.type & 3, message, content, signers)) << context_.ErrorText();
+        EXPECT_EQ(1, signers);
+        EXPECT_EQ(content_, content);
+        Bytes certificate;
+        std::string time;
+        ASSERT_EQ(0, SignerCert(0, certificate, time));
+        EXPECT_EQ(A().user.der, certificate);
+        EXPECT_EQ(row.expectedTime, time);
+    }
+}
+
+TEST_F(CmsTest, AddedSignersVerifyTogether) {
+    for (int type : {0, 1, 2}) {
+        SCOPED_TRACE(type);
+        Bytes message = Sign(type, A());
+        const Bytes detachedContent = (type & 1) ? content_ : Bytes{};
+        ASSERT_EQ(0, AddSigner(type, B(), message, detachedContent)) << context_.ErrorText();
+        OpenSslVerified(message, (type & 1) ? "-content " + File("content") : "");
+        Bytes content = detachedContent;
+        int signers = 0;
+        ASSERT_EQ(0, Verify(0, message, content, signers)) << context_.ErrorText();
+        EXPECT_EQ(2, signers);
+        // DER sorts the signers, so the added one need not come last.
+        std::set<std::pair<Bytes, std::string>> found;
+        for (int index : {0, 1}) {
+            Bytes certificate;
+            std::string time;
+            ASSERT_EQ(0, SignerCert(index, certificate, time));
+            found.insert({certificate, time});
+        }
+        EXPECT_EQ(1u, found.count({B().user.der, type == 2 ? "" : "20261206160000"}));
+        EXPECT_EQ(1u, found.count({A().user.der, type == 2 ? "" : "20261206153000"}));
+    }
+}
+
+TEST_F(CmsTest, ReadsWhatOpenSslSigns) {
+    const std::string signers = " -signer " + A().user.pemPath + " -inkey " + A().user.keyPath + " -signer " +
+                                B().user.pemPath + " -inkey " + B().user.keyPath;
+    Shell(Cms("-sign -binary -nodetach -outform DER -in " + File("content") + signers + " -out " +
+                  File("attached.der")));
+    Shell(Cms("-sign -binary -outform DER -in " + File("content") + signers + " -out " + File("detached.der")));
+    Bytes content;
+    int signerCount = 0;
+    ASSERT_EQ(0, Verify(0, ReadFile(File("attached.der")), content, signerCount)) << context_.ErrorText();
+    EXPECT_EQ(content_, content);
+    EXPECT_EQ(2, signerCount);
+    Bytes noContent;
+    EXPECT_EQ(4010, Verify(1, ReadFile(File("detached.der")), noContent, signerCount));
+    content = content_;
+    EXPECT_EQ(0, Verify(1, ReadFile(File("detached.der")), content, signerCount)) << context_.ErrorText();
+}
+
+TEST_F(CmsTest, EnvelopesOpenWithOpenSslForEveryCipher) {
+    const std::pair<int, const char*> kCiphers[] = {
+        {48, "seed-cbc"}, {32, "des-ede3-cbc"}, {49, "aria-128-cbc"}, {50, "aes-128-cbc"}, {240, "aria-256-cbc"}};
+    for (const auto& [cipher, name] : kCiphers) {
+        SCOPED_TRACE(name);
+        Bytes message, opened;
+        ASSERT_EQ(0, Envelope(A().user.der, false, cipher, message)) << context_.ErrorText();
+        const std::string path = Save("enveloped.der", message);
+        EXPECT_NE(std::string::npos, Shell(OpenSsl("asn1parse -inform DER -in " + path)).find(name));
+        EXPECT_EQ(std::string(content_.begin(), content_.end()),
+                  Shell(Cms("-decrypt -binary -inform DER -in " + path + " -recip " + A().user.pemPath +
+                                " -inkey " + A().user.keyPath)));
+        Shell(Cms(std::string("-encrypt -binary -outform DER -") + name + " -in " + File("content") +
+                      " -out " + File("theirs.der") + " " + A().user.pemPath));
+        ASSERT_EQ(0, Open(A(), ReadFile(File("theirs.der")), opened)) << context_.ErrorText();
+        EXPECT_EQ(content_, opened);
+    }
+}
+
+TEST_F(CmsTest, EveryRecipientOfAListOpensIt) {
+    Shell(OpenSsl("crl2pkcs7 -nocrl -outform DER -certfile " + A().user.pemPath + " -certfile " + B().user.pemPath +
+                  " -out " + File("list.der")));
+    Bytes message;
+    ASSERT_EQ(0, Envelope(ReadFile(File("list.der")), true, 48, message)) << context_.ErrorText();
+    for (const Party& recipient : parties_) {
+        Bytes opened;
+        ASSERT_EQ(0, Open(recipient, message, opened)) << context_.ErrorText();
+        EXPECT_EQ(content_, opened);
+    }
+}
+
+TEST_F(CmsTest, SignedAndEnvelopedRoundTrip) {
+    Record signerCert(A().user.der), signerKey(A().key), recipient(B().user.der), content(content_), message;
+    ASSERT_EQ(0, QLK_CMS_SignAndEncData(context_.get(), 0, signerCert.get(), signerKey.get(), recipient.get(),
+                                        content.get(), 48, message.get()))
+        << context_.ErrorText();
+    const std::string inner = Shell(Cms("-decrypt -binary -inform DER -in " + Save("se.der", message.bytes()) +
+                                            " -recip " + B().user.pemPath + " -inkey " + B().user.keyPath +
+                                            " -out " + File("inner.der")));
+    EXPECT_EQ(std::string(content_.begin(), content_.end()), OpenSslVerified(ReadFile(File("inner.der"))));
+    Record recipientKey(B().key), opened, signer;
+    ASSERT_EQ(0, QLK_CMS_VerifyAndDecData(context_.get(), 0, recipient.get(), recipientKey.get(), message.get(),
+                                          opened.get(), signer.get()))
+        << context_.ErrorText();
+    EXPECT_EQ(content_, opened.bytes());
+    EXPECT_EQ(A().user.der, signer.bytes());
+}
+
+TEST_F(CmsTest, SignerCertificatesVerifyAgainstTrustedRoots) {
+    const Bytes message = Sign(0, A());
+    Bytes content;
+    int signers = 0;
+    EXPECT_EQ(4007, Verify(4, message, content, signers));
+    Record otherRoot(ReadFile(B().caPath)), root(ReadFile(A().caPath));
+    ASSERT_EQ(0, QLK_CERT_AddTrustedCert(context_.get(), otherRoot.get()));
+    EXPECT_EQ(4006, Verify(4, message, content, signers));
+    ASSERT_EQ(0, QLK_CERT_AddTrustedCert(context_.get(), root.get()));
+    EXPECT_EQ(0, Verify(4, message, content, signers)) << context_.ErrorText();
+}
+
+Bytes Flipped(Bytes bytes, std::size_t fromEnd) {
+    bytes[bytes.size() - fromEnd] ^= 0x01;
+    return bytes;
+}
+
+TEST_F(CmsTest, DamagedInputsGiveTheirCodes) {
+    const Bytes signedData = Sign(0, A());
+    Bytes enveloped;
+    ASSERT_EQ(0, Envelope(B().user.der, false, 48, enveloped));
+    const Bytes truncated(signedData.begin(), signedData.end() - 10);
+    Bytes content;
+    int signers = 0;
+    const std::pair<Bytes, int> kVerifyRows[] = {
+        {Flipped(signedData, 1), 4002}, {truncated, 4001}, {enveloped, 4001}, {ToBytes("not a message"), 4001}};
+    for (const auto& [message, code] : kVerifyRows) EXPECT_EQ(code, Verify(0, message, content, signers));
+    EXPECT_EQ(4013, Verify(8, signedData, content, signers));
+
+    Bytes tampered = signedData;
+    const auto at = std::search(tampered.begin(), tampered.end(), content_.begin(), content_.begin() + 8);
+    ASSERT_NE(tampered.end(), at);
+    *at ^= 0x01;
+    EXPECT_EQ(4002, Verify(0, tampered, content, signers));
+
+    Bytes opened;
+    EXPECT_EQ(4003, Open(A(), enveloped, opened)) << context_.ErrorText();
+    // The last byte of the second-to-last block flips the padding byte 01 to 00.
+    EXPECT_EQ(2006, Open(B(), Flipped(enveloped, 17), opened));
+    EXPECT_EQ(4001, Open(B(), signedData, opened));
+    Party mismatched = A();
+    mismatched.key = B().key;
+    EXPECT_EQ(4005, Open(mismatched, enveloped, opened));
+
+    Record certificate(A().user.der), key(A().key), data(content_), output;
+    EXPECT_EQ(4012, QLK_CMS_SignData(context_.get(), 0, certificate.get(), key.get(), data.get(), "20261332000000",
+                                     output.get()));
+    EXPECT_NE(std::string::npos, context_.ErrorText().find("20261332000000"));
+}
+
+TEST_F(CmsTest, SignerQueriesNeedAVerifiedMessage) {
+    Bytes certificate;
+    std::string time;
+    EXPECT_EQ(4008, SignerCert(0, certificate, time));
+    Bytes content;
+    int signers = 0;
+    ASSERT_EQ(0, Verify(0, Sign(0, A()), content, signers));
+    EXPECT_EQ(4009, SignerCert(1, certificate, time));
+    EXPECT_EQ(4009, SignerCert(-1, certificate, time));
+    EXPECT_EQ(4002, Verify(0, Flipped(Sign(0, A()), 1), content, signers));
+    EXPECT_EQ(4008, SignerCert(0, certificate, time));
+}
+
+}  // namespace
+}  // namespace qlk_test

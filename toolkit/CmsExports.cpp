@@ -1,0 +1,196 @@
+// QLK_CMS_ functions: SignedData, EnvelopedData and signed-and-enveloped messages.
+
+#include "toolkit/Binstr.h"
+#include "toolkit/Certificates.h"
+#include "toolkit/Cms.h"
+#include "toolkit/Export.h"
+#include "toolkit/Frame.h"
+#include "toolkit/TrustStore.h"
+
+using namespace qlk;
+
+namespace {
+
+Status ReadHolder(BINSTR* certificate, BINSTR* privateKey, KeyHolder& holder) {
+    Input certificateIn, keyIn;
+    QLK_RETURN_IF_FAILED(ReadInput(certificate, certificateIn));
+    QLK_RETURN_IF_FAILED(ReadInput(privateKey, keyIn));
+    return ReadKeyHolder(certificateIn, keyIn, holder);
+}
+
+Status ReadSigningOptions(const Context& context, int type, const char* signTime, SigningOptions& options) {
+    QLK_RETURN_IF_FAILED(ParseMessageType(type, options.type));
+    QLK_RETURN_IF_FAILED(ReadText(signTime, options.signTime, true));
+    options.rsaVersion = context.rsaVersion;
+    return Ok();
+}
+
+// Verifies a SignedData as the type asks and keeps its signers for GetSignerCert.
+Status VerifyInContext(Context& context, int type, const Input& message, const Input& detachedContent,
+                       VerifiedMessage& verified, int& signerCount) {
+    context.verifiedSigners.clear();
+    context.hasVerifiedMessage = false;
+    MessageType messageType;
+    QLK_RETURN_IF_FAILED(ParseMessageType(type, messageType));
+    StorePtr trust;
+    if (messageType.verifySigners) QLK_RETURN_IF_FAILED(BuildTrustStore(context, trust));
+    QLK_RETURN_IF_FAILED(VerifySignedData(message, detachedContent, trust.get(), verified, signerCount));
+    context.verifiedSigners = std::move(verified.signers);
+    context.hasVerifiedMessage = true;
+    return Ok();
+}
+
+Status WriteCertificate(BINSTR* record, X509* certificate) {
+    if (certificate == nullptr) return Fail(Code::SignerCertificateMissing);
+    unsigned char* der = nullptr;
+    const int length = i2d_X509(certificate, &der);
+    if (length <= 0) return Fail(Code::CryptoFailure, TakeOpenSslError());
+    Status written = WriteOutput(record, der, static_cast<std::size_t>(length));
+    OPENSSL_free(der);
+    return written;
+}
+
+// EncryptData takes one certificate, EncryptDataWithMultiReps a list of them.
+Status EnvelopeTo(int type, BINSTR* recipients, bool list, BINSTR* content, int cipher, BINSTR* enveloped) {
+    MessageType messageType;
+    QLK_RETURN_IF_FAILED(ParseMessageType(type, messageType));
+    Input recipientsIn, contentIn;
+    QLK_RETURN_IF_FAILED(ReadInput(recipients, recipientsIn));
+    QLK_RETURN_IF_FAILED(ReadInput(content, contentIn, false));
+    std::vector<X509Ptr> certificates;
+    if (list) {
+        QLK_RETURN_IF_FAILED(ReadCertificateList(recipientsIn, certificates));
+    } else {
+        X509Ptr certificate;
+        QLK_RETURN_IF_FAILED(ParseCertificate(recipientsIn, certificate));
+        certificates.push_back(std::move(certificate));
+    }
+    Bytes message;
+    QLK_RETURN_IF_FAILED(Envelope(certificates, contentIn, cipher, NID_pkcs7_data, message));
+    return WriteOutput(enveloped, message);
+}
+
+}  // namespace
+
+extern "C" {
+
+int QLK_CMS_SignData(void* context, int type, BINSTR* in1, BINSTR* in2, BINSTR* in3, const char* signTime,
+                     BINSTR* signedData) {
+    return QLK_CALL(context, [&](Context& open) -> Status {
+        SigningOptions options;
+        QLK_RETURN_IF_FAILED(ReadSigningOptions(open, type, signTime, options));
+        KeyHolder signer;
+        QLK_RETURN_IF_FAILED(ReadHolder(in1, in2, signer));
+        Input content;
+        QLK_RETURN_IF_FAILED(ReadInput(in3, content, false));
+        Bytes message;
+        QLK_RETURN_IF_FAILED(SignContent(signer, content, options, message));
+        return WriteOutput(signedData, message);
+    });
+}
+
+int QLK_CMS_AddSigner(void* context, int type, BINSTR* in1, BINSTR* in2, BINSTR* in3, const char* signTime,
+                      BINSTR* signedData) {
+    return QLK_CALL(context, [&](Context& open) -> Status {
+        SigningOptions options;
+        QLK_RETURN_IF_FAILED(ReadSigningOptions(open, type, signTime, options));
+        KeyHolder signer;
+        QLK_RETURN_IF_FAILED(ReadHolder(in1, in2, signer));
+        Input content, message;
+        QLK_RETURN_IF_FAILED(ReadInput(in3, content, false));
+        QLK_RETURN_IF_FAILED(ReadInput(signedData, message));
+        Bytes result;
+        QLK_RETURN_IF_FAILED(AddSigner(signer, message, content, options, result));
+        return WriteOutput(signedData, result);
+    });
+}
+
+int QLK_CMS_VerifyData(void* context, int type, BINSTR* signedData, BINSTR* content, int* signerCount) {
+    return QLK_CALL(context, [&](Context& open) -> Status {
+        if (signerCount == nullptr) return Fail(Code::InvalidArgument);
+        Input message, detachedContent;
+        QLK_RETURN_IF_FAILED(ReadInput(signedData, message));
+        QLK_RETURN_IF_FAILED(ReadInput(content, detachedContent, false));
+        VerifiedMessage verified;
+        QLK_RETURN_IF_FAILED(VerifyInContext(open, type, message, detachedContent, verified, *signerCount));
+        return WriteOutput(content, verified.content);
+    });
+}
+
+int QLK_CMS_GetSignerCert(void* context, int index, BINSTR* certificate, char* time) {
+    return QLK_CALL(context, [&](Context& open) -> Status {
+        if (certificate == nullptr || time == nullptr) return Fail(Code::InvalidArgument);
+        if (!open.hasVerifiedMessage) return Fail(Code::NoVerifiedMessage);
+        if (index < 0 || static_cast<std::size_t>(index) >= open.verifiedSigners.size()) {
+            return Fail(Code::NoSuchSigner, std::to_string(index));
+        }
+        const SignerRecord& signer = open.verifiedSigners[static_cast<std::size_t>(index)];
+        QLK_RETURN_IF_FAILED(WriteCertificate(certificate, signer.certificate.get()));
+        return WriteText(signer.signingTime, 20, time);
+    });
+}
+
+int QLK_CMS_EncryptData(void* context, int type, BINSTR* in1, BINSTR* in2, int cipher, BINSTR* enveloped) {
+    return QLK_CALL(context, [&](Context&) { return EnvelopeTo(type, in1, false, in2, cipher, enveloped); });
+}
+
+int QLK_CMS_EncryptDataWithMultiReps(void* context, int type, BINSTR* in1, BINSTR* in2, int cipher,
+                                     BINSTR* enveloped) {
+    return QLK_CALL(context, [&](Context&) { return EnvelopeTo(type, in1, true, in2, cipher, enveloped); });
+}
+
+int QLK_CMS_DecryptData(void* context, BINSTR* in1, BINSTR* in2, BINSTR* in3, BINSTR* content) {
+    return QLK_CALL(context, [&](Context&) -> Status {
+        KeyHolder recipient;
+        QLK_RETURN_IF_FAILED(ReadHolder(in1, in2, recipient));
+        Input message;
+        QLK_RETURN_IF_FAILED(ReadInput(in3, message));
+        SecureBytes opened;
+        int innerType = 0;
+        QLK_RETURN_IF_FAILED(OpenEnvelope(recipient, message, opened, innerType));
+        return WriteOutput(content, opened);
+    });
+}
+
+int QLK_CMS_SignAndEncData(void* context, int type, BINSTR* in1, BINSTR* in2, BINSTR* in3, BINSTR* in4,
+                           int cipher, BINSTR* message) {
+    return QLK_CALL(context, [&](Context& open) -> Status {
+        SigningOptions options;
+        QLK_RETURN_IF_FAILED(ReadSigningOptions(open, type, nullptr, options));
+        options.type.detached = false;
+        KeyHolder signer;
+        QLK_RETURN_IF_FAILED(ReadHolder(in1, in2, signer));
+        Input recipientsIn, content;
+        QLK_RETURN_IF_FAILED(ReadInput(in3, recipientsIn));
+        QLK_RETURN_IF_FAILED(ReadInput(in4, content, false));
+        std::vector<X509Ptr> recipients;
+        QLK_RETURN_IF_FAILED(ReadCertificateList(recipientsIn, recipients));
+        Bytes signedData, enveloped;
+        QLK_RETURN_IF_FAILED(SignContent(signer, content, options, signedData));
+        QLK_RETURN_IF_FAILED(Envelope(recipients, Input{signedData.data(), signedData.size()}, cipher,
+                                      NID_pkcs7_signed, enveloped));
+        return WriteOutput(message, enveloped);
+    });
+}
+
+int QLK_CMS_VerifyAndDecData(void* context, int type, BINSTR* in1, BINSTR* in2, BINSTR* in3, BINSTR* first,
+                             BINSTR* second) {
+    return QLK_CALL(context, [&](Context& open) -> Status {
+        if (first == nullptr || second == nullptr) return Fail(Code::InvalidArgument);
+        KeyHolder recipient;
+        QLK_RETURN_IF_FAILED(ReadHolder(in1, in2, recipient));
+        Input message;
+        QLK_RETURN_IF_FAILED(ReadInput(in3, message));
+        SecureBytes inner;
+        int innerType = 0;
+        QLK_RETURN_IF_FAILED(OpenEnvelope(recipient, message, inner, innerType));
+        VerifiedMessage verified;
+        int signerCount = 0;
+        QLK_RETURN_IF_FAILED(VerifyInContext(open, type, Input{inner.data(), inner.size()}, Input{}, verified,
+                                             signerCount));
+        QLK_RETURN_IF_FAILED(WriteCertificate(second, open.verifiedSigners.front().certificate.get()));
+        return WriteOutput(first, verified.content);
+    });
+}
+
+}  // extern "C"
