@@ -199,17 +199,21 @@ int CmsCommand::InputProblem(const std::string& what) const {
 }
 
 int CmsCommand::ToolkitFailure(const std::string& what, int code) {
+    const Advice& advice = AdviceFor(code);
+    return ToolkitFailure(what, code, advice.hint, advice.exit);
+}
+
+int CmsCommand::ToolkitFailure(const std::string& what, int code, const std::string& hint, Exit exit) {
     ByteString text;
     crypto_.GetErrInfo(text);
-    const Advice& advice = AdviceFor(code);
-    std::fprintf(stderr, "zorvane %s: %s: %s.\n  toolkit code %d%s%s\n", name_, what.c_str(), advice.hint, code,
+    std::fprintf(stderr, "zorvane %s: %s: %s.\n  toolkit code %d%s%s\n", name_, what.c_str(), hint.c_str(), code,
                  text.IsEmpty() ? "" : ": ", text.GetData());
     if (Json()) {
         JsonObject failure;
-        failure.Flag("ok", false).Text("error", what + ": " + advice.hint).Number("code", code);
+        failure.Flag("ok", false).Text("error", what + ": " + hint).Number("code", code);
         std::printf("%s\n", failure.Text("toolkitText", Text(text)).Done().c_str());
     }
-    return advice.exit;
+    return exit;
 }
 
 int CmsCommand::OpenToolkit() {
@@ -327,7 +331,7 @@ int CmsCommand::DescribeSigners(int count, std::string& json, std::string& text)
 int CmsCommand::WriteResult(ByteString& bytes, const char* field, JsonObject& json) {
     const auto out = line_.values.find("--out");
     std::string error;
-    if (out != line_.values.end()) {
+    if (out != line_.values.end() && out->second != "-") {
         if (!WriteWhole(out->second, bytes, error)) return InputProblem(out->second + " cannot be written: " + error);
         json.Text("out", out->second);
         return kContinue;
@@ -344,7 +348,7 @@ int CmsCommand::WriteResult(ByteString& bytes, const char* field, JsonObject& js
 }
 
 int CmsCommand::WriteMessage(ByteString& der, JsonObject& json) {
-    const bool pem = line_.Has("--pem") && !(Json() && !line_.values.count("--out"));
+    const bool pem = line_.Has("--pem") && !(Json() && line_.Value("--out", "-") == "-");
     if (!pem) return WriteResult(der, "messageBase64", json);
     ByteString text;
     const int code = crypto_.EncodePEM(kCmsPemLabel, der, text);

@@ -62,6 +62,7 @@ public:
     int InputProblem(const std::string& what) const;
     // Tells what failed and what to do, then the toolkit's code and text; returns the exit code.
     int ToolkitFailure(const std::string& what, int code);
+    int ToolkitFailure(const std::string& what, int code, const std::string& hint, Exit exit);
 
     // A certificate, key file or recipient list ("-": standard input).
     int ReadSmallFile(const std::string& path, ByteString& bytes) const;
@@ -75,8 +76,8 @@ public:
     // The signing time, subject and serial of each signer of the message last verified.
     int DescribeSigners(int count, std::string& json, std::string& text);
 
-    // A result: to --out (0600, replaced whole), else into the JSON as Base64 under
-    // `field` with --json, else to standard output. --pem applies to messages only.
+    // A result: to --out FILE (0600, replaced whole), else into the JSON as Base64 with
+    // --json, else to standard output (also for --out -). --pem applies to messages only.
     int WriteMessage(ByteString& der, JsonObject& json);
     int WriteContent(ByteString& content, JsonObject& json);
     // Prints the JSON object with --json, otherwise the summary line unless the result

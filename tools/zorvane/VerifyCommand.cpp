@@ -16,6 +16,12 @@ const char kUsage[] =
     "  against trusted roots. Exit code 1 when a signature does not verify.\n";
 
 constexpr int kSignaturesOnly = 0;
+// The library's verification hands the toolkit an empty content record, so a detached
+// message comes back with this code even when --content was read.
+constexpr int kDetachedWithoutContent = 4010;
+const char kContentNotPassed[] =
+    "this library's CCryptoEx verification does not pass the content on to the toolkit yet, so only "
+    "attached messages verify; openssl cms -verify -content FILE checks detached ones";
 
 int Verify(cms::CmsCommand& command, ByteString& content, int& signerCount) {
     const CommandLine& line = command.Line();
@@ -27,6 +33,9 @@ int Verify(cms::CmsCommand& command, ByteString& content, int& signerCount) {
     if (step != cms::kContinue) return step;
     const int code = command.Crypto().VeryfyMultiSignedData(kSignaturesOnly, signedData, content, signerCount);
     if (code == 0) return cms::kContinue;
+    if (code == kDetachedWithoutContent && !content.IsEmpty())
+        return command.ToolkitFailure("the detached signature cannot be verified", code, kContentNotPassed,
+                                      cms::kNotOffered);
     const std::string signers = " (" + std::to_string(signerCount) + " signer" + (signerCount == 1 ? ")" : "s)");
     return command.ToolkitFailure("the signed message does not verify" + signers, code);
 }
