@@ -247,6 +247,19 @@ int CmsCommand::ReadContent(const std::string& argument, ByteString& bytes) cons
     return ReadFile(argument, kMessageLimit, bytes);
 }
 
+int CmsCommand::CheckPositionalContent() const {
+    const std::vector<std::string>& args = line_.positional;
+    if (args.size() > 1) return Usage("takes at most one CONTENT");
+    if (args.empty() && isatty(STDIN_FILENO)) return Usage("give CONTENT, pipe it in, or give - to type it");
+    return kContinue;
+}
+
+int CmsCommand::ReadPositionalContent(ByteString& bytes) const {
+    const int checked = CheckPositionalContent();
+    if (checked != kContinue) return checked;
+    return ReadContent(line_.positional.empty() ? "-" : line_.positional.front(), bytes);
+}
+
 int CmsCommand::ReadMessage(const std::string& path, ByteString& der) {
     ByteString raw;
     if (const int failed = ReadContent(path, raw); failed != kContinue) return failed;
@@ -274,7 +287,7 @@ int CmsCommand::FindKeyFiles(KeyPair pair, std::string& certPath, std::string& k
     const char* keyName = km ? "kmPri.key" : "signPri.key";
     if (FindInFolder(dir, certName, certPath) && FindInFolder(dir, keyName, keyPath)) return kContinue;
     return InputProblem(dir + " holds no " + certName + " and " + keyName +
-                        "; give a certificate folder (…/NPKI/<CA>/USER/<name>) or --cert and --key");
+                        "; give a certificate folder (.../NPKI/<CA>/USER/<name>) or --cert and --key");
 }
 
 int CmsCommand::DecryptKey(const std::string& keyPath, ByteString& encrypted, ByteString& key) {

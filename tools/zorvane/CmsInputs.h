@@ -68,6 +68,11 @@ public:
     int ReadSmallFile(const std::string& path, ByteString& bytes) const;
     // A content: a file, or standard input for "-".
     int ReadContent(const std::string& argument, ByteString& bytes) const;
+    // The content named by the one positional argument, or standard input when there is
+    // none; a terminal is read only when "-" asks for it. The check alone comes first
+    // where a password is asked for before the content is read.
+    int CheckPositionalContent() const;
+    int ReadPositionalContent(ByteString& bytes) const;
     // A CMS message, DER or PEM (PEM is decoded by the toolkit).
     int ReadMessage(const std::string& path, ByteString& der);
     // The certificate and decrypted key of --folder (with `pair`) or --cert and --key; the

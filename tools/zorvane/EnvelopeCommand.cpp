@@ -52,12 +52,10 @@ int ReadRecipient(cms::CmsCommand& command, ByteString& recipient, bool& isList)
 }
 
 int Envelope(cms::CmsCommand& command, int cipher, ByteString& enveloped) {
-    const CommandLine& line = command.Line();
-    if (line.positional.size() > 1) return command.Usage("takes at most one CONTENT");
     ByteString recipient, content;
     bool isList = false;
     int step = ReadRecipient(command, recipient, isList);
-    if (step == cms::kContinue) step = command.ReadContent(line.positional.empty() ? "-" : line.positional[0], content);
+    if (step == cms::kContinue) step = command.ReadPositionalContent(content);
     if (step != cms::kContinue) return step;
     CCryptoEx& crypto = command.Crypto();
     const int code = isList ? crypto.MakeEnvelopedDataWithMultiRecipients(0, recipient, content, cipher, enveloped)

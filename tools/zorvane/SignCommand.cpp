@@ -31,21 +31,14 @@ int SigningType(const CommandLine& line) {
 
 // The content to sign. A signer added to a message signs the message's own content, so
 // then only a detached message's content is read, and only when it is named.
-int ReadSignedContent(cms::CmsCommand& command, ByteString& content) {
-    const std::vector<std::string>& args = command.Line().positional;
-    if (args.size() > 1) return command.Usage("takes at most one CONTENT");
-    const bool adding = command.Line().values.count("--add-to") != 0;
-    if (args.empty() && adding) return cms::kContinue;
-    return command.ReadContent(args.empty() ? "-" : args.front(), content);
+bool ContentNeeded(const cms::CmsCommand& command) {
+    return !command.Line().values.count("--add-to") || !command.Line().positional.empty();
 }
 
-int Sign(cms::CmsCommand& command, ByteString& signedData) {
-    ByteString content, cert, key, signTime;  // an empty signing time means now
-    // The key first: with --password-fd 0 the password is the first line of standard
-    // input and the content may follow it.
-    int step = command.LoadKeyPair(cms::KeyPair::Signing, cert, key);
-    if (step == cms::kContinue) step = ReadSignedContent(command, content);
-    if (step != cms::kContinue) return step;
+// A new message, or the message of --add-to with one more signer.
+int SignOrAddSigner(cms::CmsCommand& command, ByteString& cert, ByteString& key, ByteString& content,
+                    ByteString& signedData) {
+    ByteString signTime;  // empty: now
     const int type = SigningType(command.Line());
     const auto addTo = command.Line().values.find("--add-to");
     if (addTo == command.Line().values.end()) {
@@ -53,9 +46,20 @@ int Sign(cms::CmsCommand& command, ByteString& signedData) {
         return code == 0 ? cms::kContinue : command.ToolkitFailure("signing failed", code);
     }
     ByteString existing;
-    if ((step = command.ReadMessage(addTo->second, existing)) != cms::kContinue) return step;
+    if (const int failed = command.ReadMessage(addTo->second, existing); failed != cms::kContinue) return failed;
     const int code = command.Crypto().AddSigner(type, cert, key, content, signTime, existing, signedData);
     return code == 0 ? cms::kContinue : command.ToolkitFailure("adding a signer to " + addTo->second + " failed", code);
+}
+
+int Sign(cms::CmsCommand& command, ByteString& signedData) {
+    ByteString content, cert, key;
+    // The key first: with --password-fd 0 the password is the first line of standard
+    // input and the content may follow it.
+    const bool needed = ContentNeeded(command);
+    int step = needed ? command.CheckPositionalContent() : cms::kContinue;
+    if (step == cms::kContinue) step = command.LoadKeyPair(cms::KeyPair::Signing, cert, key);
+    if (step == cms::kContinue && needed) step = command.ReadPositionalContent(content);
+    return step == cms::kContinue ? SignOrAddSigner(command, cert, key, content, signedData) : step;
 }
 
 int RunSign(int argc, char** argv) {
