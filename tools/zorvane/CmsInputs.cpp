@@ -47,12 +47,16 @@ struct Advice {
     const char* hint;
 };
 
+const char kNoToolkit[] = "the toolkit is not loaded; the work folder (--work DIR) must hold Quellark.dll";
+const char kNotCertificate[] = "give a DER or PEM X.509 certificate (signCert.der or kmCert.der)";
+
 const Advice kAdvice[] = {
-    {100, kToolkitMissing, "the toolkit is not loaded; the work folder (--work DIR) must hold Quellark.dll"},
-    {101, kToolkitMissing, "the toolkit is not loaded; the work folder (--work DIR) must hold Quellark.dll"},
+    {100, kToolkitMissing, kNoToolkit},
+    {101, kToolkitMissing, kNoToolkit},
     {102, kNotOffered, "the toolkit in the work folder does not offer this operation; use a newer build"},
-    {1503, kOperationFailed, "give a DER or PEM X.509 certificate (signCert.der or kmCert.der)"},
-    {2008, kOperationFailed, "give a DER or PEM X.509 certificate (signCert.der or kmCert.der)"},
+    {1503, kOperationFailed, kNotCertificate},
+    {2001, kOperationFailed, "the cipher is unknown; --cipher takes seed, aria128, aria256, aes128 or 3des"},
+    {2008, kOperationFailed, kNotCertificate},
     {3001, kOperationFailed, "give the encrypted key file beside the certificate (signPri.key or kmPri.key)"},
     {3002, kOperationFailed, "the key file is encrypted with an algorithm this toolkit does not read"},
     {3003, kWrongPassword, "the password is wrong; try again with the password of this key file"},
