@@ -5,7 +5,7 @@
 #include "toolkit/Cms.h"
 #include "toolkit/Export.h"
 #include "toolkit/Frame.h"
-#include "toolkit/TrustStore.h"
+#include "toolkit/Verification.h"
 
 using namespace qlk;
 
@@ -33,8 +33,10 @@ Status VerifyInContext(Context& context, int type, const Input& message, const I
     MessageType messageType;
     QLK_RETURN_IF_FAILED(ParseMessageType(type, messageType));
     StorePtr trust;
-    if (messageType.verifySigners) QLK_RETURN_IF_FAILED(BuildTrustStore(context, trust));
-    QLK_RETURN_IF_FAILED(VerifySignedData(message, detachedContent, trust.get(), verified, signerCount));
+    ObjectSet intermediates;
+    if (messageType.verifySigners) QLK_RETURN_IF_FAILED(SignerTrust(context, trust, intermediates));
+    QLK_RETURN_IF_FAILED(VerifySignedData(message, detachedContent, trust.get(), intermediates.certificates, verified,
+                                          signerCount));
     context.verifiedSigners = std::move(verified.signers);
     context.hasVerifiedMessage = true;
     return Ok();
