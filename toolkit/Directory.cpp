@@ -51,7 +51,8 @@ Status FromCurlResult(CURLcode result, const CurlSink& sink, long status, const 
     }
 }
 
-Status FetchWithCurl(const std::string& url, int seconds, Bytes& data) {
+// A GET, or a POST of a JSON body when one is given.
+Status FetchWithCurl(const std::string& url, int seconds, const std::string* jsonBody, Bytes& data) {
     static std::once_flag initialised;
     std::call_once(initialised, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
     CURL* handle = curl_easy_init();
@@ -67,7 +68,15 @@ Status FetchWithCurl(const std::string& url, int seconds, Bytes& data) {
     curl_easy_setopt(handle, CURLOPT_MAXFILESIZE_LARGE, static_cast<curl_off_t>(kMaxFetchBytes));
     curl_easy_setopt(handle, CURLOPT_WRITEFUNCTION, CollectBody);
     curl_easy_setopt(handle, CURLOPT_WRITEDATA, &sink);
+    curl_slist* headers = nullptr;
+    if (jsonBody != nullptr) {
+        headers = curl_slist_append(headers, "Content-Type: application/json");
+        curl_easy_setopt(handle, CURLOPT_HTTPHEADER, headers);
+        curl_easy_setopt(handle, CURLOPT_POSTFIELDS, jsonBody->c_str());
+        curl_easy_setopt(handle, CURLOPT_POSTFIELDSIZE, static_cast<long>(jsonBody->size()));
+    }
     const CURLcode result = curl_easy_perform(handle);
+    curl_slist_free_all(headers);
     long status = 0;
     curl_easy_getinfo(handle, CURLINFO_RESPONSE_CODE, &status);
     curl_easy_cleanup(handle);
@@ -149,9 +158,15 @@ Status FetchUrl(const std::string& url, int timeoutSeconds, Bytes& data) {
     data.clear();
     if (StartsWith(url, "ldap://")) return FetchWithLdap(url, seconds, data);
     if (StartsWith(url, "http://") || StartsWith(url, "https://") || StartsWith(url, "file://")) {
-        return FetchWithCurl(url, seconds, data);
+        return FetchWithCurl(url, seconds, nullptr, data);
     }
     return Fail(Code::BadUrl, url);
+}
+
+Status PostJson(const std::string& url, const std::string& body, int timeoutSeconds, Bytes& answer) {
+    if (!StartsWith(url, "http://") && !StartsWith(url, "https://")) return Fail(Code::BadUrl, url);
+    answer.clear();
+    return FetchWithCurl(url, timeoutSeconds > 0 ? timeoutSeconds : kDefaultFetchSeconds, &body, answer);
 }
 
 }  // namespace qlk

@@ -16,4 +16,8 @@ constexpr std::size_t kMaxFetchBytes = 16u << 20;
 // timeoutSeconds 0 means kDefaultFetchSeconds; negative values are refused.
 Status FetchUrl(const std::string& url, int timeoutSeconds, Bytes& data);
 
+// POSTs a JSON body to an http:// or https:// URL and returns the answer's body, with
+// the same limits.
+Status PostJson(const std::string& url, const std::string& body, int timeoutSeconds, Bytes& answer);
+
 }  // namespace qlk

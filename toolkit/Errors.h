@@ -84,6 +84,9 @@ enum class Code : int {
     UnsupportedVidHash = 3504,
     VidMismatch = 3505,
     VidFailure = 3506,
+    IvsMismatch = 3507,
+    IvsAnswerUnreadable = 3508,
+    IvsSignatureInvalid = 3509,
 
     MalformedMessage = 4001,
     MessageSignatureInvalid = 4002,

@@ -236,6 +236,43 @@ TEST_F(TrustTest, DirectoryFetchGivesTheBytesOrItsCode) {
     }
 }
 
+TEST_F(TrustTest, IdentityServiceConfirmsTheCertificatesHolder) {
+    const std::string identity = "8001011234567";
+    const Bytes random(20, 0x11);
+    ScratchFolder vidFolder;
+    const VidCertificate vid = MakeVidCertificate(vidFolder, identity, random);
+    WriteFile(Path("vid.der"), vid.certificate);
+    folder_->Write("ivs-registry", zorvane::testsupport::TrimEnd(Shell("base64 -w0 " + Path("vid.der"))) +
+                                       " " + zorvane::testsupport::TrimEnd(Shell("printf %s " + identity +
+                                                                                 " | sha256sum | cut -d' ' -f1")));
+    Shell(OpenSsl("req -x509 -newkey rsa:2048 -nodes -keyout " + Path("ivs.key") + " -out " + Path("ivs.pem") +
+                  " -days 30 -subj /CN=ivs 2>/dev/null"));
+    const std::string url = server_->Url("http", "/ivs");
+    Record certificate(vid.certificate), randomRecord(random), service(ReadFile(Path("ivs.pem"))), noService;
+    auto byIdentity = [&](const std::string& number) {
+        Record identityRecord(number);
+        return QLK_CERT_VerifyByIVS(context_.get(), url.c_str(), certificate.get(), identityRecord.get());
+    };
+    auto byVid = [&](const std::string& number, Record& serviceCertificate) {
+        return QLK_VID_VerifyByIVS(context_.get(), url.c_str(), certificate.get(), randomRecord.get(), number.c_str(),
+                                   serviceCertificate.get());
+    };
+    const std::tuple<const char*, int, int, int> kRows[] = {
+        // service mode, by identity, by VID with the service's certificate, by VID unsigned
+        {"", 0, 0, 0}, {"garbage", 3508, 3508, 3508}, {"wrong-nonce", 3508, 3508, 3508}, {"bad-signature", 0, 3509, 0}};
+    for (const auto& [mode, identityCode, signedCode, unsignedCode] : kRows) {
+        folder_->Write("ivs-mode", mode);
+        EXPECT_EQ(identityCode, byIdentity(identity)) << mode << " " << context_.ErrorText();
+        EXPECT_EQ(signedCode, byVid(identity, service)) << mode << " " << context_.ErrorText();
+        EXPECT_EQ(unsignedCode, byVid(identity, noService)) << mode;
+    }
+    folder_->Write("ivs-mode", "");
+    EXPECT_EQ(3507, byIdentity("8001011234568"));
+    EXPECT_EQ(3505, byVid("8001011234568", service));
+    folder_->Write("ivs-registry", "");
+    EXPECT_EQ(3507, byVid(identity, service));
+}
+
 TEST_F(TrustTest, LdapFetchGivesWhatLdapsearchGives) {
     const std::string crl = zorvane::testsupport::TrimEnd(Shell("base64 -w0 " + Path("inter.crl")));
     const std::string ldif = folder_->Write(
