@@ -40,6 +40,15 @@ certs=("$home"/NPKI/yessign/USER/*/)
 
 # The installed program finds its toolkit and work folder from where it lies.
 expect_in "$("$prefix/bin/zorvane" --version)" "zorvane " "zorvane --version"
+# Every command answers --help with its usage and does not run (the demo would make
+# its sandbox in the work folder).
+commands=$("$prefix/bin/zorvane" --help | awk '$1 == "zorvane" && $2 ~ /^[a-z]/ {print $2}')
+[ -n "$commands" ] || fail "zorvane --help lists no command"
+for command in $commands; do
+  usage=$("$prefix/bin/zorvane" "$command" --help) || fail "zorvane $command --help exits with $?"
+  expect_in "$usage" "usage: zorvane $command" "zorvane $command --help"
+done
+[ ! -e "$work/demo" ] || fail "zorvane demo --help ran the demo"
 listed=$("$prefix/bin/zorvane" list --json)
 python3 -c 'import json,sys; n=len(json.load(sys.stdin)["certificates"]); sys.exit(n != 4)' <<<"$listed" ||
   fail "installed zorvane list --json: $listed"
