@@ -141,37 +141,54 @@ public:
     int MakeTBSData(ByteString& a1, ByteString& a2, ByteString& a3, ByteString& a4);
     int ComposeSignedData(ByteString& a1, ByteString& a2);
 
-    // ---- Trust and verification. The settings are kept in the toolkit context for the
-    // later verifications; the integer and flag settings are the toolkit's, passed unchanged.
-    int SetVerifyEnv(int setting1, int setting2, bool flag, ByteString& settingText);
-    // verifyTime: 14 digits "YYYYMMDDhhmmss" (used by the GPKI backend only).
-    int SetVerifyEnv(int setting1, int setting2, bool flag, ByteString& verifyTime, ByteString& settingText);
-    // NPKI only (GPKI: 102); the first form verifies at the current time.
-    int SetVerifyEnv2(ByteString& data1, ByteString& data2);
-    int SetVerifyEnv2(ByteString& verifyTime, ByteString& data1, ByteString& data2);
-    // Verifies certificate with the settings of confFile; the result is the verdict (0 valid).
-    int VerifyCert(ByteString& certificate, int setting, ByteString& settingText, ByteString& confFile, bool flag,
-                   ByteString& data1, ByteString& data2);
+    // ---- Trust and verification. The settings live in the toolkit context and apply to
+    // the later verifications (toolkit/README.md, "Trust and verification").
+    // revocation: 0 none, 1 the certificate, 2 the whole path; fetchCrls: fetch missing
+    // CRLs from the certificates' distribution points; signingKeyUsage: require
+    // digitalSignature or nonRepudiation; crlCacheFolder: where fetched CRLs are kept ("" none).
+    int SetVerifyEnv(int revocation, int fetchCrls, bool signingKeyUsage, ByteString& crlCacheFolder);
+    // verifyTime: 14 digits "YYYYMMDDhhmmss" of local time (used by the GPKI backend only).
+    int SetVerifyEnv(int revocation, int fetchCrls, bool signingKeyUsage, ByteString& verifyTime,
+                     ByteString& crlCacheFolder);
+    // Intermediate certificates and CRLs (each one DER object or an object list; empty:
+    // none), replacing earlier ones. NPKI only (GPKI: 102); the first form verifies now.
+    int SetVerifyEnv2(ByteString& intermediates, ByteString& crls);
+    int SetVerifyEnv2(ByteString& verifyTime, ByteString& intermediates, ByteString& crls);
+    // Path validation of certificate: keyUsage 0 (the settings'), 1 signing, 2 key
+    // management; policies: acceptable policy OIDs ("" any); confFile: a settings file
+    // ("" none); fetchCrls; extra intermediates and CRLs for this call. The result is the
+    // verdict: 0 good, 1601 untrusted, 1602 expired, 1603 not yet valid, 1604 revoked,
+    // 1605 no CRL, 1606 CRL expired, 1607 policy, 1608 bad signature, 1609 key usage.
+    int VerifyCert(ByteString& certificate, int keyUsage, ByteString& policies, ByteString& confFile, bool fetchCrls,
+                   ByteString& intermediates, ByteString& crls);
     // Without a configuration file: NPKI only (GPKI: 102).
-    int VerifyCert(ByteString& certificate, int setting, ByteString& settingText, bool flag, ByteString& data1,
-                   ByteString& data2);
-    int VerifyCert2(ByteString& certificate, int setting, ByteString& settingText1, ByteString& settingText2);
-    int AddTrustedCert(ByteString& certificate);  // trust anchor for later verifications
+    int VerifyCert(ByteString& certificate, int keyUsage, ByteString& policies, bool fetchCrls,
+                   ByteString& intermediates, ByteString& crls);
+    // At verifyTime (14 digits of local time; "" the settings'). NPKI only.
+    int VerifyCert2(ByteString& certificate, int keyUsage, ByteString& policies, ByteString& verifyTime);
+    int AddTrustedCert(ByteString& certificate);  // trust anchor (or object list) for later verifications
     int SetCaPubs(ByteString& caCertificates);    // CA certificates, added as trusted
-    // outTrusted: whether the two are trusted; the result is 0, or 1 on any toolkit failure.
-    int IsTrustCert(ByteString& data1, ByteString& data2, bool& outTrusted);
+    // outTrusted: whether certificate chains to a trusted certificate (through the
+    // intermediates given and set); the result is 0, or 1 on any toolkit failure.
+    int IsTrustCert(ByteString& certificate, ByteString& intermediates, bool& outTrusted);
     int CompareDN(ByteString& firstDn, ByteString& secondDn);  // 0 when the names are equal
     int GetRootCert(ByteString& certificate, ByteString& outRootCert);
+    // outPath: an object list, certificate first and the trusted certificate last.
     int GetCertPath(ByteString& certificate, ByteString& outPath);
-    int VerifyByIVS(ByteString& text, ByteString& data1, ByteString& data2);
-    int VerifyByIVS2(ByteString& text1, ByteString& data1, ByteString& data2, ByteString& text2,
-                     ByteString& data3);
+    // Asks the identity verification service at url whether identityNumber is that of
+    // certificate's holder (only a hash of the number is sent). 0 match, 3507 mismatch.
+    int VerifyByIVS(ByteString& url, ByteString& certificate, ByteString& identityNumber);
+    // Checks identityNumber and random against certificate's VID locally, then asks the
+    // service to confirm the certificate; serviceCertificate ("" none) must have signed
+    // the answer.
+    int VerifyByIVS2(ByteString& url, ByteString& certificate, ByteString& random, ByteString& identityNumber,
+                     ByteString& serviceCertificate);
     // Checks identityNumber (resident registration number without hyphen) and the key's
     // random value against the VID in certificate. 0 match, 3505 no match, 3502 no VID.
     int VerifyVID(ByteString& certificate, ByteString& random, ByteString& identityNumber);
     // The 20-byte VID random value kept in a private key; 3501 when it has none.
     int GetRandomNo(ByteString& privateKey, ByteString& outRandom);
-    int LDAPGetDataByURL(int option, ByteString& url, ByteString& outData);  // ldap:// or http(s)://
+    int LDAPGetDataByURL(int timeoutSeconds, ByteString& url, ByteString& outData);  // ldap://, http(s)://, file://
     // Object lists (degenerate PKCS#7 of certificates): outList holds object.
     int AddObject(ByteString& object, ByteString& outList);
     int GetObjectCount(ByteString& list, int& outCount);
