@@ -236,18 +236,23 @@ Status MakeStore(const Effective& effective, unsigned long flags, StorePtr& stor
     return Ok();
 }
 
-Status AcceptPolicies(const std::string& policies, X509_VERIFY_PARAM* parameters) {
-    const std::vector<std::string> oids = Split(policies, ",; \t");
-    for (const std::string& oid : oids) {
-        ASN1_OBJECT* object = OBJ_txt2obj(oid.c_str(), 1);
-        if (object == nullptr || !X509_VERIFY_PARAM_add0_policy(parameters, object)) {
-            ASN1_OBJECT_free(object);
-            ERR_clear_error();
-            return Fail(Code::InvalidArgument, "policy " + oid);
+// The certificate's own policies must name one of the acceptable ones. CA certificates
+// need not assert them: generated and many deployed CA certificates carry none, which
+// would fail the path-wide policy processing of RFC 5280 for every user.
+Status CheckPolicies(X509* certificate, const std::string& policies) {
+    const std::vector<std::string> acceptable = Split(policies, ",; \t");
+    if (acceptable.empty()) return Ok();
+    using PoliciesPtr = OpenSslPtr<CERTIFICATEPOLICIES, CERTIFICATEPOLICIES_free>;
+    PoliciesPtr held(static_cast<CERTIFICATEPOLICIES*>(
+        X509_get_ext_d2i(certificate, NID_certificate_policies, nullptr, nullptr)));
+    for (int i = 0; held && i < sk_POLICYINFO_num(held.get()); ++i) {
+        const std::string oid = ObjectText(sk_POLICYINFO_value(held.get(), i)->policyid, false);
+        for (const std::string& wanted : acceptable) {
+            if (oid == wanted) return Ok();
         }
     }
-    if (!oids.empty()) X509_VERIFY_PARAM_set_flags(parameters, X509_V_FLAG_POLICY_CHECK | X509_V_FLAG_EXPLICIT_POLICY);
-    return Ok();
+    ERR_clear_error();
+    return Fail(Code::PolicyNotAcceptable, policies);
 }
 
 struct ErrorCode {
@@ -267,7 +272,6 @@ constexpr ErrorCode kErrorCodes[] = {
     {X509_V_ERR_UNABLE_TO_GET_CRL, Code::CrlUnavailable},
     {X509_V_ERR_UNABLE_TO_GET_CRL_ISSUER, Code::CrlUnavailable},
     {X509_V_ERR_CRL_HAS_EXPIRED, Code::CrlExpired},
-    {X509_V_ERR_NO_EXPLICIT_POLICY, Code::PolicyNotAcceptable},
     {X509_V_ERR_INVALID_POLICY_EXTENSION, Code::PolicyNotAcceptable},
     {X509_V_ERR_CERT_SIGNATURE_FAILURE, Code::PathSignatureInvalid},
     {X509_V_ERR_CRL_SIGNATURE_FAILURE, Code::PathSignatureInvalid},
@@ -298,8 +302,7 @@ Status CheckKeyUsage(X509* certificate, int keyUsage) {
 }
 
 // Verifies with the effective settings and the given flags; fills path on success.
-Status RunVerification(const Effective& effective, X509* certificate, unsigned long flags, const std::string& policies,
-                       ObjectSet* path) {
+Status RunVerification(const Effective& effective, X509* certificate, unsigned long flags, ObjectSet* path) {
     if (effective.trusted.certificates.empty()) return Fail(Code::NoTrustedCertificate);
     StorePtr store;
     QLK_RETURN_IF_FAILED(MakeStore(effective, flags, store));
@@ -311,7 +314,6 @@ Status RunVerification(const Effective& effective, X509* certificate, unsigned l
     if (!storeContext || !X509_STORE_CTX_init(storeContext.get(), store.get(), certificate, untrusted.get())) {
         return Fail(Code::OutOfMemory);
     }
-    QLK_RETURN_IF_FAILED(AcceptPolicies(policies, X509_STORE_CTX_get0_param(storeContext.get())));
     CrlSource source{effective.fetch, effective.crlCache, effective.when};
     X509_STORE_CTX_set_app_data(storeContext.get(), &source);
     if (X509_verify_cert(storeContext.get()) != 1) return FailFromStoreContext(storeContext.get());
@@ -331,7 +333,8 @@ Status RunVerification(const Effective& effective, X509* certificate, unsigned l
 Status VerifyCertificate(const Context& context, X509* certificate, const VerifyRequest& request) {
     Effective effective;
     QLK_RETURN_IF_FAILED(Resolve(context, request, effective));
-    QLK_RETURN_IF_FAILED(RunVerification(effective, certificate, RevocationFlags(effective), request.policies, nullptr));
+    QLK_RETURN_IF_FAILED(RunVerification(effective, certificate, RevocationFlags(effective), nullptr));
+    QLK_RETURN_IF_FAILED(CheckPolicies(certificate, request.policies));
     return CheckKeyUsage(certificate, effective.keyUsage);
 }
 
@@ -343,7 +346,7 @@ Status BuildPath(const Context& context, X509* certificate, const ObjectSet& ext
     effective.extras.crls.clear();
     effective.fetch = false;
     effective.crlCache.clear();
-    return RunVerification(effective, certificate, X509_V_FLAG_NO_CHECK_TIME, std::string(), &path);
+    return RunVerification(effective, certificate, X509_V_FLAG_NO_CHECK_TIME, &path);
 }
 
 Status SignerTrust(const Context& context, StorePtr& store, ObjectSet& intermediates) {
