@@ -214,11 +214,13 @@ TEST_F(TrustTest, CrlsAreFetchedFromDistributionPointsAndCached) {
 
 TEST_F(TrustTest, DirectoryFetchGivesTheBytesOrItsCode) {
     const std::string port = std::to_string(zorvane::testsupport::ClosedPort());
+    Shell("mkfifo " + Path("fifo"));
     const std::tuple<std::string, int, int> kRows[] = {
         {server_->Url("http", "/inter.crl"), 0, 0},
         {"file://" + Path("inter.crl"), 0, 0},
         {server_->Url("http", "/missing"), 0, 1704},
         {"file://" + Path("missing"), 0, 1704},
+        {"file://" + Path("fifo"), 0, 1706},
         {"http://127.0.0.1:" + port + "/inter.crl", 0, 1702},
         {"ldap://127.0.0.1:" + port + "/cn=x?certificateRevocationList;binary", 2, 1702},
         {server_->Url("http", "/slow"), 1, 1703},
@@ -293,7 +295,7 @@ TEST_F(TrustTest, LdapFetchGivesWhatLdapsearchGives) {
     const Bytes fetched = data.bytes();
     EXPECT_EQ(Shell("cat " + values + "/*"), std::string(fetched.begin(), fetched.end()));
     EXPECT_EQ(ReadFile(Path("inter.crl")), fetched);
-    for (const std::string missing : {slapd.Url("ldap", "/cn=Nobody,dc=zorvane,dc=test?certificateRevocationList;binary"),
+    for (const std::string& missing : {slapd.Url("ldap", "/cn=Nobody,dc=zorvane,dc=test?certificateRevocationList;binary"),
                                       base + "?cACertificate;binary"}) {
         EXPECT_EQ(1704, QLK_DSAP_GetDataByURL(context_.get(), 5, missing.c_str(), data.get())) << missing;
     }
