@@ -32,7 +32,8 @@ void PrintRatios(const std::map<std::string, double>& times) {
         std::string baseline = name.substr(0, at) + "/Baseline" + name.substr(at + ours.size());
         auto found = times.find(baseline);
         if (found == times.end() || found->second <= 0) continue;
-        std::printf("%-40s %12.3f\n", name.substr(0, at).c_str(), time / found->second);
+        const std::string label = name.substr(0, at) + name.substr(at + ours.size());
+        std::printf("%-40s %12.3f\n", label.c_str(), time / found->second);
     }
 }
 

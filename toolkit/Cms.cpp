@@ -4,23 +4,21 @@
 #include <openssl/core_names.h>
 #include <openssl/rsa.h>
 
-#include <cstring>
-#include <ctime>
 
 #include "toolkit/Algorithms.h"
 #include "toolkit/Asymmetric.h"
 #include "toolkit/Certificates.h"
+#include "toolkit/LocalTime.h"
+#include "toolkit/ObjectList.h"
 #include "toolkit/PrivateKeys.h"
 
 namespace qlk {
 namespace {
 
 void FreeStackOnly(STACK_OF(X509) * stack) { sk_X509_free(stack); }
-void FreeStackAndCertificates(STACK_OF(X509) * stack) { sk_X509_pop_free(stack, X509_free); }
 
 using BioPtr = OpenSslPtr<BIO, BIO_free>;
 using BorrowedCertsPtr = OpenSslPtr<STACK_OF(X509), FreeStackOnly>;
-using OwnedCertsPtr = OpenSslPtr<STACK_OF(X509), FreeStackAndCertificates>;
 using TimePtr = OpenSslPtr<ASN1_TIME, ASN1_TIME_free>;
 
 constexpr int kSha256 = 4;
@@ -106,39 +104,9 @@ Status EncodeMessage(CMS_ContentInfo* message, Bytes& der) {
     return Ok();
 }
 
-// "YYYYMMDDHHMMSS" in local time as a point in time; mktime's normalisation must not
-// change a field, so that "20261331..." is refused rather than read as next January.
-Status ParseLocalTime(const std::string& text, std::time_t& when) {
-    if (text.size() != 14 || text.find_first_not_of("0123456789") != std::string::npos) {
-        return Fail(Code::BadSigningTime, text);
-    }
-    auto field = [&](std::size_t at, std::size_t length) { return std::stoi(text.substr(at, length)); };
-    std::tm parts{};
-    parts.tm_year = field(0, 4) - 1900;
-    parts.tm_mon = field(4, 2) - 1;
-    parts.tm_mday = field(6, 2);
-    parts.tm_hour = field(8, 2);
-    parts.tm_min = field(10, 2);
-    parts.tm_sec = field(12, 2);
-    parts.tm_isdst = -1;
-    std::tm normalised = parts;
-    when = std::mktime(&normalised);
-    const bool same = normalised.tm_year == parts.tm_year && normalised.tm_mon == parts.tm_mon &&
-                      normalised.tm_mday == parts.tm_mday && normalised.tm_hour == parts.tm_hour &&
-                      normalised.tm_min == parts.tm_min && normalised.tm_sec == parts.tm_sec;
-    return same && when != static_cast<std::time_t>(-1) ? Ok() : Fail(Code::BadSigningTime, text);
-}
-
-std::string LocalTimeText(std::time_t when) {
-    std::tm local{};
-    if (localtime_r(&when, &local) == nullptr) return {};
-    char text[20] = {0};
-    return std::strftime(text, sizeof text, "%Y%m%d%H%M%S", &local) == 14 ? text : std::string();
-}
-
 Status AddSigningTime(CMS_SignerInfo* signer, const std::string& signTime) {
     std::time_t when = std::time(nullptr);
-    if (!signTime.empty()) QLK_RETURN_IF_FAILED(ParseLocalTime(signTime, when));
+    if (!signTime.empty() && !ParseLocalTime(signTime, when)) return Fail(Code::BadSigningTime, signTime);
     TimePtr time(ASN1_TIME_set(nullptr, when));
     if (!time) return Fail(Code::BadSigningTime, signTime);
     if (!CMS_signed_add1_attr_by_NID(signer, NID_pkcs9_signingTime, ASN1_STRING_type(time.get()), time.get(), -1)) {
@@ -324,7 +292,7 @@ Status AddSigner(const KeyHolder& signer, const Input& message, const Input& det
 }
 
 Status VerifySignedData(const Input& message, const Input& detachedContent, X509_STORE* trust,
-                        VerifiedMessage& verified, int& signerCount) {
+                        const std::vector<X509Ptr>& intermediates, VerifiedMessage& verified, int& signerCount) {
     CmsPtr signedData;
     QLK_RETURN_IF_FAILED(ParseMessage(message, NID_pkcs7_signed, signedData));
     signerCount = sk_CMS_SignerInfo_num(CMS_get0_SignerInfos(signedData.get()));
@@ -335,8 +303,12 @@ Status VerifySignedData(const Input& message, const Input& detachedContent, X509
     if (CMS_is_detached(signedData.get())) detached = ReadOnlyBio(content);
     BioPtr sink = SecureSink();
     if (!sink || (CMS_is_detached(signedData.get()) && !detached)) return Fail(Code::OutOfMemory);
+    BorrowedCertsPtr offered(sk_X509_new_null());
+    for (const X509Ptr& intermediate : intermediates) {
+        if (!offered || !sk_X509_push(offered.get(), intermediate.get())) return Fail(Code::OutOfMemory);
+    }
     const unsigned int flags = CMS_BINARY | (trust == nullptr ? CMS_NO_SIGNER_CERT_VERIFY : 0);
-    if (CMS_verify(signedData.get(), nullptr, trust, detached.get(), sink.get(), flags) != 1) {
+    if (CMS_verify(signedData.get(), offered.get(), trust, detached.get(), sink.get(), flags) != 1) {
         return FailFromQueue(Code::MessageSignatureInvalid);
     }
     QLK_RETURN_IF_FAILED(DrainBio(sink.get(), verified.content));
@@ -345,17 +317,10 @@ Status VerifySignedData(const Input& message, const Input& detachedContent, X509
 }
 
 Status ReadCertificateList(const Input& list, std::vector<X509Ptr>& certificates) {
-    X509Ptr single;
-    if (ParseCertificate(list, single).ok()) {
-        certificates.push_back(std::move(single));
-        return Ok();
-    }
-    CmsPtr objects;
-    if (!ParseMessage(list, NID_pkcs7_signed, objects).ok()) return Fail(Code::BadCertificateList);
-    OwnedCertsPtr found(CMS_get1_certs(objects.get()));
-    while (found && sk_X509_num(found.get()) > 0) certificates.emplace_back(sk_X509_shift(found.get()));
-    ERR_clear_error();
-    return certificates.empty() ? Fail(Code::BadCertificateList) : Ok();
+    ObjectSet objects;
+    if (!ReadObjects(list, objects).ok() || objects.certificates.empty()) return Fail(Code::BadCertificateList);
+    for (X509Ptr& certificate : objects.certificates) certificates.push_back(std::move(certificate));
+    return Ok();
 }
 
 Status Envelope(const std::vector<X509Ptr>& recipients, const Input& content, int cipherId, int innerType,

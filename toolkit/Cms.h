@@ -53,9 +53,10 @@ struct VerifiedMessage {
 };
 
 // Verifies every signer of a DER SignedData. A null store skips the signers'
-// certificates. signerCount is written as soon as the message is read.
+// certificates; intermediates help build their paths. signerCount is written as soon as
+// the message is read.
 Status VerifySignedData(const Input& message, const Input& detachedContent, X509_STORE* trust,
-                        VerifiedMessage& verified, int& signerCount);
+                        const std::vector<X509Ptr>& intermediates, VerifiedMessage& verified, int& signerCount);
 
 // One DER or PEM certificate, or an object list of them.
 Status ReadCertificateList(const Input& list, std::vector<X509Ptr>& certificates);

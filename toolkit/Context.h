@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "toolkit/Cms.h"
+#include "toolkit/ObjectList.h"
 #include "toolkit/OpenSsl.h"
 #include "toolkit/Status.h"
 #include "toolkit/keys/SecureBytes.h"
@@ -19,11 +20,16 @@ struct SymmetricState {
     bool chainIv = false;  // QLK_CRYPT_SetEnvChangeIV: each call continues from the last block
 };
 
-// Settings that the verification functions read; kept here so that every piece of
-// per-context state has one owner from the start.
+// What verifications check, as SetVerifyEnv1 and SetVerifyEnv2 set it; a settings
+// file named by confFile may replace parts of it at each verification.
 struct VerificationSettings {
     std::string confFile;
-    std::string time;  // "YYYYMMDDHHMMSS"; empty: now
+    std::string time;     // "YYYYMMDDHHMMSS" local time; empty: now
+    int revocation = 0;   // 0 none, 1 the certificate itself, 2 the whole path
+    bool fetchCrls = false;
+    int keyUsage = 0;     // 0 any, 1 signing, 2 key management
+    std::string crlCache;
+    ObjectSet extras;     // intermediates and CRLs
 };
 
 class Context {

@@ -1,7 +1,8 @@
 #pragma once
 // The toolkit's result codes. Ranges: 1000s context and arguments, 1500s certificates,
-// 2000s ciphers, signatures, digests and encodings, 2500s storage media, 3000s key
-// files, 3500s virtual identifiers, 4000s CMS messages. toolkit/README.md lists every code.
+// 1600s verification and object lists, 1700s directory fetch, 2000s ciphers,
+// signatures, digests and encodings, 2500s storage media, 3000s key files, 3500s
+// virtual identifiers, 4000s CMS messages. toolkit/README.md lists every code.
 
 namespace qlk {
 
@@ -19,6 +20,32 @@ enum class Code : int {
     NoPolicyExtension = 1502,
     MalformedCertificate = 1503,
     MalformedExtension = 1504,
+
+    NoTrustedPath = 1601,
+    CertificateExpired = 1602,
+    CertificateNotYetValid = 1603,
+    CertificateRevoked = 1604,
+    CrlUnavailable = 1605,
+    CrlExpired = 1606,
+    PolicyNotAcceptable = 1607,
+    PathSignatureInvalid = 1608,
+    KeyUsageNotAllowed = 1609,
+    NoTrustedCertificate = 1610,
+    PathInvalid = 1611,
+    BadTimeText = 1612,
+    MalformedCrl = 1613,
+    NotAnObject = 1614,
+    BadSettingsFile = 1615,
+    MalformedObjectList = 1616,
+    NoSuchObject = 1617,
+    NamesDiffer = 1618,
+
+    BadUrl = 1701,
+    FetchRefused = 1702,
+    FetchTimedOut = 1703,
+    FetchNotFound = 1704,
+    FetchTooLarge = 1705,
+    FetchFailed = 1706,
 
     UnknownCipher = 2001,
     UnknownHash = 2002,
@@ -57,6 +84,9 @@ enum class Code : int {
     UnsupportedVidHash = 3504,
     VidMismatch = 3505,
     VidFailure = 3506,
+    IvsMismatch = 3507,
+    IvsAnswerUnreadable = 3508,
+    IvsSignatureInvalid = 3509,
 
     MalformedMessage = 4001,
     MessageSignatureInvalid = 4002,

@@ -79,15 +79,18 @@ public:
     CCmdGen& operator=(const CCmdGen& other);
     virtual ~CCmdGen();
 
+    // Arguments as CCryptoEx::Init; returns its result.
     int Init(int type, int cipherAlg, int hashAlg, ByteString workFolder);
     void Close();
-    void SetTag(ByteString tag);
+    void SetTag(ByteString tag);  // the tag name that Parse expects around a message
+    // A record of content type type holding content; GetResult gives its Base64 text.
     int MakeContent(int type, ByteString content, ByteString unused);
-    int MakeSignContent(ByteString first, ByteString second);
+    int MakeSignContent(ByteString first, ByteString second);  // into m_signRecord
+    // Reads "<tag>Base64</tag>": GetResult gives the content, GetContentType its type.
     int Parse(ByteString message);
-    int ProcessContent(ByteString content);
+    int ProcessContent(ByteString content);  // reads the inner layout of the parsed type
     ByteString GetResult();
-    int GetContentType();
+    int GetContentType();  // -1 before the first record
 
     ByteString m_madeRecord;   // wire bytes of the last MakeContent
     ByteString m_signRecord;   // sign record of the last MakeSignContent

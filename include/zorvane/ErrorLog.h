@@ -13,8 +13,10 @@ public:
 
     void ClearErrInfo();
     void SetErrInfo(int code, ByteString text, int detailCode, ByteString detailText);
+    // display receives the description of the stored error; label and folder are not
+    // used. Always 0.
     int WriteErrInfo(ByteString label, ByteString folder, ByteString& display);
-    int WriteLogInfo(ByteString folder, ByteString text);
+    int WriteLogInfo(ByteString folder, ByteString text);  // writes nothing; always 0
 
     ByteString m_displayText;
     ByteString m_logText;

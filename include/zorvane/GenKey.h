@@ -26,22 +26,30 @@ struct tagSESSIONINFO {
 // than the algorithm needs, nothing cut from it; anything else is the facade's code.
 class ZORVANE_API CGenKey {
 public:
-    CGenKey();
+    CGenKey();  // no toolkit loaded
+    // Arguments as CCryptoEx::Init: toolkit type, default cipher and hash, work folder.
     CGenKey(int type, int cipherAlg, int hashAlg, ByteString workFolder);
     CGenKey(const CGenKey& other);
     CGenKey& operator=(const CGenKey& other);
     virtual ~CGenKey();
 
+    // Always 0: a toolkit that did not load shows at the first call (100/101).
     int Init(int type, int cipherAlg, int hashAlg, ByteString workFolder);
-    void GetErrInfo(ByteString& text);
+    void GetErrInfo(ByteString& text);  // the toolkit's text of its last failure
 
+    // algo: the channel's cipher (32 3DES: key 24, IV 8 bytes; 240 ARIA-256: 32 and 32;
+    // any other: 16 and 16). secret: the shared secret; seed1, seed2: the two ends' seeds.
+    // Fills session's algo, keys and IVs from the derived key block.
     int MakeKDF(int algo, ByteString secret, ByteString seed1, ByteString seed2, tagSESSIONINFO& session);
     int MakeKDF(int algo, ByteString secret, ByteString seed1, ByteString seed2, ByteString& keyBlock);
+    // Cuts a key block made by MakeKDF into the keys and IVs; always 0.
     int GetSessionKey(int algo, ByteString keyBlock, tagSESSIONINFO& session);
     int GetKDFKeyIv(int algo, ByteString keyBlock, ByteString& clientKey, ByteString& clientIV,
                     ByteString& serverKey, ByteString& serverIV);
 
+    // Encrypts data under a key and IV derived from secret; out is Base64 text.
     int EncKeyIV(int algo, ByteString secret, ByteString data, ByteString& out);
+    // The reverse: data is EncKeyIV's Base64 text, out the plain bytes.
     int DecKeyIV(int algo, ByteString secret, ByteString data, ByteString& out);
 
     CCryptoEx m_crypto;

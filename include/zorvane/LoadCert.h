@@ -61,39 +61,65 @@ class ZORVANE_API CLoadCert {
 public:
     enum { kMediaNotAvailable = 102 };
 
-    CLoadCert();
+    CLoadCert();  // no work folder: LoadCerts then searches no NPKI CA folder
+    // workPath: the work folder (toolkit files, IssuerOid.conf). A configuration that
+    // cannot be read leaves its message in m_errorText.
     explicit CLoadCert(ByteString& workPath);
+    // pkcs11Module: the PKCS#11 module for media 4; text2 is kept for the caller.
     CLoadCert(ByteString& workPath, ByteString& text2, ByteString& pkcs11Module);
     CLoadCert(const CLoadCert&) = delete;
     CLoadCert& operator=(const CLoadCert&) = delete;
     virtual ~CLoadCert();
 
     // Records
-    void ClearCertList(tagCERTLIST& record);
+    void ClearCertList(tagCERTLIST& record);  // empties every field
 
-    // Driver
+    // Driver. Appends the certificates of one medium to list (a list of more than one
+    // record is emptied first) and sets count to the number added.
+    //   media: 0 hard disk (C:), 1 or 2 the drive whose root is in drive ("E:\"),
+    //          3 smart card, 4 PKCS#11 token (3 and 4 answer kMediaNotAvailable here)
+    //   subject, serial: keep only the certificate with this subject DN or serial (empty: all)
+    //   storeMask: 0 every store, else 1 GPKI | 2 NPKI | 4 MPKI | 8 private CA
+    //   policies: policy OIDs each followed by "|" (empty: all)
+    //   keySelector: 0 signing and key-management pair, 1 signing only, 2 key management only
+    //   mediaText, mediaInt: the card reader or token for media 3 and 4; spare: not read
+    // Result: 0; the toolkit's code when it cannot be opened (list untouched); otherwise the
+    // last store reader's result. A store that does not exist is not an error.
     int LoadCerts(int media, ByteString& subject, ByteString& serial, int storeMask, ByteString& policies,
                   int keySelector, ByteString& drive, ByteString& mediaText, int mediaInt, int spare,
                   CArray<tagCERTLIST, tagCERTLIST&>& list, int& count);
 
     // Record parsing
+    // Reads record.signCert (and the key files named by the record's paths) into the
+    // record's fields, applying the LoadCerts filters: 0 accepted; 300 certificate file or
+    // 301 key file unreadable; -1 subject or serial filtered out; 1 a toolkit call failed
+    // or the policy filter excluded it; other values are the toolkit's policy-read codes.
     int InsertParsingCert(tagCERTLIST& record);
+    // The cn, o or first ou value of dn into out: 0 found, 1 not found (out unchanged).
     int GetCNString(ByteString& dn, ByteString& out);
     int GetOString(ByteString& dn, ByteString& out);
     int GetOUString(ByteString& dn, ByteString& out);
+    // *type: 16 a government (GPKI) certificate, 1 any other; the result is the toolkit's.
     int GetCertType(BINSTR cert, int* type);
-    int CheckCertValidity(ByteString& notBefore, ByteString& notAfter);
+    int CheckCertValidity(ByteString& notBefore, ByteString& notAfter);  // 1 valid now, else 0
+    // Opens the key file with password and reads the certificate's serial and the key's VID
+    // random. toolkitKind as CCryptoEx::Init's type. 0, or 1 when a step fails.
     int GetCertInfo(int toolkitKind, ByteString& cert, ByteString& encryptedKey, ByteString& password,
                     ByteString& privateKey, ByteString& serial, ByteString& random);
 
     // Issuer and policy map
+    // Reads workPath's IssuerOid.conf into the maps: -1 the file cannot be read, 0 a value
+    // is empty (message in m_errorText), otherwise positive.
     int MakeMap(ByteString& workPath);
-    int ParsingPolicyInfo(ByteString& text);
-    int CheckPolicyID(tagCERTLIST& record);
+    int ParsingPolicyInfo(ByteString& text);  // the policy filter from "OID|OID|"; always 0
+    int CheckPolicyID(tagCERTLIST& record);   // 0 when record.policyID is in the filter, else -1
+    // A TradeSignCA record keeps the second of its two policy OIDs: 0, or -1 without ",".
     int MakeCommonPolicyID(tagCERTLIST& record);
-    int GetPolicyName(ByteString& oid, ByteString& name);
+    int GetPolicyName(ByteString& oid, ByteString& name);  // 0 found (or no map), -1 not found
 
-    // Disk and private folders
+    // Disk and private folders. Each reader appends the accepted certificates of one store
+    // to list, sets count to their number and returns the last InsertParsingCert result.
+    // className: "class1" or "class2"; caFolder: an NPKI CA folder ("yessign").
     int AddCertList_GPKICert(ByteString& className, int media, int keySelector, ByteString& drive,
                              CArray<tagCERTLIST, tagCERTLIST&>& list, int& count);
     int AddCertList_NPKICert(ByteString& caFolder, int media, int keySelector, ByteString& drive,
@@ -102,17 +128,24 @@ public:
                                  CArray<tagCERTLIST, tagCERTLIST&>& list, int& count);
     int AddCertList_PrivateCert(int media, int keySelector, ByteString& drive,
                                 CArray<tagCERTLIST, tagCERTLIST&>& list, int& count);
+    // The NPKI user folder of caName and its certFolder sub-folder, on the program-files
+    // folder (media 0) or on drive (a root such as "E:\"). caName is lower-cased in place.
     void MakeCertPath(ByteString& caName, ByteString& certFolder, ByteString* userFolderOut,
                       ByteString* certFolderOut, int media, char* drive);
+    // Appends the roots of the removable drives (and, with 0, the fixed ones) to
+    // m_driveList; returns its number of entries.
     int GetRemDriveList(int removableOnly);
 
-    // Phone certificates
+    // Phone certificates: cert is the certificate's bytes, key its key file's bytes.
+    // mode: 0 accept any, 1 refuse accredited (NPKI) ones, 2 refuse GPKI ones, with a
+    // message box; other values refuse all. Filters and keySelector as in LoadCerts.
     int LoadCertsPhone(ByteString& cert, ByteString& key, int mode, int keySelector, ByteString& policies,
                        ByteString& serial, CArray<tagCERTLIST, tagCERTLIST&>& list);
     int AddCertList_NPKIPhoneCert(int kind, ByteString& cert, ByteString& key,
                                   CArray<tagCERTLIST, tagCERTLIST&>& list);
 
-    // Lookup of one known certificate
+    // Lookup of one known certificate by subject DN and serial in the disk stores; opens
+    // its keys with password. found: 1 when found and the key opened, else 0. Returns 0.
     int LoadFindCert(ByteString& subjectDN, ByteString& serial, ByteString& password, ByteString& signCert,
                      ByteString& signKey, ByteString& kmCert, ByteString& kmKey, ByteString& random,
                      int* found);

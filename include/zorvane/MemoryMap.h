@@ -14,11 +14,13 @@ public:
     CMemoryMap& operator=(const CMemoryMap& other);
     virtual ~CMemoryMap();
 
-    void CreateMMF(ByteString name);
-    int WriteMMF(ByteString name, ByteString text);
-    int ReadMMF(ByteString name, ByteString& text);
+    void CreateMMF(ByteString name);  // creates (or opens) the block and holds it
+    int WriteMMF(ByteString name, ByteString text);  // into the existing block name
+    int ReadMMF(ByteString name, ByteString& text);  // the block's text
+    // An item of a query text "site=x?lang=ko&id=7": name is the item's name with its "="
+    // ("lang="); the value runs to the next "&" ("site=" to the "?"). "NULL" when absent.
     ByteString GetMMFItem(ByteString text, ByteString name);
-    int DeleteMMF();
+    int DeleteMMF();  // lets go of the block made by CreateMMF; 0
 
     // Mapping made by CreateMMF; copies share it and the last one to let go closes it.
     void* m_mapping;

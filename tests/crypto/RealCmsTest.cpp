@@ -19,16 +19,6 @@ protected:
         ByteString password(user.password.c_str()), keyFile = FileBytes(user.signing.keyPath);
         ASSERT_EQ(0, facade.PriKeyDecrypt(password, keyFile, key));
     }
-    // Every generated root and CA, so that any user's chain builds.
-    void TrustGeneratedAuthorities() {
-        const auto& generated = GeneratedPki::Get().result();
-        for (const auto* authorities : {&generated.roots, &generated.cas}) {
-            for (const auto& authority : *authorities) {
-                ByteString trusted = FileBytes(authority.certificate.certPath);
-                ASSERT_EQ(0, facade.AddTrustedCert(trusted));
-            }
-        }
-    }
     ByteString certificate, privateKey;
     ByteString content{"a CMS message through the facade"};
 };

@@ -87,6 +87,16 @@ protected:
         return bytes;
     }
 
+    // Every generated root and CA, so that any user's chain builds.
+    void TrustGeneratedAuthorities() {
+        const auto& generated = GeneratedPki::Get().result();
+        for (const auto* authorities : {&generated.roots, &generated.cas}) {
+            for (const auto& authority : *authorities) {
+                ByteString trusted = FileBytes(authority.certificate.certPath);
+                ASSERT_EQ(0, facade.AddTrustedCert(trusted));
+            }
+        }
+    }
     std::string ErrorText() {
         ByteString text;
         facade.GetErrInfo(text);

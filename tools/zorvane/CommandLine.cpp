@@ -31,9 +31,12 @@ CommandLine ParseCommandLine(int argc, char** argv, const std::set<std::string>&
 }
 
 std::string ProgramFolder() {
+    namespace fs = std::filesystem;
     std::error_code error;
-    const std::filesystem::path program = std::filesystem::read_symlink("/proc/self/exe", error);
-    return error ? std::string(".") : program.parent_path().string();
+    const fs::path folder = fs::read_symlink("/proc/self/exe", error).parent_path();
+    if (error) return ".";
+    if (fs::exists(folder / "Quellark.dll", error)) return folder.string();
+    return (folder / ZORVANE_INSTALLED_WORK_FOLDER).lexically_normal().string();
 }
 
 std::string ReadStandardInput() {

@@ -4,6 +4,8 @@
 #include <string>
 #include <vector>
 
+#include "tools/zorvane/ProgramFolder.h"
+
 // Options of one command: "--name value" for the names given as taking a value,
 // "--name" alone for flags, everything else positional in order.
 struct CommandLine {
@@ -29,9 +31,6 @@ int UsageError(const char* command, const char* usage, const std::string& error)
 CommandLine ParseCommandLine(int argc, char** argv, const std::set<std::string>& valueNames,
                              const std::set<std::string>& flagNames);
 
-// The folder of the running zorvane program: the build's work folder, where the
-// toolkit files lie beside it.
-std::string ProgramFolder();
 
 // Every byte of standard input.
 std::string ReadStandardInput();

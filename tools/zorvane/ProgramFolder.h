@@ -1,12 +1,9 @@
 #pragma once
-// The folder of the running zorvane program: the default work folder, where the build
-// puts the toolkit, IssuerOid.conf and the generator beside it.
+// The default work folder of the zorvane program. In the build tree the toolkit files,
+// IssuerOid.conf and the generator lie beside the program, so it is the program's own
+// folder; an installed program finds its work folder at the installed place relative
+// to itself (<prefix>/bin/zorvane uses <prefix>/lib/zorvane).
 
-#include <filesystem>
 #include <string>
 
-inline std::string ProgramFolder() {
-    std::error_code error;
-    const std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe", error);
-    return error ? std::string(".") : self.parent_path().string();
-}
+std::string ProgramFolder();

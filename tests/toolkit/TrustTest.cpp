@@ -1,0 +1,305 @@
+// Verification verdicts beside `openssl verify` on one generated PKI, object lists
+// through `openssl pkcs7`, name comparison, paths, settings files, and CRLs fetched from
+// a throwaway HTTP server and kept in a cache.
+
+#include <ctime>
+
+#include "support/TestServices.h"
+#include "toolkit/ToolkitSupport.h"
+
+namespace qlk_test {
+namespace {
+
+using zorvane::testsupport::HttpFixture;
+using zorvane::testsupport::ServiceProcess;
+
+std::string LocalTime(std::time_t when) {
+    std::tm local{};
+    localtime_r(&when, &local);
+    char text[20];
+    std::strftime(text, sizeof text, "%Y%m%d%H%M%S", &local);
+    return text;
+}
+
+class TrustTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        folder_ = std::make_unique<ScratchFolder>();
+        server_ = std::make_unique<ServiceProcess>(HttpFixture(folder_->Path()));
+        ASSERT_NE(0, server_->Port());
+        Shell(std::string(ZORVANE_TEST_SOURCE_DIR) + "/tests/toolkit/fixtures/trust_pki.sh " + folder_->Path() + " " +
+              server_->Url("http", "/inter.crl"));
+    }
+    static void TearDownTestSuite() {
+        server_.reset();
+        folder_.reset();
+    }
+    static std::string Path(const std::string& name) { return folder_->File(name); }
+    static Bytes Der(const std::string& name) { return ReadFile(Path(name + ".der")); }
+
+    void Trust(const std::string& name) {
+        Record root(Der(name));
+        ASSERT_EQ(0, QLK_CERT_AddTrustedCert(context_.get(), root.get())) << context_.ErrorText();
+    }
+    int Verify(const std::string& leaf, int keyUsage = 0, const std::string& policies = "", bool fetch = false,
+               const Bytes& intermediates = Der("inter"), const Bytes& crls = {}) {
+        Record certificate(Der(leaf)), extra(intermediates), revocations(crls);
+        return QLK_CERT_Verify(context_.get(), certificate.get(), keyUsage, policies.c_str(), fetch, extra.get(),
+                               revocations.get());
+    }
+
+    static inline std::unique_ptr<ScratchFolder> folder_;
+    static inline std::unique_ptr<ServiceProcess> server_;
+    ContextHandle context_;
+};
+
+struct VerifyRow {
+    const char* leaf;
+    bool intermediate;
+    const char* crl;  // a CRL file to hand in, or ""
+    int revocation;
+    long offset;  // seconds from now
+    const char* policy;
+    int code;
+    const char* openSslSays;
+};
+
+TEST_F(TrustTest, VerdictsAgreeWithOpenSslVerify) {
+    const long day = 86400;
+    const VerifyRow kRows[] = {
+        {"good", true, "inter.crl", 1, 0, "", 0, ": OK"},
+        {"good", true, "", 0, 0, "1.2.410.200004.5.1.1.5", 0, ": OK"},
+        {"good", true, "", 0, 400 * day, "", 1602, "certificate has expired"},
+        {"good", true, "", 0, -2 * day, "", 1603, "certificate is not yet valid"},
+        {"revoked", true, "inter.crl", 1, 0, "", 1604, "certificate revoked"},
+        {"revoked", true, "inter.crl", 0, 0, "", 1604, "certificate revoked"},
+        {"stranger", true, "", 0, 0, "", 1601, "unable to get local issuer certificate"},
+        {"good", false, "", 0, 0, "", 1601, "unable to get local issuer certificate"},
+        {"good", true, "", 0, 0, "1.2.3.4", 1607, "no explicit policy"},
+        {"broken", true, "", 0, 0, "", 1608, "certificate signature failure"},
+        {"good", true, "", 1, 0, "", 1605, "unable to get certificate CRL"},
+        {"good", true, "short.crl", 1, 7200, "", 1606, "CRL has expired"},
+        {"good", true, "inter.crl", 2, 0, "", 1605, "unable to get certificate CRL"},
+    };
+    for (const VerifyRow& row : kRows) {
+        SCOPED_TRACE(::testing::Message() << row.leaf << " crl " << row.crl << " revocation " << row.revocation
+                                          << " offset " << row.offset << " policy " << row.policy);
+        ContextHandle context;
+        Record root(Der("root")), time(LocalTime(std::time(nullptr) + row.offset));
+        ASSERT_EQ(0, QLK_CERT_AddTrustedCert(context.get(), root.get()));
+        ASSERT_EQ(0, QLK_CERT_SetVerifyEnv1(context.get(), row.revocation, 0, 0, ""));
+        ASSERT_EQ(0, QLK_CERT_SetVerifyEnv2(context.get(), time.text().c_str(), nullptr, nullptr));
+        Record certificate(Der(row.leaf)), intermediates(row.intermediate ? Der("inter") : Bytes{});
+        Record crls(*row.crl ? ReadFile(Path(row.crl)) : Bytes{});
+        EXPECT_EQ(row.code, QLK_CERT_Verify(context.get(), certificate.get(), 0, row.policy, 0, intermediates.get(),
+                                            crls.get()))
+            << context.ErrorText();
+
+        std::string command = "openssl verify -CAfile " + Path("root.pem") + " -attime " +
+                              std::to_string(std::time(nullptr) + row.offset);
+        if (row.intermediate) command += " -untrusted " + Path("inter.pem");
+        if (row.revocation > 0 || *row.crl) command += " -crl_check";
+        if (row.revocation == 2) command += " -crl_check_all";
+        if (*row.crl) command += " -CRLfile " + Path(std::string(row.crl) + ".pem");
+        if (*row.policy) command += std::string(" -policy ") + row.policy + " -explicit_policy";
+        const std::string said = zorvane::testsupport::RunCommand(command + " " + Path(std::string(row.leaf) + ".pem") +
+                                                                  " 2>&1").output;
+        EXPECT_NE(std::string::npos, said.find(row.openSslSays)) << said;
+    }
+}
+
+TEST_F(TrustTest, KeyUsageTrustAndTimeTextsAreChecked) {
+    EXPECT_EQ(1610, Verify("good"));
+    Trust("root");
+    EXPECT_EQ(0, Verify("good", 1));
+    EXPECT_EQ(1609, Verify("km", 1));
+    EXPECT_EQ(0, Verify("km", 2));
+    EXPECT_EQ(1612, QLK_CERT_SetVerifyEnv2(context_.get(), "20261301000000", nullptr, nullptr));
+    EXPECT_EQ(1002, QLK_CERT_SetVerifyEnv1(context_.get(), 3, 0, 0, ""));
+    Record garbage(ToBytes("not a certificate"));
+    EXPECT_EQ(1614, QLK_CERT_AddTrustedCert(context_.get(), garbage.get()));
+}
+
+TEST_F(TrustTest, ObjectListsRoundTripThroughOpenSsl) {
+    Record list, root(Der("root")), inter(Der("inter")), crl(ReadFile(Path("inter.crl")));
+    for (Record* object : {&root, &inter, &crl}) {
+        ASSERT_EQ(0, QLK_UTIL_AddObject(context_.get(), object->get(), list.get())) << context_.ErrorText();
+    }
+    WriteFile(Path("list.p7"), list.bytes());
+    const std::string printed = Shell(OpenSsl("pkcs7 -inform DER -print_certs -print -in " + Path("list.p7")));
+    EXPECT_NE(std::string::npos, printed.find("CN = Test Root"));
+    EXPECT_NE(std::string::npos, printed.find("CN = Test CA"));
+    EXPECT_NE(std::string::npos, printed.find("crl:"));
+    int count = 0;
+    ASSERT_EQ(0, QLK_UTIL_GetObjectCount(context_.get(), list.get(), &count));
+    EXPECT_EQ(3, count);
+    const std::pair<int, Bytes> kObjects[] = {{0, Der("root")}, {1, Der("inter")}, {2, ReadFile(Path("inter.crl"))}};
+    for (const auto& [index, expected] : kObjects) {
+        Record object;
+        ASSERT_EQ(0, QLK_UTIL_GetObject(context_.get(), list.get(), index, object.get()));
+        EXPECT_EQ(expected, object.bytes()) << index;
+    }
+    Record outside;
+    EXPECT_EQ(1617, QLK_UTIL_GetObject(context_.get(), list.get(), 3, outside.get()));
+    Shell(OpenSsl("crl2pkcs7 -outform DER -in " + Path("inter.crl.pem") + " -certfile " + Path("good.pem") +
+                  " -out " + Path("theirs.p7")));
+    Record theirs(ReadFile(Path("theirs.p7"))), garbage(ToBytes("garbage"));
+    ASSERT_EQ(0, QLK_UTIL_GetObjectCount(context_.get(), theirs.get(), &count));
+    EXPECT_EQ(2, count);
+    EXPECT_EQ(1616, QLK_UTIL_GetObjectCount(context_.get(), garbage.get(), &count));
+    EXPECT_EQ(1614, QLK_UTIL_AddObject(context_.get(), garbage.get(), list.get()));
+}
+
+TEST_F(TrustTest, NamesCompareIgnoringCaseAndBlanksAroundSeparators) {
+    const std::tuple<const char*, const char*, int> kRows[] = {
+        {"cn=홍길동,ou=personal4IB,o=yessign,c=kr", "CN=홍길동, OU=Personal4IB , o = yessign,C=KR", 0},
+        {"cn=a+serialNumber=1,c=kr", "cn=a + serialnumber=1,c=kr", 0},
+        {"cn=a,o=b", "cn=a,o=c", 1618},
+        {"cn=a b,o=x", "cn=ab,o=x", 1618},
+    };
+    for (const auto& [first, second, code] : kRows) {
+        EXPECT_EQ(code, QLK_UTIL_CompareDN(context_.get(), first, second)) << first << " / " << second;
+    }
+}
+
+TEST_F(TrustTest, PathsEndAtTheTrustedRoot) {
+    Trust("root");
+    Record good(Der("good")), inter(Der("inter")), stranger(Der("stranger")), path, root;
+    unsigned char trusted = 9;
+    ASSERT_EQ(0, QLK_UTIL_IsTrustCert(context_.get(), good.get(), inter.get(), &trusted));
+    EXPECT_EQ(1, trusted);
+    ASSERT_EQ(0, QLK_UTIL_IsTrustCert(context_.get(), stranger.get(), inter.get(), &trusted));
+    EXPECT_EQ(0, trusted);
+    EXPECT_EQ(1601, QLK_UTIL_GetRootCert(context_.get(), good.get(), root.get()));
+    ASSERT_EQ(0, QLK_CERT_SetVerifyEnv2(context_.get(), "", inter.get(), nullptr));
+    ASSERT_EQ(0, QLK_UTIL_GetRootCert(context_.get(), good.get(), root.get())) << context_.ErrorText();
+    EXPECT_EQ(Der("root"), root.bytes());
+    ASSERT_EQ(0, QLK_UTIL_GetCertPath(context_.get(), good.get(), path.get()));
+    for (const auto& [index, name] : {std::pair<int, const char*>{0, "good"}, {1, "inter"}, {2, "root"}}) {
+        Record object;
+        ASSERT_EQ(0, QLK_UTIL_GetObject(context_.get(), path.get(), index, object.get()));
+        EXPECT_EQ(Der(name), object.bytes()) << name;
+    }
+}
+
+TEST_F(TrustTest, SettingsFileConfiguresVerification) {
+    const std::string settings = folder_->Write(
+        "verify.conf", "; verification without code\n[Verify]\nRevocation = 1\nTrusted = " + Path("root.der") +
+                           "\nIntermediates=" + Path("inter.der") + "\nCRLs=" + Path("inter.crl") + "\n");
+    ASSERT_EQ(0, QLK_API_SetConfFile(context_.get(), settings.c_str()));
+    EXPECT_EQ(1604, Verify("revoked", 0, "", false, {}));
+    EXPECT_EQ(0, Verify("good", 0, "", false, {}));
+    folder_->Write("bad.conf", "[Verify]\nRevocation=7\n");
+    for (const char* broken : {"bad.conf", "missing.conf"}) {
+        ASSERT_EQ(0, QLK_API_SetConfFile(context_.get(), Path(broken).c_str()));
+        EXPECT_EQ(1615, Verify("good")) << broken;
+    }
+}
+
+TEST_F(TrustTest, CrlsAreFetchedFromDistributionPointsAndCached) {
+    ScratchFolder cache;
+    Trust("root");
+    ASSERT_EQ(0, QLK_CERT_SetVerifyEnv1(context_.get(), 1, 1, 0, cache.Path().c_str()));
+    EXPECT_EQ(0, Verify("good")) << context_.ErrorText();
+    EXPECT_EQ(1604, Verify("revoked"));
+    // Without fetching, the cached copy still answers.
+    ContextHandle offline;
+    Record root(Der("root")), certificate(Der("revoked")), inter(Der("inter"));
+    ASSERT_EQ(0, QLK_CERT_AddTrustedCert(offline.get(), root.get()));
+    ASSERT_EQ(0, QLK_CERT_SetVerifyEnv1(offline.get(), 1, 0, 0, cache.Path().c_str()));
+    EXPECT_EQ(1604, QLK_CERT_Verify(offline.get(), certificate.get(), 0, "", 0, inter.get(), nullptr));
+    ASSERT_EQ(0, QLK_CERT_SetVerifyEnv1(offline.get(), 1, 0, 0, ""));
+    EXPECT_EQ(1605, QLK_CERT_Verify(offline.get(), certificate.get(), 0, "", 0, inter.get(), nullptr));
+}
+
+TEST_F(TrustTest, DirectoryFetchGivesTheBytesOrItsCode) {
+    const std::string port = std::to_string(zorvane::testsupport::ClosedPort());
+    Shell("mkfifo " + Path("fifo"));
+    const std::tuple<std::string, int, int> kRows[] = {
+        {server_->Url("http", "/inter.crl"), 0, 0},
+        {"file://" + Path("inter.crl"), 0, 0},
+        {server_->Url("http", "/missing"), 0, 1704},
+        {"file://" + Path("missing"), 0, 1704},
+        {"file://" + Path("fifo"), 0, 1706},
+        {"http://127.0.0.1:" + port + "/inter.crl", 0, 1702},
+        {"ldap://127.0.0.1:" + port + "/cn=x?certificateRevocationList;binary", 2, 1702},
+        {server_->Url("http", "/slow"), 1, 1703},
+        {server_->Url("http", "/huge"), 0, 1705},
+        {"gopher://127.0.0.1/", 0, 1701},
+        {"ldap://127.0.0.1/cn=no-attribute", 0, 1701},
+    };
+    for (const auto& [url, seconds, code] : kRows) {
+        Record data;
+        EXPECT_EQ(code, QLK_DSAP_GetDataByURL(context_.get(), seconds, url.c_str(), data.get())) << url;
+        if (code == 0) {
+            EXPECT_EQ(ReadFile(Path("inter.crl")), data.bytes());
+            EXPECT_EQ(Hex(data.bytes()), Hex(ToBytes(Shell("curl -s " + url))));
+        }
+    }
+}
+
+TEST_F(TrustTest, IdentityServiceConfirmsTheCertificatesHolder) {
+    const std::string identity = "8001011234567";
+    const Bytes random(20, 0x11);
+    ScratchFolder vidFolder;
+    const VidCertificate vid = MakeVidCertificate(vidFolder, identity, random);
+    WriteFile(Path("vid.der"), vid.certificate);
+    folder_->Write("ivs-registry", zorvane::testsupport::TrimEnd(Shell("base64 -w0 " + Path("vid.der"))) +
+                                       " " + zorvane::testsupport::TrimEnd(Shell("printf %s " + identity +
+                                                                                 " | sha256sum | cut -d' ' -f1")));
+    Shell(OpenSsl("req -x509 -newkey rsa:2048 -nodes -keyout " + Path("ivs.key") + " -out " + Path("ivs.pem") +
+                  " -days 30 -subj /CN=ivs 2>/dev/null"));
+    const std::string url = server_->Url("http", "/ivs");
+    Record certificate(vid.certificate), randomRecord(random), service(ReadFile(Path("ivs.pem"))), noService;
+    auto byIdentity = [&](const std::string& number) {
+        Record identityRecord(number);
+        return QLK_CERT_VerifyByIVS(context_.get(), url.c_str(), certificate.get(), identityRecord.get());
+    };
+    auto byVid = [&](const std::string& number, Record& serviceCertificate) {
+        return QLK_VID_VerifyByIVS(context_.get(), url.c_str(), certificate.get(), randomRecord.get(), number.c_str(),
+                                   serviceCertificate.get());
+    };
+    const std::tuple<const char*, int, int, int> kRows[] = {
+        // service mode, by identity, by VID with the service's certificate, by VID unsigned
+        {"", 0, 0, 0}, {"garbage", 3508, 3508, 3508}, {"wrong-nonce", 3508, 3508, 3508}, {"bad-signature", 0, 3509, 0}};
+    for (const auto& [mode, identityCode, signedCode, unsignedCode] : kRows) {
+        folder_->Write("ivs-mode", mode);
+        EXPECT_EQ(identityCode, byIdentity(identity)) << mode << " " << context_.ErrorText();
+        EXPECT_EQ(signedCode, byVid(identity, service)) << mode << " " << context_.ErrorText();
+        EXPECT_EQ(unsignedCode, byVid(identity, noService)) << mode;
+    }
+    folder_->Write("ivs-mode", "");
+    EXPECT_EQ(3507, byIdentity("8001011234568"));
+    EXPECT_EQ(3505, byVid("8001011234568", service));
+    folder_->Write("ivs-registry", "");
+    EXPECT_EQ(3507, byVid(identity, service));
+}
+
+TEST_F(TrustTest, LdapFetchGivesWhatLdapsearchGives) {
+    const std::string crl = zorvane::testsupport::TrimEnd(Shell("base64 -w0 " + Path("inter.crl")));
+    const std::string ldif = folder_->Write(
+        "directory.ldif", "dn: dc=zorvane,dc=test\nobjectClass: dcObject\nobjectClass: organization\no: zorvane\n"
+                          "dc: zorvane\n\ndn: cn=TestCA,dc=zorvane,dc=test\nobjectClass: cRLDistributionPoint\n"
+                          "cn: TestCA\ncertificateRevocationList;binary:: " + crl + "\n");
+    ServiceProcess slapd({std::string(ZORVANE_TEST_SOURCE_DIR) + "/tests/support/services/slapd_fixture.sh",
+                          folder_->File("ldap"), ldif});
+    ASSERT_NE(0, slapd.Port());
+    const std::string base = slapd.Url("ldap", "/cn=TestCA,dc=zorvane,dc=test");
+    Record data;
+    ASSERT_EQ(0, QLK_DSAP_GetDataByURL(context_.get(), 5, (base + "?certificateRevocationList;binary").c_str(),
+                                       data.get()))
+        << context_.ErrorText();
+    const std::string values = folder_->MakeFolder("values");
+    Shell("ldapsearch -x -LLL -t -T " + values + " -H " + slapd.Url("ldap", "/") +
+          " -b cn=TestCA,dc=zorvane,dc=test -s base 'certificateRevocationList;binary' >/dev/null");
+    const Bytes fetched = data.bytes();
+    EXPECT_EQ(Shell("cat " + values + "/*"), std::string(fetched.begin(), fetched.end()));
+    EXPECT_EQ(ReadFile(Path("inter.crl")), fetched);
+    for (const std::string& missing : {slapd.Url("ldap", "/cn=Nobody,dc=zorvane,dc=test?certificateRevocationList;binary"),
+                                      base + "?cACertificate;binary"}) {
+        EXPECT_EQ(1704, QLK_DSAP_GetDataByURL(context_.get(), 5, missing.c_str(), data.get())) << missing;
+    }
+}
+
+}  // namespace
+}  // namespace qlk_test
