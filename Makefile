@@ -4,7 +4,7 @@
 
 PACKAGES := cmake ninja-build g++ make pkg-config binutils tzdata python3 libssl-dev openssl \
             libgtest-dev libgmock-dev libbenchmark-dev \
-            softhsm2 opensc libldap-dev libcurl4-openssl-dev slapd ldap-utils
+            softhsm2 opensc libp11-kit-dev libldap-dev libcurl4-openssl-dev slapd ldap-utils
 FUZZ_PACKAGES := clang-14 clang libclang-rt-14-dev
 FUZZ_SECONDS ?= 30
 
