@@ -55,12 +55,11 @@ struct tagCERTLIST {
 // Configuration (CA folders, issuer and policy display names) comes from IssuerOid.conf
 // in the work folder.
 //
-// Smart cards (media 3) and PKCS#11 tokens (media 4) are not read by this build:
-// LoadCerts answers kMediaNotAvailable for them and appends nothing.
+// Smart cards (media 3) are read through the card driver NpkiCard.dll in the work
+// folder; PKCS#11 tokens (media 4) through the module given to the three-argument
+// constructor.
 class ZORVANE_API CLoadCert {
 public:
-    enum { kMediaNotAvailable = 102 };
-
     CLoadCert();
     explicit CLoadCert(ByteString& workPath);
     CLoadCert(ByteString& workPath, ByteString& text2, ByteString& pkcs11Module);
@@ -105,6 +104,16 @@ public:
     void MakeCertPath(ByteString& caName, ByteString& certFolder, ByteString* userFolderOut,
                       ByteString* certFolderOut, int media, char* drive);
     int GetRemDriveList(int removableOnly);
+
+    // Smart card and PKCS#11 token
+    int AddCertList_CARD(int storeMask, int keySelector, ByteString& mediaText, int mediaInt,
+                         CArray<tagCERTLIST, tagCERTLIST&>& list, int& count);
+    int InsertPriKeyFromCARD(ByteString& text1, ByteString& text2, tagCERTLIST& record);
+    int AddCertList_PKCS11(int storeMask, int keySelector, ByteString& mediaText,
+                           CArray<tagCERTLIST, tagCERTLIST&>& list, ByteString& module, int& count);
+    int LoadPKCS11PriKeyRandom(ByteString& module, char* sessionText, ByteString& identifier, ByteString& random);
+    int GetPKCS11Signature(ByteString& data, ByteString& module, char* sessionText, ByteString& identifier,
+                           ByteString& signature);
 
     // Phone certificates
     int LoadCertsPhone(ByteString& cert, ByteString& key, int mode, int keySelector, ByteString& policies,
