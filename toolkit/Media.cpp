@@ -50,7 +50,9 @@ bool CardDriver::Adopt(void* library, std::unique_ptr<CardDriver>& driver) {
     return true;
 }
 
-CardDriver::~CardDriver() { dlclose(library_); }
+CardDriver::~CardDriver() {
+    if (library_ != nullptr) dlclose(library_);
+}
 
 Status CardDriver::Read(const std::string& reader, int slot, int item, Bytes& value) const {
     int length = 0;

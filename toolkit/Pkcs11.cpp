@@ -78,7 +78,14 @@ Status FindById(TokenModule& module, CK_OBJECT_CLASS objectClass, const Input& i
                               {CKA_ID, Bytes_(id), Length(id.length)}};
     std::vector<CK_OBJECT_HANDLE> found;
     QLK_RETURN_IF_FAILED(FindObjects(module, pattern, 2, found));
-    if (found.empty()) return Fail(Code::NoTokenObject, IdentifierLabel(id.data, id.length));
+    if (found.empty()) {
+        // A token hides its private objects from a session that has not logged in.
+        CK_SESSION_INFO info{};
+        const bool loggedIn = module.api()->C_GetSessionInfo(module.session.handle, &info) == CKR_OK &&
+                              (info.state == CKS_RO_USER_FUNCTIONS || info.state == CKS_RW_USER_FUNCTIONS);
+        if (objectClass == CKO_PRIVATE_KEY && !loggedIn) return Fail(Code::NotLoggedIn);
+        return Fail(Code::NoTokenObject, IdentifierLabel(id.data, id.length));
+    }
     object = found.front();
     return Ok();
 }
@@ -311,7 +318,11 @@ Status TokenEncrypt(TokenModule& module, const Input& id, const Input& data, Byt
 
 Status TokenDecrypt(TokenModule& module, const Input& id, const Input& data, SecureBytes& output) {
     CK_FUNCTION_LIST* api = module.api();
-    return RunKeyOperation(module, CKO_PRIVATE_KEY, CKM_RSA_PKCS, api->C_DecryptInit, api->C_Decrypt, id, data, output);
+    Status status =
+        RunKeyOperation(module, CKO_PRIVATE_KEY, CKM_RSA_PKCS, api->C_DecryptInit, api->C_Decrypt, id, data, output);
+    // Modules report bad padding in their own ways (SoftHSM2: CKR_GENERAL_ERROR).
+    if (status.code == Code::TokenFailure) status.code = Code::TokenDecryptFailed;
+    return status;
 }
 
 std::string IdentifierLabel(const unsigned char* id, std::size_t length) { return ToHex(id, length); }
