@@ -56,7 +56,8 @@ int ShowPlatformView() {
 struct DemoStep {
     int (*run)();
 };
-const DemoStep kSteps[] = {{ShowPlatformView}, {MakeDemoSandbox}, {ShowDemoCertificates}};
+const DemoStep kSteps[] = {{ShowPlatformView}, {MakeDemoSandbox}, {ShowDemoCertificates},
+                           {ShowDemoCardAndToken}};
 
 int RunDemo(int, char**) {
     std::printf("Zorvane %s demo\n\n", ZORVANE_VERSION);

@@ -4,3 +4,4 @@
 
 int MakeDemoSandbox();       // a generated test PKI under <program folder>/demo, drives C: and E:
 int ShowDemoCertificates();  // zorvane list over the sandbox
+int ShowDemoCardAndToken();  // card and token listing, a CMS signature made on the token
