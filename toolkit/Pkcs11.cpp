@@ -282,10 +282,14 @@ Status CertificateInfo(TokenModule& module, int index, int& kind, Bytes& label, 
     QLK_RETURN_IF_FAILED(ReadAttribute(module, object, CKA_LABEL, label));
     QLK_RETURN_IF_FAILED(ReadAttribute(module, object, CKA_ID, id));
     kind = KindOfCertificate(value);
+    module.session.certificateById[id] = object;
     return Ok();
 }
 
 Status ReadCertificate(TokenModule& module, const Input& id, Bytes& certificate) {
+    const auto& known = module.session.certificateById;
+    const auto seen = known.find(Bytes(id.data, id.data + id.length));
+    if (seen != known.end() && ReadAttribute(module, seen->second, CKA_VALUE, certificate).ok()) return Ok();
     CK_OBJECT_HANDLE object = 0;
     QLK_RETURN_IF_FAILED(FindById(module, CKO_CERTIFICATE, id, object));
     return ReadAttribute(module, object, CKA_VALUE, certificate);

@@ -4,6 +4,7 @@
 
 #include <p11-kit/pkcs11.h>
 
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -22,6 +23,9 @@ struct TokenSession {
     CK_SESSION_HANDLE handle = 0;
     bool counted = false;
     std::vector<CK_OBJECT_HANDLE> certificates;  // in the order of the last count
+    // Certificates already seen by identifier, so that reading one after listing it
+    // needs no search of the token.
+    std::map<Bytes, CK_OBJECT_HANDLE> certificateById;
 };
 
 // A module whose C_Initialize this process owns; contexts that load the same file share
