@@ -29,27 +29,22 @@ private:
     int fd_;
 };
 
-bool ReadAll(int fd, unsigned char* data, std::size_t length) {
+// Repeats a read or write until every byte has moved; false at an error or end of file.
+template <class Byte, class Step>
+bool MoveAll(int fd, Byte* data, std::size_t length, Step step) {
     while (length > 0) {
-        const ssize_t got = ::read(fd, data, length);
-        if (got < 0 && errno == EINTR) continue;
-        if (got <= 0) return false;
-        data += got;
-        length -= static_cast<std::size_t>(got);
+        const ssize_t moved = step(fd, data, length);
+        if (moved < 0 && errno == EINTR) continue;
+        if (moved <= 0) return false;
+        data += moved;
+        length -= static_cast<std::size_t>(moved);
     }
     return true;
 }
 
-bool WriteAll(int fd, const unsigned char* data, std::size_t length) {
-    while (length > 0) {
-        const ssize_t put = ::write(fd, data, length);
-        if (put < 0 && errno == EINTR) continue;
-        if (put <= 0) return false;
-        data += put;
-        length -= static_cast<std::size_t>(put);
-    }
-    return true;
-}
+bool ReadAll(int fd, unsigned char* data, std::size_t length) { return MoveAll(fd, data, length, ::read); }
+
+bool WriteAll(int fd, const unsigned char* data, std::size_t length) { return MoveAll(fd, data, length, ::write); }
 
 FileResult FromErrno() { return errno == ENOENT || errno == ENOTDIR ? FileResult::Missing : FileResult::IoError; }
 
