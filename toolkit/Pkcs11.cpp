@@ -44,7 +44,8 @@ std::map<void*, int>& Registry() {
 }
 
 CK_ULONG Length(std::size_t size) { return static_cast<CK_ULONG>(size); }
-CK_BYTE_PTR Bytes_(const Input& input) { return const_cast<CK_BYTE_PTR>(input.data); }
+// PKCS#11 takes input bytes through non-const pointers.
+CK_BYTE_PTR Writable(const Input& input) { return const_cast<CK_BYTE_PTR>(input.data); }
 
 Status RequireSession(TokenModule& module) { return module.session.open ? Ok() : Fail(Code::NoTokenSession); }
 
@@ -75,7 +76,7 @@ Status ReadAttribute(TokenModule& module, CK_OBJECT_HANDLE object, CK_ATTRIBUTE_
 Status FindById(TokenModule& module, CK_OBJECT_CLASS objectClass, const Input& id, CK_OBJECT_HANDLE& object) {
     QLK_RETURN_IF_FAILED(RequireSession(module));
     CK_ATTRIBUTE pattern[] = {{CKA_CLASS, &objectClass, sizeof objectClass},
-                              {CKA_ID, Bytes_(id), Length(id.length)}};
+                              {CKA_ID, Writable(id), Length(id.length)}};
     std::vector<CK_OBJECT_HANDLE> found;
     QLK_RETURN_IF_FAILED(FindObjects(module, pattern, 2, found));
     if (found.empty()) {
@@ -114,9 +115,9 @@ Status RunKeyOperation(TokenModule& module, CK_OBJECT_CLASS keyClass, CK_MECHANI
     QLK_RETURN_IF_FAILED(FromCkr(init(session, &mechanism, key)));
     CK_ULONG length = 0;
     // The size query keeps the operation active; a failure ends it.
-    QLK_RETURN_IF_FAILED(FromCkr(step(session, Bytes_(data), Length(data.length), nullptr, &length)));
+    QLK_RETURN_IF_FAILED(FromCkr(step(session, Writable(data), Length(data.length), nullptr, &length)));
     Output result(length);
-    QLK_RETURN_IF_FAILED(FromCkr(step(session, Bytes_(data), Length(data.length), result.data(), &length)));
+    QLK_RETURN_IF_FAILED(FromCkr(step(session, Writable(data), Length(data.length), result.data(), &length)));
     result.resize(length);
     output.swap(result);
     return Ok();

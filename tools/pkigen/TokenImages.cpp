@@ -109,10 +109,10 @@ bool InitToken(CK_FUNCTION_LIST* api, CK_SLOT_ID slot, const std::string& label,
 
 using PkeyPtr = std::unique_ptr<EVP_PKEY, decltype(&EVP_PKEY_free)>;
 
-// The RSA parameter as big-endian bytes.
-Bytes RsaParameter(EVP_PKEY* key, const char* name) {
+// The RSA parameter as big-endian bytes, in memory that is cleansed when freed.
+qlk::SecureBytes RsaParameter(EVP_PKEY* key, const char* name) {
     BIGNUM* value = nullptr;
-    Bytes bytes;
+    qlk::SecureBytes bytes;
     if (EVP_PKEY_get_bn_param(key, name, &value) == 1) {
         bytes.resize(static_cast<std::size_t>(BN_num_bytes(value)));
         BN_bn2bin(value, bytes.data());
@@ -153,7 +153,8 @@ bool ReadPair(const CertificateRecord& record, const std::string& password, Pair
     return true;
 }
 
-CK_ATTRIBUTE Attribute(CK_ATTRIBUTE_TYPE type, const Bytes& value) {
+template <class Container>
+CK_ATTRIBUTE Attribute(CK_ATTRIBUTE_TYPE type, const Container& value) {
     return {type, const_cast<unsigned char*>(value.data()), value.size()};
 }
 
@@ -174,13 +175,14 @@ bool StorePair(CK_FUNCTION_LIST* api, CK_SESSION_HANDLE session, const PairObjec
     CK_BBOOL* signs = signing ? &yes : &no;
     CK_BBOOL* decrypts = signing ? &no : &yes;
     const Bytes labelBytes(label.begin(), label.end());
-    const Bytes n = RsaParameter(pair.key.get(), OSSL_PKEY_PARAM_RSA_N), e = RsaParameter(pair.key.get(), OSSL_PKEY_PARAM_RSA_E);
-    const Bytes d = RsaParameter(pair.key.get(), OSSL_PKEY_PARAM_RSA_D);
-    const Bytes p = RsaParameter(pair.key.get(), OSSL_PKEY_PARAM_RSA_FACTOR1);
-    const Bytes q = RsaParameter(pair.key.get(), OSSL_PKEY_PARAM_RSA_FACTOR2);
-    const Bytes dp = RsaParameter(pair.key.get(), OSSL_PKEY_PARAM_RSA_EXPONENT1);
-    const Bytes dq = RsaParameter(pair.key.get(), OSSL_PKEY_PARAM_RSA_EXPONENT2);
-    const Bytes qi = RsaParameter(pair.key.get(), OSSL_PKEY_PARAM_RSA_COEFFICIENT1);
+    const qlk::SecureBytes n = RsaParameter(pair.key.get(), OSSL_PKEY_PARAM_RSA_N);
+    const qlk::SecureBytes e = RsaParameter(pair.key.get(), OSSL_PKEY_PARAM_RSA_E);
+    const qlk::SecureBytes d = RsaParameter(pair.key.get(), OSSL_PKEY_PARAM_RSA_D);
+    const qlk::SecureBytes p = RsaParameter(pair.key.get(), OSSL_PKEY_PARAM_RSA_FACTOR1);
+    const qlk::SecureBytes q = RsaParameter(pair.key.get(), OSSL_PKEY_PARAM_RSA_FACTOR2);
+    const qlk::SecureBytes dp = RsaParameter(pair.key.get(), OSSL_PKEY_PARAM_RSA_EXPONENT1);
+    const qlk::SecureBytes dq = RsaParameter(pair.key.get(), OSSL_PKEY_PARAM_RSA_EXPONENT2);
+    const qlk::SecureBytes qi = RsaParameter(pair.key.get(), OSSL_PKEY_PARAM_RSA_COEFFICIENT1);
     auto flag = [](CK_ATTRIBUTE_TYPE type, CK_BBOOL* value) { return CK_ATTRIBUTE{type, value, sizeof *value}; };
     auto fixed = [](CK_ATTRIBUTE_TYPE type, void* value, std::size_t size) { return CK_ATTRIBUTE{type, value, size}; };
     bool stored =
