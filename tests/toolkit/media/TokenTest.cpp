@@ -194,6 +194,18 @@ TEST_F(TokenTest, RefusalsHaveTheirOwnCodes) {
     EXPECT_EQ(QLK_PKCS11_OpenSession(bare.get(), nullptr), 2601);
 }
 
+TEST(TokenPin, LockedPinHasItsOwnCode) {
+    MediaWorld::Get();
+    ContextHandle context;
+    if (QLK_MEDIA_Load(context.get(), ONCE_MODULE) == 2509) {
+        ASSERT_EQ(QLK_MEDIA_Load(context.get(), ONCE_MODULE), 0) << context.ErrorText();
+    }
+    EXPECT_EQ(QLK_PKCS11_OpenSession(context.get(), "locked"), 2606);
+    EXPECT_NE(context.ErrorText().find("the PIN is locked"), std::string::npos);
+    ASSERT_EQ(QLK_PKCS11_OpenSession(context.get(), MediaWorld::Get().pin.c_str()), 0) << "the failed login closed its session";
+    QLK_MEDIA_Unload(context.get());
+}
+
 TEST(TokenAbsent, EmptyTokenFolderHasNoToken) {
     MediaWorld::Get();
     TempFolder scratch;
