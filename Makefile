@@ -2,10 +2,11 @@
 # make test: set up, build and run the whole suite in the default and asan presets.
 # make fuzz: build the libFuzzer targets with clang and run each for FUZZ_SECONDS.
 
-# What the library, the toolkit (OpenSSL; OpenLDAP and libcurl for its directory fetch)
+# What the library, the toolkit (OpenSSL; OpenLDAP and libcurl for its directory fetch; the
+# PKCS#11 header)
 # and the zorvane program need; the tests, benchmarks and the package test need the rest
 # (slapd and curl serve and check the directory fetch).
-BUILD_PACKAGES := cmake ninja-build g++ make tzdata libssl-dev libldap-dev libcurl4-openssl-dev
+BUILD_PACKAGES := cmake ninja-build g++ make tzdata libssl-dev libldap-dev libcurl4-openssl-dev libp11-kit-dev
 TEST_PACKAGES := pkg-config binutils python3 openssl libgtest-dev libgmock-dev libbenchmark-dev \
                  softhsm2 opensc slapd ldap-utils curl
 PACKAGES := $(BUILD_PACKAGES) $(TEST_PACKAGES)

@@ -1,9 +1,14 @@
 #include "tools/pkigen/Arguments.h"
 
+#include <openssl/crypto.h>
+
+#include <algorithm>
 #include <cstdlib>
 #include <functional>
 #include <map>
 #include <sstream>
+
+#include "platform/SafeFiles.h"
 
 namespace zorvane::pkigen {
 
@@ -25,7 +30,11 @@ const char kUsage[] =
     "  --key-scheme S        seed (seedCBCWithSHA1, default) or pbes2\n"
     "  --mixed-case-names    SignCert.der, SignPri.key, KmCert.der, KmPri.key\n"
     "  --user-folder NAME    spelling of the NPKI/MPKI user folder, default USER\n"
-    "  --private-folder REL  private CA folder relative to home, default NPKI/Tarnel/User\n";
+    "  --private-folder REL  private CA folder relative to home, default NPKI/Tarnel/User\n"
+    "  --card DIR            card images for NpkiCard.dll: DIR/reader1 .. reader3\n"
+    "  --token DIR           SoftHSM2 tokens: DIR/softhsm2.conf and DIR/tokens\n"
+    "  --token-pin-file FILE the tokens' PIN is the file's first line (default 123456)\n"
+    "  --softhsm PATH        the SoftHSM2 module, default /usr/lib/softhsm/libsofthsm2.so\n";
 
 namespace {
 
@@ -55,6 +64,19 @@ Setter Number(int Options::*field) {
     return [field](Options& o, const std::string& v) { return ToInt(v, o.*field); };
 }
 
+// The PIN's file must be a small regular file of this user; its first line is the PIN.
+bool ReadPinFile(Options& options, const std::string& path) {
+    std::vector<unsigned char> bytes;
+    if (zorvane::paths::ReadOwnedFile(path, 256, bytes) != zorvane::paths::FileResult::Ok) return false;
+    std::string pin(bytes.begin(), bytes.end());
+    pin.erase(std::min(pin.find_first_of("\r\n"), pin.size()));
+    OPENSSL_cleanse(bytes.data(), bytes.size());
+    if (pin.empty()) return false;
+    options.tokenPin = pin;
+    OPENSSL_cleanse(&pin[0], pin.size());
+    return true;
+}
+
 const std::map<std::string, Setter>& ValueOptions() {
     static const std::map<std::string, Setter> options = {
         {"--home", Text(&Options::home)},
@@ -64,6 +86,10 @@ const std::map<std::string, Setter>& ValueOptions() {
         {"--password", Text(&Options::password)},
         {"--user-folder", Text(&Options::userFolder)},
         {"--private-folder", Text(&Options::privateFolder)},
+        {"--card", Text(&Options::cardFolder)},
+        {"--token", Text(&Options::tokenFolder)},
+        {"--token-pin-file", ReadPinFile},
+        {"--softhsm", Text(&Options::softHsmModule)},
         {"--count", Number(&Options::count)},
         {"--expired", Number(&Options::expired)},
         {"--not-yet-valid", Number(&Options::notYetValid)},

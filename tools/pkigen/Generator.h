@@ -30,6 +30,10 @@ struct Options {
     bool mixedCaseFileNames = false;  // SignCert.der, SignPri.key, KmCert.der, KmPri.key
     std::string userFolder = "USER";  // NPKI/MPKI per-CA user folder spelling
     std::string privateFolder = "NPKI/Tarnel/User";  // relative to home
+    std::string cardFolder;       // card images (MediaImages.h); empty: none
+    std::string tokenFolder;      // SoftHSM2 configuration and tokens; empty: none
+    std::string tokenPin = "123456";
+    std::string softHsmModule = "/usr/lib/softhsm/libsofthsm2.so";
 };
 
 struct CertificateRecord {

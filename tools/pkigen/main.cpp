@@ -3,6 +3,7 @@
 
 #include "tools/pkigen/Arguments.h"
 #include "tools/pkigen/Generator.h"
+#include "tools/pkigen/MediaImages.h"
 
 int main(int argc, char** argv) {
     using namespace zorvane::pkigen;
@@ -14,7 +15,7 @@ int main(int argc, char** argv) {
     case ParseOutcome::Run: break;
     }
     Result result;
-    if (!Generate(options, result, error)) {
+    if (!Generate(options, result, error) || !WriteMediaImages(options, result, error)) {
         std::fprintf(stderr, "zorvane-pkigen: %s\n", error.c_str());
         return 1;
     }

@@ -57,7 +57,7 @@ struct DemoStep {
     int (*run)();
 };
 const DemoStep kSteps[] = {{ShowPlatformView},         {MakeDemoSandbox},           {ShowDemoCertificates},
-                           {SignAndVerifyDemoMessage}, {EnvelopeAndOpenDemoMessage}};
+                           {SignAndVerifyDemoMessage}, {EnvelopeAndOpenDemoMessage}, {ShowDemoCardAndToken}};
 
 int RunDemo(int, char**) {
     std::printf("Zorvane %s demo\n\n", ZORVANE_VERSION);

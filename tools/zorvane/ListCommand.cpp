@@ -23,10 +23,12 @@ namespace fs = std::filesystem;
 const char kUsage[] =
     "list [--json] [--work DIR] [--media 0|1|2] [--drive E:] [--stores MASK] [--subject DN]\n"
     "               [--serial HEX] [--policy OID]... [--keys 0|1|2]\n"
+    "     [--media 3 --reader DIR] [--media 4 --module FILE]\n"
     "      certificates of the user's stores (GPKI 1, NPKI 2, MPKI 4, private 8; MASK 0 = all);\n"
     "      --drive reads a removable drive's root instead of the hard disk; --keys: 0 signing and\n"
     "      key-management pair, 1 signing only, 2 key management only; DIR defaults to the\n"
-    "      folder of this program and must hold Quellark.dll and IssuerOid.conf";
+    "      folder of this program and must hold Quellark.dll and IssuerOid.conf; media 3 reads the\n"
+    "      smart card in reader DIR through NpkiCard.dll, media 4 the PKCS#11 token of module FILE";
 
 struct ListOptions {
     bool json = false;
@@ -38,6 +40,8 @@ struct ListOptions {
     std::string serial;
     std::string policies;  // each OID followed by "|"
     int keySelector = 0;
+    std::string reader;  // media 3
+    std::string module;  // media 4
 };
 
 bool ParseInt(const char* text, int low, int high, int& value) {
@@ -81,18 +85,22 @@ int ParseOptions(int argc, char** argv, ListOptions& options) {
         const char* value = argv[++i];
         bool ok = true;
         if (option == "--work") options.work = value;
-        else if (option == "--media") ok = ParseInt(value, 0, 2, options.media), mediaGiven = true;
+        else if (option == "--media") ok = ParseInt(value, 0, 4, options.media), mediaGiven = true;
         else if (option == "--drive") ok = ParseDrive(value, options.drive);
         else if (option == "--stores") ok = ParseInt(value, 0, 15, options.storeMask);
         else if (option == "--subject") options.subject = value;
         else if (option == "--serial") options.serial = value;
         else if (option == "--policy") options.policies += std::string(value) + "|";
         else if (option == "--keys") ok = ParseInt(value, 0, 2, options.keySelector);
+        else if (option == "--reader") options.reader = value;
+        else if (option == "--module") options.module = value;
         else return Usage(("unknown option " + std::string(option)).c_str());
         if (!ok) return Usage(("bad value for " + std::string(option) + ": " + value).c_str());
     }
     if (!options.drive.empty() && !mediaGiven) options.media = 1;
-    if (options.media != 0 && options.drive.empty()) return Usage("--media 1 and 2 need --drive");
+    if ((options.media == 1 || options.media == 2) && options.drive.empty()) return Usage("--media 1 and 2 need --drive");
+    if (options.media == 3 && options.reader.empty()) return Usage("--media 3 needs --reader");
+    if (options.media == 4 && options.module.empty()) return Usage("--media 4 needs --module");
     if (options.work.empty()) options.work = ProgramFolder();
     return 0;
 }
@@ -241,8 +249,8 @@ int RunList(int argc, char** argv) {
     if (const int bad = ParseOptions(argc, argv, options)) return bad < 0 ? 0 : bad;
     if (!CheckWorkFolder(options.work)) return 3;
 
-    ByteString work(options.work.c_str());
-    CLoadCert loader(work);
+    ByteString work(options.work.c_str()), text2, module(options.module.c_str());
+    CLoadCert loader(work, text2, module);
     if (!loader.m_errorText.IsEmpty())
         std::fprintf(stderr, "zorvane list: warning: %s (%s/IssuerOid.conf)\n", loader.m_errorText.GetData(),
                      options.work.c_str());
@@ -259,7 +267,8 @@ int RunList(int argc, char** argv) {
     }
 
     ByteString subject(options.subject.c_str()), serial(options.serial.c_str());
-    ByteString policies(options.policies.c_str()), drive(options.drive.c_str()), mediaText;
+    ByteString policies(options.policies.c_str()), drive(options.drive.c_str()),
+        mediaText(options.reader.c_str());
     CArray<tagCERTLIST, tagCERTLIST&> list;
     int count = 0;
     const int result = loader.LoadCerts(options.media, subject, serial, options.storeMask, policies,
