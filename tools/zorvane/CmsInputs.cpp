@@ -208,8 +208,8 @@ int CmsCommand::ToolkitFailure(const std::string& what, int code) {
 }
 
 int CmsCommand::ToolkitFailure(const std::string& what, int code, const std::string& hint, Exit exit) {
-    ByteString text;
-    crypto_.GetErrInfo(text);
+    ByteString text(direct_ ? direct_->ErrorText().c_str() : "");
+    if (text.IsEmpty()) crypto_.GetErrInfo(text);
     std::fprintf(stderr, "zorvane %s: %s: %s.\n  toolkit code %d%s%s\n", name_, what.c_str(), hint.c_str(), code,
                  text.IsEmpty() ? "" : ": ", text.GetData());
     if (Json()) {
@@ -218,6 +218,11 @@ int CmsCommand::ToolkitFailure(const std::string& what, int code, const std::str
         std::printf("%s\n", failure.Text("toolkitText", Text(text)).Done().c_str());
     }
     return exit;
+}
+
+DirectToolkit& CmsCommand::Direct() {
+    if (!direct_) direct_ = std::make_unique<DirectToolkit>(line_.Value("--work", ProgramFolder()));
+    return *direct_;
 }
 
 int CmsCommand::OpenToolkit() {
@@ -328,11 +333,14 @@ int CmsCommand::DescribeCertificate(ByteString& cert, const std::string& time, J
     return kContinue;
 }
 
-int CmsCommand::DescribeSigners(int count, std::string& json, std::string& text) {
+int CmsCommand::DescribeSigners(int count, std::string& json, std::string& text, const SignerSource& source) {
+    const SignerSource fromFacade = [this](int index, ByteString& cert, ByteString& time) {
+        return crypto_.GetSignerCert(index, cert, time);
+    };
     std::string objects;
     for (int index = 0; index < count; ++index) {
         ByteString cert, time;
-        if (const int code = crypto_.GetSignerCert(index, cert, time))
+        if (const int code = (source ? source : fromFacade)(index, cert, time))
             return ToolkitFailure("the certificate of signer " + std::to_string(index + 1) + " cannot be read", code);
         JsonObject signer;
         std::string lines;

@@ -7,12 +7,15 @@
 #include <zorvane/ByteString.h>
 #include <zorvane/CryptoEx.h>
 
+#include <functional>
 #include <map>
+#include <memory>
 #include <set>
 #include <string>
 #include <vector>
 
 #include "tools/zorvane/CommandLine.h"
+#include "tools/zorvane/DirectToolkit.h"
 
 namespace cms {
 
@@ -78,8 +81,14 @@ public:
     // The certificate and decrypted key of --folder (with `pair`) or --cert and --key; the
     // key file's password comes from --password-file, --password-fd or a prompt.
     int LoadKeyPair(KeyPair pair, ByteString& cert, ByteString& key);
+    // The toolkit of the work folder without the facade, for detached verification and
+    // recipient lists; a failure after one of its calls reports its text.
+    DirectToolkit& Direct();
+    // Where signer certificates come from: the facade by default, or the direct toolkit
+    // when it verified the message.
+    using SignerSource = std::function<int(int index, ByteString& cert, ByteString& time)>;
     // The signing time, subject and serial of each signer of the message last verified.
-    int DescribeSigners(int count, std::string& json, std::string& text);
+    int DescribeSigners(int count, std::string& json, std::string& text, const SignerSource& source = {});
 
     // A result: to --out FILE (0600, replaced whole), else into the JSON as Base64 with
     // --json, else to standard output (also for --out -). --pem applies to messages only.
@@ -90,6 +99,7 @@ public:
     int Finish(JsonObject& json, const std::string& summary) const;
 
 private:
+    std::unique_ptr<DirectToolkit> direct_;
     int OpenToolkit();
     int ReadFile(const std::string& path, std::size_t limit, ByteString& bytes) const;
     int WriteResult(ByteString& bytes, const char* field, JsonObject& json);

@@ -9,12 +9,13 @@
 namespace {
 
 const char kUsage[] =
-    "usage: zorvane envelope (--to CERT | --to-list LIST) [--cipher NAME|N] [--out FILE] [--pem]\n"
-    "                        [--json] [--work DIR] [CONTENT|-]\n"
+    "usage: zorvane envelope (--to CERT [--to CERT ...] | --to-list LIST) [--cipher NAME|N]\n"
+    "                        [--out FILE] [--pem] [--json] [--work DIR] [CONTENT|-]\n"
     "  Encrypts CONTENT (a file; standard input when it is - or missing) as a CMS\n"
     "  EnvelopedData that only the recipients' private keys open, written to --out FILE or\n"
-    "  standard output. CERT is the recipient's certificate, DER or PEM (for a Korean\n"
-    "  certificate folder: kmCert.der); LIST a PKCS#7 bundle of several certificates, e.g.\n"
+    "  standard output. CERT is a recipient's certificate, DER or PEM (for a Korean\n"
+    "  certificate folder: kmCert.der), one --to for each recipient; LIST a PKCS#7 bundle of\n"
+    "  several certificates, e.g.\n"
     "    openssl crl2pkcs7 -nocrl -certfile a.pem -certfile b.pem -outform DER -out LIST\n"
     "  --cipher seed (the default), aria128, aria256, aes128, 3des, or the toolkit's number\n";
 
@@ -37,18 +38,27 @@ bool ParseCipher(const std::string& text, int& cipher) {
     return true;
 }
 
-// The recipient and whether it is a list. Several --to would need a recipient list, which
-// this program cannot build itself: it asks for one made beforehand instead.
+// Several --to make a recipient list, built through the toolkit directly since the
+// library's AddObject starts every list empty.
+int ListRecipients(cms::CmsCommand& command, const std::vector<std::string>& certificates, ByteString& list) {
+    for (const std::string& path : certificates) {
+        ByteString certificate;
+        if (const int failed = command.ReadSmallFile(path, certificate); failed != cms::kContinue) return failed;
+        if (const int code = command.Direct().AddToList(certificate, list))
+            return command.ToolkitFailure(path + " cannot join the recipient list", code);
+    }
+    return cms::kContinue;
+}
+
+// The recipient and whether it is a list.
 int ReadRecipient(cms::CmsCommand& command, ByteString& recipient, bool& isList) {
     const std::vector<std::string>& to = command.Repeated("--to");
     const auto list = command.Line().values.find("--to-list");
-    isList = list != command.Line().values.end();
-    if (to.size() + (isList ? 1 : 0) != 1) {
-        if (to.size() > 1)
-            return command.Usage("give several recipients as one list with --to-list LIST (see below)");
-        return command.Usage("give one recipient with --to CERT or a recipient list with --to-list LIST");
-    }
-    return command.ReadSmallFile(isList ? list->second : to.front(), recipient);
+    isList = list != command.Line().values.end() || to.size() > 1;
+    if (to.empty() == (list == command.Line().values.end()))
+        return command.Usage("give the recipients with --to CERT (repeatable) or a recipient list with --to-list LIST");
+    if (list != command.Line().values.end()) return command.ReadSmallFile(list->second, recipient);
+    return to.size() > 1 ? ListRecipients(command, to, recipient) : command.ReadSmallFile(to.front(), recipient);
 }
 
 int Envelope(cms::CmsCommand& command, int cipher, ByteString& enveloped) {

@@ -16,14 +16,10 @@ const char kUsage[] =
     "  against trusted roots. Exit code 1 when a signature does not verify.\n";
 
 constexpr int kSignaturesOnly = 0;
-// The library's verification hands the toolkit an empty content record, so a detached
-// message comes back with this code even when --content was read.
-constexpr int kDetachedWithoutContent = 4010;
-const char kContentNotPassed[] =
-    "this library's CCryptoEx verification does not pass the content on to the toolkit yet, so only "
-    "attached messages verify; openssl cms -verify -content FILE checks detached ones";
 
-int Verify(cms::CmsCommand& command, ByteString& content, int& signerCount) {
+// The library's verification hands the toolkit an empty content record, so a detached
+// message is verified with the content through the toolkit directly.
+int Verify(cms::CmsCommand& command, ByteString& content, int& signerCount, cms::CmsCommand::SignerSource& signers) {
     const CommandLine& line = command.Line();
     if (line.positional.size() != 1) return command.Usage("needs one SIGNED message");
     ByteString signedData;
@@ -31,13 +27,17 @@ int Verify(cms::CmsCommand& command, ByteString& content, int& signerCount) {
     if (step == cms::kContinue && line.values.count("--content"))
         step = command.ReadContent(line.values.at("--content"), content);
     if (step != cms::kContinue) return step;
-    const int code = command.Crypto().VeryfyMultiSignedData(kSignaturesOnly, signedData, content, signerCount);
+    int code = 0;
+    if (content.IsEmpty()) {
+        code = command.Crypto().VeryfyMultiSignedData(kSignaturesOnly, signedData, content, signerCount);
+    } else {
+        DirectToolkit& direct = command.Direct();
+        code = direct.VerifyDetached(signedData, content, signerCount);
+        signers = [&direct](int index, ByteString& cert, ByteString& time) { return direct.SignerCert(index, cert, time); };
+    }
     if (code == 0) return cms::kContinue;
-    if (code == kDetachedWithoutContent && !content.IsEmpty())
-        return command.ToolkitFailure("the detached signature cannot be verified", code, kContentNotPassed,
-                                      cms::kNotOffered);
-    const std::string signers = " (" + std::to_string(signerCount) + " signer" + (signerCount == 1 ? ")" : "s)");
-    return command.ToolkitFailure("the signed message does not verify" + signers, code);
+    const std::string count = " (" + std::to_string(signerCount) + " signer" + (signerCount == 1 ? ")" : "s)");
+    return command.ToolkitFailure("the signed message does not verify" + count, code);
 }
 
 int RunVerify(int argc, char** argv) {
@@ -45,9 +45,10 @@ int RunVerify(int argc, char** argv) {
     int step = command.Start(argc, argv, {"--content"}, {});
     ByteString content;
     int signerCount = 0;
-    if (step == cms::kContinue) step = Verify(command, content, signerCount);
+    cms::CmsCommand::SignerSource source;
+    if (step == cms::kContinue) step = Verify(command, content, signerCount, source);
     std::string signers, lines;
-    if (step == cms::kContinue) step = command.DescribeSigners(signerCount, signers, lines);
+    if (step == cms::kContinue) step = command.DescribeSigners(signerCount, signers, lines, source);
     cms::JsonObject json;
     json.Flag("valid", true).Number("signerCount", signerCount).Raw("signers", signers);
     json.Number("contentBytes", content.GetLength());
