@@ -149,11 +149,15 @@ public:
         : m_folder(folder), m_names(std::move(names)), m_holders(holders), m_memory(memory), m_size(size),
           m_writable(writable) {}
 
+    // Locks belong to the open file, which a forked child shares with its parent: only the
+    // process that opened the handle lets go of its hold; a child just closes its copies.
     ~Mapping() override {
-        if (m_holders >= 0) {
+        if (m_holders >= 0 && getpid() == m_opener) {
             LockByte(m_holders, kGuardByte, F_WRLCK, true);
             UnlockByte(m_holders, kHolderByte);
             if (!HasOtherHolders(m_holders)) RemoveBlock(m_folder, m_names);
+        }
+        if (m_holders >= 0) {
             close(m_holders);  // drops the guard too
             close(m_folder);
         }
@@ -165,6 +169,7 @@ public:
     bool Writable() const { return m_writable; }
 
 private:
+    pid_t m_opener = getpid();
     int m_folder;  // the private folder; -1 for an unnamed block
     BlockNames m_names;
     int m_holders;  // -1 for an unnamed block

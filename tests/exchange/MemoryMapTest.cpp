@@ -174,6 +174,16 @@ TEST(MemoryMapObject, CreatingAgainKeepsTheTextOfTheBlock) {
     EXPECT_EQ("written elsewhere\n", ReadInChild(name).output);
 }
 
+// A forked child shares its parent's holds; its normal exit must not let them go.
+TEST(MemoryMapObject, AForkedChildThatExitsLeavesItsParentsHold) {
+    const std::string name = FreshName();
+    CMemoryMap map;
+    map.CreateMMF(ByteString(name.c_str()));
+    ASSERT_EQ(1, map.WriteMMF(ByteString(name.c_str()), ByteString("parent's text")));
+    EXPECT_EXIT(std::exit(0), ::testing::ExitedWithCode(0), "");
+    EXPECT_EQ("parent's text\n", ReadInChild(name).output);
+}
+
 // Runs in a child process of its own (the block it keeps must go when it ends); each
 // step that goes wrong is named on standard error.
 bool WriteAndReadKeepTheBlock(const std::string& name) {
