@@ -4,11 +4,9 @@
 
 #include <algorithm>
 #include <cctype>
-#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <dirent.h>
 #include <filesystem>
 #include <string>
 #include <string_view>
@@ -263,12 +261,12 @@ bool CanSearchDrive(const ListOptions& options, WarningList& warnings) {
                                        : std::string()));
         return false;
     }
-    DIR* folder = opendir(native.c_str());
-    if (!folder) {
-        warnings.Note("cannot search " + native + " (drive " + root.substr(0, 2) + "): " + std::strerror(errno));
+    std::error_code error;
+    fs::directory_iterator listing(native, error);
+    if (error) {
+        warnings.Note("cannot search " + native + " (drive " + root.substr(0, 2) + "): " + error.message());
         return false;
     }
-    closedir(folder);
     return true;
 }
 
