@@ -9,6 +9,7 @@
 #include "core/FileLoading.h"
 #include "core/UtilOperations.h"
 #include "discovery/FolderSearch.h"
+#include "platform/PathTranslation.h"
 #include "platform/Services.h"
 #include "platform/Win32.h"
 
@@ -26,7 +27,7 @@ bool IsCertificateFolderEntry(const WIN32_FIND_DATAA& entry) {
 int LoadStoreFile(ByteString& into, const ByteString& path) {
     const int result = LoadFileUpTo(into, path.GetData(), kMaxStoreFileSize);
     if (result == kFileTooLarge) {
-        platform::Notices().Note("skipped " + std::string(path.GetData()) + ": larger than " +
+        platform::Notices().Note("skipped " + paths::Win32PathToNative(path.GetData()) + ": larger than " +
                                  std::to_string(kMaxStoreFileSize) + " bytes");
     }
     return result;
@@ -34,7 +35,7 @@ int LoadStoreFile(ByteString& into, const ByteString& path) {
 
 bool SkipUnreachableEntry(const ByteString& folder, const char* name) {
     if (!std::strchr(name, '\\')) return false;
-    platform::Notices().Note("skipped " + std::string(name) + " in " + folder.GetData() +
+    platform::Notices().Note("skipped " + std::string(name) + " in " + paths::Win32PathToNative(folder.GetData()) +
                              ": a name with \\ in it cannot be reached");
     return true;
 }

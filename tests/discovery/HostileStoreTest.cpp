@@ -26,7 +26,7 @@ struct HostileStore {
                           // folder of a CA, {T} the drive table
     int exitCode;
     int listed;           // certificates in the list, the good one included
-    const char* warning;  // told on standard error and under "warnings"
+    const char* warning;  // told on standard error and under "warnings"; "": nothing is told
     bool needsOtherUser;  // permissions mean nothing to root
 };
 
@@ -39,7 +39,7 @@ const HostileStore kHostileStores[] = {
      "mkdir -p GPKI/Certificate/class1 && cd GPKI/Certificate/class1 && touch x_sig.cer x_sig.key && mkfifo x_env.cer",
      0, 1, "not a regular file", false},
     {"a certificate above the size cap", "mkdir {U}/big && truncate -s 300K {U}/big/signCert.der && touch {U}/big/signPri.key",
-     0, 1, "larger than 262144 bytes", false},
+     0, 1, "big/signCert.der: larger than 262144 bytes", false},
     {"a folder name with a backslash", "cp -r {U}/good '{U}/a\\b'", 0, 1, "cannot be reached", false},
     {"a folder name with a line end and an escape", "cp -r {U}/good \"{U}/$(printf 'new\\nline\\033[2J')\"", 0, 2, "",
      false},
@@ -123,6 +123,9 @@ TEST_P(HostileStoreTest, ListsWhatItCanAndSaysWhatItPassedOver) {
     EXPECT_EQ(0, std::atoi(read.c_str()) - store.listed) << "JSON as read: " << read << json.out;
     EXPECT_NE(std::string::npos, read.find(store.warning)) << read;
     EXPECT_NE(std::string::npos, json.err.find(store.warning)) << json.err;
+    if (!*store.warning) {
+        EXPECT_EQ("", json.err) << "nothing was passed over";
+    }
 
     const Listing table = List("");
     EXPECT_EQ(store.exitCode, table.exitCode) << table.err;
