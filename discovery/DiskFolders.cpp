@@ -10,6 +10,7 @@
 
 #include "discovery/DiscoveryInternal.h"
 #include "discovery/FolderSearch.h"
+#include "platform/PathTranslation.h"
 #include "platform/Win32.h"
 
 namespace {
@@ -66,6 +67,7 @@ int g_driveLetter;
 int CLoadCert::AddCertList_GPKICert(ByteString& className, int media, int keySelector, ByteString& drive,
                                     CArray<tagCERTLIST, tagCERTLIST&>& list, int& count) {
     const ByteString folder = GpkiClassFolder(className, media, drive);
+    const zorvane::paths::ScopedFolderListings listings;  // key names are looked up in this one folder
     tagCERTLIST record;
     int appended = 0;
     int lastResult = 0;
@@ -73,6 +75,7 @@ int CLoadCert::AddCertList_GPKICert(ByteString& className, int media, int keySel
         ForEachFoundEntry(folder, kSkipFirstEntry, [&](const WIN32_FIND_DATAA& entry) {
             ClearCertList(record);
             if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) return;
+            if (SkipUnreachableEntry(folder, entry.cFileName)) return;
             if (!SetGpkiPaths(record, folder, entry.cFileName, keySelector)) return;
             record.certType = kStoreGpki;
             lastResult = InsertParsingCert(record);

@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cctype>
 #include <cstdio>
 #include <cstring>
@@ -13,6 +14,7 @@
 
 #include "platform/HandleTable.h"
 #include "platform/PathTranslation.h"
+#include "platform/Services.h"
 #include "platform/Win32.h"
 
 namespace zorvane {
@@ -86,7 +88,10 @@ FoundEntry Describe(const std::string& folder, const std::string& name) {
 
 bool ListFolder(const std::string& folder, const std::string& pattern, std::vector<FoundEntry>& entries) {
     DIR* listing = opendir(folder.c_str());
-    if (!listing) return false;
+    if (!listing) {
+        NoteFailure("cannot search", folder, errno);
+        return false;
+    }
     std::vector<std::string> names;
     while (const dirent* entry = readdir(listing)) {
         const std::string name = entry->d_name;

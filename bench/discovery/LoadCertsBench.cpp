@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "BaselineRatio.h"
+#include "discovery/ScratchHome.h"
 #include "platform/PathTranslation.h"
 #include "tools/pkigen/Generator.h"
 
@@ -29,16 +30,11 @@ const int kCertificates = 1000;
 
 // The generated store: one CA folder holding kCertificates certificate folders.
 struct Store {
-    std::string root, home, work;
+    ScratchHome scratch;
+    std::string home = scratch.Home(), work = scratch.Root() + "/work";
     std::vector<fs::path> folders;
-    std::vector<zorvane::paths::Drive> drives;
 
     Store() {
-        std::string pattern = (fs::temp_directory_path() / "zorvane-bench-XXXXXX").string();
-        if (!mkdtemp(pattern.data())) std::abort();
-        root = pattern;
-        home = root + "/home";
-        work = root + "/work";
         fs::create_directories(work);
         for (const char* toolkit : {"Quellark.dll", "gpkiapi.dll"})
             fs::create_symlink(fs::path(ZORVANE_BENCH_WORK_DIR) / toolkit, fs::path(work) / toolkit);
@@ -58,13 +54,6 @@ struct Store {
         }
         for (const auto& user : result.users) folders.push_back(fs::path(user.signing.certPath).parent_path());
         std::sort(folders.begin(), folders.end());
-        drives = {{'C', home, zorvane::paths::DriveKind::Fixed}};
-        zorvane::paths::SetDrivesForTesting(&drives);
-    }
-    ~Store() {
-        zorvane::paths::SetDrivesForTesting(nullptr);
-        std::error_code ignored;
-        fs::remove_all(root, ignored);
     }
 };
 

@@ -21,7 +21,8 @@ const char kUsage[] =
     "  --count N             valid users per CA (GPKI: N people and N servers), default 1\n"
     "  --expired N           extra users per CA with expired certificates, default 0\n"
     "  --not-yet-valid N     extra users per CA whose certificates start in 30 days, default 0\n"
-    "  --password TEXT       key-file password, default qwer1234!\n"
+    "  --password-file FILE  key-file password from FILE, default qwer1234!\n"
+    "  --password-fd N       key-file password from descriptor N, up to its first line end\n"
     "  --seed N              deterministic names, numbers, serials and random values\n"
     "  --key-cache DIR       keep generated RSA keys in DIR and reuse them in later runs\n"
     "  --user-keys N         size of the user key pool shared round-robin, default 4\n"
@@ -83,7 +84,8 @@ const std::map<std::string, Setter>& ValueOptions() {
         {"--work", Text(&Options::work)},
         {"--manifest", Text(&Options::manifest)},
         {"--key-cache", Text(&Options::keyCache)},
-        {"--password", Text(&Options::password)},
+        {"--password-file", Text(&Options::passwordFile)},
+        {"--password-fd", Text(&Options::passwordFd)},
         {"--user-folder", Text(&Options::userFolder)},
         {"--private-folder", Text(&Options::privateFolder)},
         {"--card", Text(&Options::cardFolder)},

@@ -279,8 +279,10 @@ private:
         if (!KeyFile(roles[0], &id.random, signKey, error) || !KeyFile(roles[1], nullptr, kmKey, error))
             return false;
         const UserFiles files = LocateUserFiles(options_, ca, id.subject, gpkiClass);
-        if (!WriteBytes(files.signCert, CertificateDer(signing.get()), error) || !WriteBytes(files.signKey, signKey, error) ||
-            !WriteBytes(files.kmCert, CertificateDer(keyManagement.get()), error) || !WriteBytes(files.kmKey, kmKey, error))
+        if (!WriteBytes(files.signCert, CertificateDer(signing.get()), error) ||
+            !WriteSecretBytes(files.signKey, signKey, error) ||
+            !WriteBytes(files.kmCert, CertificateDer(keyManagement.get()), error) ||
+            !WriteSecretBytes(files.kmKey, kmKey, error))
             return false;
         user.ca = ca.id;
         user.store = StoreName(ca.store);
@@ -340,7 +342,7 @@ bool Generate(const Options& given, Result& result, std::string& error) {
     result.manifest = options.manifest;
     result.seed = options.seed;
     Builder builder(options, result);
-    return builder.Run(error) && WriteBytes(result.manifest, ManifestJson(result), error);
+    return builder.Run(error) && WriteSecretBytes(result.manifest, ManifestJson(result), error);
 }
 
 }  // namespace zorvane::pkigen

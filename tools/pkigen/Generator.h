@@ -21,6 +21,8 @@ struct Options {
     int expired = 0;              // extra users per CA whose certificates have expired
     int notYetValid = 0;          // extra users per CA whose certificates start later
     std::string password = "qwer1234!";
+    std::string passwordFile;     // where the program reads the password instead, never argv
+    std::string passwordFd;
     unsigned long long seed = 0;  // names, numbers, serials and random values
     bool seedGiven = false;       // otherwise a fresh seed
     int userKeys = 4;             // distinct user keys shared round-robin

@@ -1,7 +1,6 @@
 #include "tools/zorvane/CommandLine.h"
 
 #include <cstdio>
-#include <filesystem>
 #include <iostream>
 #include <iterator>
 
@@ -28,15 +27,6 @@ CommandLine ParseCommandLine(int argc, char** argv, const std::set<std::string>&
         }
     }
     return line;
-}
-
-std::string ProgramFolder() {
-    namespace fs = std::filesystem;
-    std::error_code error;
-    const fs::path folder = fs::read_symlink("/proc/self/exe", error).parent_path();
-    if (error) return ".";
-    if (fs::exists(folder / "Quellark.dll", error)) return folder.string();
-    return (folder / ZORVANE_INSTALLED_WORK_FOLDER).lexically_normal().string();
 }
 
 std::string ReadStandardInput() {
