@@ -17,14 +17,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-std::string LocalTime(std::time_t when) {
-    std::tm local{};
-    localtime_r(&when, &local);
-    char text[20];
-    std::strftime(text, sizeof text, "%Y%m%d%H%M%S", &local);
-    return text;
-}
-
 struct Outcome {
     int exit = -1;
     std::string output;  // standard output and error
@@ -98,7 +90,7 @@ TEST_F(VerifyCertCommand, ExitCodesNameTheVerdict) {
         {Cert("revoked") + Trusted() + crl, 5},
         {Cert("revoked") + Trusted() + " --fetch-crls", 5},
         {Cert("valid") + Trusted() + " --revocation leaf", 6},
-        {Cert("valid") + Trusted() + crl + " --at " + LocalTime(std::time(nullptr) + 8 * 86400), 6},
+        {Cert("valid") + Trusted() + crl + " --at " + LocalTimeText(std::time(nullptr) + 8 * 86400), 6},
         {Cert("valid") + Trusted() + " --policy 1.2.3.4", 7},
         {Cert("valid") + Trusted() + " --key-usage km", 7},
         {Path("missing.der") + Trusted(), 1},
