@@ -95,6 +95,7 @@ TEST_F(VerifyCertCommand, ExitCodesNameTheVerdict) {
         {Cert("valid") + Trusted() + " --key-usage km", 7},
         {Path("missing.der") + Trusted(), 1},
         {Path("drives") + Trusted(), 1},
+        {"/dev/null" + Trusted(), 1},
         {Cert("valid") + " --trust " + Path("trust-garbage"), 1},
         {Cert("valid") + Trusted() + " --crl " + Path("missing.crl"), 1},
         {"--serial 00 " + Trusted(), 1},

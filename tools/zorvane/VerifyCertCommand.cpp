@@ -122,6 +122,16 @@ std::string ErrorText(CCryptoEx& facade) {
     return Text(text);
 }
 
+// Certificates and CRLs are small: a larger file, or one without a size, is not read.
+int ReadObjectFile(const std::string& path, ByteString& bytes) {
+    constexpr std::uintmax_t kMaxObjectFile = 16u << 20;
+    std::error_code error;
+    const std::uintmax_t size = fs::file_size(path, error);
+    if (!error && size > kMaxObjectFile) return Failed(path + " is larger than 16 MiB");
+    if (error || bytes.LoadFile(path.c_str()) != 0 || bytes.GetLength() == 0) return Failed("cannot read " + path);
+    return kGood;
+}
+
 bool IsCertificateFileName(const fs::path& path) {
     std::string extension = path.extension().string();
     for (char& c : extension) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
@@ -132,13 +142,14 @@ int LoadTrustFolder(CCryptoEx& facade, const std::string& folder) {
     std::error_code error;
     std::vector<fs::path> files;
     for (const fs::directory_entry& entry : fs::directory_iterator(folder, error))
-        if (entry.is_regular_file() && IsCertificateFileName(entry.path())) files.push_back(entry.path());
+        if (std::error_code ignored; entry.is_regular_file(ignored) && IsCertificateFileName(entry.path()))
+            files.push_back(entry.path());
     if (error) return Failed("cannot read the trust folder " + folder + ": " + error.message());
     if (files.empty()) return Failed("the trust folder " + folder + " holds no .der, .pem, .cer or .crt file");
     std::sort(files.begin(), files.end());
     for (const fs::path& file : files) {
         ByteString certificate;
-        if (certificate.LoadFile(file.c_str()) != 0) return Failed("cannot read " + file.string());
+        if (const int bad = ReadObjectFile(file.string(), certificate)) return bad;
         if (const int code = facade.AddTrustedCert(certificate))
             return Failed(file.string() + " is not a certificate to trust (" + std::to_string(code) + ": " +
                           ErrorText(facade) + ")");
@@ -163,9 +174,7 @@ int ReadListedCertificate(const Request& request, ByteString& certificate) {
 
 int ReadCertificate(const Request& request, ByteString& certificate) {
     if (!request.serial.empty()) return ReadListedCertificate(request, certificate);
-    if (certificate.LoadFile(request.certificateFile.c_str()) != 0 || certificate.GetLength() == 0)
-        return Failed("cannot read the certificate file " + request.certificateFile);
-    return kGood;
+    return ReadObjectFile(request.certificateFile, certificate);
 }
 
 // Intermediates and CRLs reach the toolkit as file names in a settings file, so that any
@@ -173,7 +182,8 @@ int ReadCertificate(const Request& request, ByteString& certificate) {
 class SettingsFile {
 public:
     ~SettingsFile() {
-        if (!path_.empty()) fs::remove_all(fs::path(path_).parent_path());
+        std::error_code ignored;
+        if (!path_.empty()) fs::remove_all(fs::path(path_).parent_path(), ignored);
     }
     int Write(const Request& request) {
         if (request.intermediates.empty() && request.crls.empty()) return kGood;
@@ -181,9 +191,10 @@ public:
         for (const auto& [key, files] : {std::pair{"Intermediates", &request.intermediates}, std::pair{"CRLs", &request.crls}}) {
             std::string joined;
             for (const std::string& file : *files) {
-                if (!fs::is_regular_file(file) || access(file.c_str(), R_OK) != 0) return Failed("cannot read " + file);
-                if (file.find_first_of(";\n") != std::string::npos) return Failed("a file name holds ';': " + file);
-                joined += (joined.empty() ? "" : ";") + fs::absolute(file).string();
+                std::error_code error;
+                if (!fs::is_regular_file(file, error) || access(file.c_str(), R_OK) != 0) return Failed("cannot read " + file);
+                if (file.find_first_of(";\n") != std::string::npos) return Failed("a file name holds ';' or a line end: " + file);
+                joined += (joined.empty() ? "" : ";") + fs::absolute(file, error).string();
             }
             if (!joined.empty()) text += std::string(key) + "=" + joined + "\n";
         }
@@ -193,7 +204,9 @@ public:
 
 private:
     int Save(const std::string& text) {
-        std::string folder = (fs::temp_directory_path() / "zorvane-verify-XXXXXX").string();
+        std::error_code error;
+        const fs::path temporary = fs::temp_directory_path(error);
+        std::string folder = ((error ? fs::path("/tmp") : temporary) / "zorvane-verify-XXXXXX").string();
         if (mkdtemp(folder.data()) == nullptr) return Failed("cannot make a temporary folder");
         path_ = folder + "/verify.conf";
         std::ofstream(path_) << text;
@@ -204,9 +217,9 @@ private:
 
 int Configure(CCryptoEx& facade, const Request& request) {
     ByteString cache(request.cacheFolder.c_str()), time(request.time.c_str()), none;
-    std::error_code ignored;
-    if (!request.cacheFolder.empty() && !fs::is_directory(request.cacheFolder) &&
-        !fs::create_directories(request.cacheFolder, ignored))
+    std::error_code error;
+    if (!request.cacheFolder.empty() && !fs::is_directory(request.cacheFolder, error) &&
+        !fs::create_directories(request.cacheFolder, error))
         return Failed("cannot make the CRL cache folder " + request.cacheFolder);
     if (const int code = facade.SetVerifyEnv(request.revocation, request.fetch ? 1 : 0, false, cache))
         return Failed("the verification settings are refused (" + std::to_string(code) + ": " + ErrorText(facade) + ")");
