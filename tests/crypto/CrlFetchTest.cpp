@@ -41,7 +41,8 @@ protected:
         RealToolkit::SetUp();
         ASSERT_EQ("", error_);
         ASSERT_NE(0, http_->Port());
-        ByteString root = FileBytes(Authority(result_->roots, CaOf(User("valid")).certificate.issuer).certificate.certPath);
+        ByteString root =
+            FileBytes(Authority(result_->roots, CaOf(User("valid")).certificate.issuer).certificate.certPath);
         ASSERT_EQ(0, facade.AddTrustedCert(root)) << ErrorText();
     }
 
@@ -50,13 +51,15 @@ protected:
         for (const auto* records : {&result_->roots, &result_->cas}) {
             for (const auto& authority : *records) {
                 const fs::path served = fs::path(folder_->File("served")) / fs::path(authority.crlPath).filename();
-                if (serve) fs::copy_file(authority.crlPath, served, fs::copy_options::overwrite_existing);
-                else fs::remove(served);
+                if (serve)
+                    fs::copy_file(authority.crlPath, served, fs::copy_options::overwrite_existing);
+                else
+                    fs::remove(served);
             }
         }
     }
-    static const zorvane::pkigen::AuthorityRecord& Authority(const std::vector<zorvane::pkigen::AuthorityRecord>& records,
-                                                             const std::string& subject) {
+    static const zorvane::pkigen::AuthorityRecord& Authority(
+        const std::vector<zorvane::pkigen::AuthorityRecord>& records, const std::string& subject) {
         for (const auto& record : records)
             if (record.certificate.subject == subject) return record;
         throw std::runtime_error("no authority " + subject);
@@ -93,8 +96,8 @@ TEST_P(CrlFetch, CrlsFetchedOverHttpTellRevokedFromGood) {
         int revocation;
         int code;
     } kRows[] = {
-        {true, "valid", 1, 0}, {true, "revoked", 1, 1604}, {true, "valid", 2, 0},
-        {true, "revoked", 2, 1604}, {false, "valid", 1, 1605}, {false, "revoked", 2, 1605},
+        {true, "valid", 1, 0},      {true, "revoked", 1, 1604}, {true, "valid", 2, 0},
+        {true, "revoked", 2, 1604}, {false, "valid", 1, 1605},  {false, "revoked", 2, 1605},
     };
     for (const auto& row : kRows) {
         ServeOverHttp(row.served);

@@ -62,9 +62,9 @@ protected:
     static std::string Trusted() { return " --trust " + Path("trust") + " --intermediates " + Ca(); }
 
     static Outcome Zorvane(const std::string& arguments) {
-        const CommandResult result =
-            RunCommand("ZORVANE_DRIVE_TABLE=" + Path("drives") + " " ZORVANE_TEST_WORK_DIR "/zorvane verify-cert --work " +
-                       Path("work") + " " + arguments + " 2>&1");
+        const CommandResult result = RunCommand("ZORVANE_DRIVE_TABLE=" + Path("drives") +
+                                                " " ZORVANE_TEST_WORK_DIR "/zorvane verify-cert --work " +
+                                                Path("work") + " " + arguments + " 2>&1");
         return Outcome{WIFEXITED(result.status) ? WEXITSTATUS(result.status) : -1, result.output};
     }
 
@@ -124,10 +124,11 @@ TEST_F(VerifyCertCommand, JsonParsesAndListsThePathLeafFirst) {
     const Outcome run = Zorvane("--json --serial " + User("valid").signing.serial + Trusted());
     ASSERT_EQ(0, run.exit) << run.output;
     const std::string file = folder_->Write("verdict.json", run.output);
-    const std::string read = RunCommand("python3 -c \"import json,sys; v=json.load(open(sys.argv[1])); "
-                                        "print(v['verdict'], v['code'], v['exit'], v['serial'], len(v['path']), "
-                                        "v['path'][0] == v['subject'], v['path'][1] == v['issuer'])\" " +
-                                        Quoted(file))
+    const std::string read = RunCommand(
+                                 "python3 -c \"import json,sys; v=json.load(open(sys.argv[1])); "
+                                 "print(v['verdict'], v['code'], v['exit'], v['serial'], len(v['path']), "
+                                 "v['path'][0] == v['subject'], v['path'][1] == v['issuer'])\" " +
+                                 Quoted(file))
                                  .output;
     EXPECT_EQ("good 0 0 " + User("valid").signing.serial + " 3 True True\n", read) << run.output;
 }

@@ -20,7 +20,7 @@ bool AddRevoked(X509_CRL* crl, const std::string& serialHex, std::time_t when) {
     if (BN_hex2bn(&number, serialHex.c_str()) == 0) return false;
     std::unique_ptr<BIGNUM, decltype(&BN_free)> owned(number, BN_free);
     std::unique_ptr<ASN1_INTEGER, decltype(&ASN1_INTEGER_free)> serial(BN_to_ASN1_INTEGER(number, nullptr),
-                                                                         ASN1_INTEGER_free);
+                                                                       ASN1_INTEGER_free);
     std::unique_ptr<X509_REVOKED, decltype(&X509_REVOKED_free)> entry(X509_REVOKED_new(), X509_REVOKED_free);
     TimePtr date(ASN1_TIME_set(nullptr, when), ASN1_TIME_free);
     if (!serial || !entry || !date || X509_REVOKED_set_serialNumber(entry.get(), serial.get()) != 1 ||
@@ -55,8 +55,8 @@ bool FillCrl(X509_CRL* crl, const CrlRequest& request) {
 
 std::string Base64(const std::vector<unsigned char>& bytes) {
     std::string text(4 * ((bytes.size() + 2) / 3) + 1, '\0');
-    const int length = EVP_EncodeBlock(reinterpret_cast<unsigned char*>(text.data()), bytes.data(),
-                                       static_cast<int>(bytes.size()));
+    const int length =
+        EVP_EncodeBlock(reinterpret_cast<unsigned char*>(text.data()), bytes.data(), static_cast<int>(bytes.size()));
     text.resize(static_cast<std::size_t>(length));
     return text;
 }

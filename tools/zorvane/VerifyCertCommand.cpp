@@ -73,7 +73,9 @@ struct Request {
     bool json = false;
 };
 
-int Usage(const std::string& error) { return UsageError("verify-cert", (std::string("usage: zorvane ") + kUsage + "\n").c_str(), error); }
+int Usage(const std::string& error) {
+    return UsageError("verify-cert", (std::string("usage: zorvane ") + kUsage + "\n").c_str(), error);
+}
 
 int Failed(const std::string& problem) {
     std::fprintf(stderr, "zorvane verify-cert: %s\n", problem.c_str());
@@ -103,18 +105,22 @@ std::string ReadRequest(const CommandLine& line, Request& request) {
     if (!request.time.empty() && !IsTime(request.time)) return "--at needs 14 digits YYYYMMDDHHMMSS";
     request.fetch = line.Has("--fetch-crls");
     const std::string revocation = line.Value("--revocation", request.fetch ? "leaf" : "none");
-    if (!Choice(revocation, {"none", "leaf", "chain"}, request.revocation)) return "--revocation is none, leaf or chain";
+    if (!Choice(revocation, {"none", "leaf", "chain"}, request.revocation))
+        return "--revocation is none, leaf or chain";
     if (!Choice(line.Value("--key-usage", "any"), {"any", "sign", "km"}, request.keyUsage))
         return "--key-usage is any, sign or km";
     request.cacheFolder = line.Value("--crl-cache", "");
-    for (const std::string& oid : line.Values("--policy")) request.policies += (request.policies.empty() ? "" : ",") + oid;
+    for (const std::string& oid : line.Values("--policy"))
+        request.policies += (request.policies.empty() ? "" : ",") + oid;
     request.intermediates = line.Values("--intermediates");
     request.crls = line.Values("--crl");
     request.json = line.Has("--json");
     return "";
 }
 
-std::string Text(const ByteString& bytes) { return std::string(bytes.GetData(), static_cast<std::size_t>(bytes.GetLength())); }
+std::string Text(const ByteString& bytes) {
+    return std::string(bytes.GetData(), static_cast<std::size_t>(bytes.GetLength()));
+}
 
 std::string ErrorText(CCryptoEx& facade) {
     ByteString text;
@@ -188,12 +194,15 @@ public:
     int Write(const Request& request) {
         if (request.intermediates.empty() && request.crls.empty()) return kGood;
         std::string text = "[Verify]\n";
-        for (const auto& [key, files] : {std::pair{"Intermediates", &request.intermediates}, std::pair{"CRLs", &request.crls}}) {
+        for (const auto& [key, files] :
+             {std::pair{"Intermediates", &request.intermediates}, std::pair{"CRLs", &request.crls}}) {
             std::string joined;
             for (const std::string& file : *files) {
                 std::error_code error;
-                if (!fs::is_regular_file(file, error) || access(file.c_str(), R_OK) != 0) return Failed("cannot read " + file);
-                if (file.find_first_of(";\n") != std::string::npos) return Failed("a file name holds ';' or a line end: " + file);
+                if (!fs::is_regular_file(file, error) || access(file.c_str(), R_OK) != 0)
+                    return Failed("cannot read " + file);
+                if (file.find_first_of(";\n") != std::string::npos)
+                    return Failed("a file name holds ';' or a line end: " + file);
                 joined += (joined.empty() ? "" : ";") + fs::absolute(file, error).string();
             }
             if (!joined.empty()) text += std::string(key) + "=" + joined + "\n";
@@ -222,7 +231,8 @@ int Configure(CCryptoEx& facade, const Request& request) {
         !fs::create_directories(request.cacheFolder, error))
         return Failed("cannot make the CRL cache folder " + request.cacheFolder);
     if (const int code = facade.SetVerifyEnv(request.revocation, request.fetch ? 1 : 0, false, cache))
-        return Failed("the verification settings are refused (" + std::to_string(code) + ": " + ErrorText(facade) + ")");
+        return Failed("the verification settings are refused (" + std::to_string(code) + ": " + ErrorText(facade) +
+                      ")");
     if (const int code = facade.SetVerifyEnv2(time, none, none))
         return code == 1612 ? Usage("--at " + request.time + " is not a valid local time")
                             : Failed("the verification time is refused (" + std::to_string(code) + ")");
@@ -256,7 +266,8 @@ std::vector<std::string> PathSubjects(CCryptoEx& facade, ByteString& certificate
     if (facade.GetCertPath(certificate, path) != 0 || facade.GetObjectCount(path, count) != 0) return subjects;
     for (int i = 0; i < count; ++i) {
         ByteString object, subject;
-        if (facade.GetObjectA(path, i, object) == 0 && facade.LoadCert(object) == 0 && facade.GetSubjectName(subject) == 0)
+        if (facade.GetObjectA(path, i, object) == 0 && facade.LoadCert(object) == 0 &&
+            facade.GetSubjectName(subject) == 0)
             subjects.push_back(Text(subject));
     }
     return subjects;
@@ -278,14 +289,16 @@ std::string JsonString(const std::string& text) {
 }
 
 void PrintJson(const Report& report) {
-    std::printf("{\n  \"verdict\": %s,\n  \"code\": %d,\n  \"exit\": %d,\n  \"detail\": %s,\n", JsonString(report.verdict.words).c_str(),
-                report.verdict.code, report.verdict.exit, JsonString(report.detail).c_str());
+    std::printf("{\n  \"verdict\": %s,\n  \"code\": %d,\n  \"exit\": %d,\n  \"detail\": %s,\n",
+                JsonString(report.verdict.words).c_str(), report.verdict.code, report.verdict.exit,
+                JsonString(report.detail).c_str());
     for (const auto& [name, value] : {std::pair{"subject", &report.subject}, std::pair{"issuer", &report.issuer},
                                       std::pair{"serial", &report.serial}, std::pair{"notBefore", &report.notBefore},
                                       std::pair{"notAfter", &report.notAfter}})
         std::printf("  \"%s\": %s,\n", name, JsonString(*value).c_str());
     std::printf("  \"path\": [");
-    for (std::size_t i = 0; i < report.path.size(); ++i) std::printf("%s%s", i ? ", " : "", JsonString(report.path[i]).c_str());
+    for (std::size_t i = 0; i < report.path.size(); ++i)
+        std::printf("%s%s", i ? ", " : "", JsonString(report.path[i]).c_str());
     std::printf("]\n}\n");
 }
 
@@ -295,7 +308,8 @@ void PrintText(const Report& report) {
     std::printf("subject    %s\nissuer     %s\nserial     %s\nvalidity   %s to %s\n", report.subject.c_str(),
                 report.issuer.c_str(), report.serial.c_str(), report.notBefore.c_str(), report.notAfter.c_str());
     if (report.path.empty()) std::printf("path       (none to a trusted certificate)\n");
-    for (std::size_t i = 0; i < report.path.size(); ++i) std::printf("%s %s\n", i ? "          " : "path      ", report.path[i].c_str());
+    for (std::size_t i = 0; i < report.path.size(); ++i)
+        std::printf("%s %s\n", i ? "          " : "path      ", report.path[i].c_str());
 }
 
 int Verify(CCryptoEx& facade, const Request& request, ByteString& certificate) {
@@ -304,23 +318,25 @@ int Verify(CCryptoEx& facade, const Request& request, ByteString& certificate) {
     if (const int bad = settings.Write(request)) return bad;
     ByteString policies(request.policies.c_str()), settingsPath = settings.Path(), none;
     Report report;
-    report.verdict = VerdictOf(facade.VerifyCert(certificate, request.keyUsage, policies, settingsPath, request.fetch,
-                                                 none, none));
+    report.verdict =
+        VerdictOf(facade.VerifyCert(certificate, request.keyUsage, policies, settingsPath, request.fetch, none, none));
     if (report.verdict.code != 0) report.detail = ErrorText(facade);
     if (report.verdict.exit == kBadUsage) return Usage("--at " + request.time + " is not a valid local time");
     if (report.verdict.exit == kFailed) return Failed(report.detail);
     report.path = PathSubjects(facade, certificate);
     DescribeCertificate(facade, certificate, report);
-    if (request.json) PrintJson(report);
-    else PrintText(report);
+    if (request.json)
+        PrintJson(report);
+    else
+        PrintText(report);
     return report.verdict.exit;
 }
 
 int RunVerifyCert(int argc, char** argv) {
-    const CommandLine line = ParseCommandLine(
-        argc, argv, {"--serial", "--trust", "--intermediates", "--crl", "--at", "--revocation", "--crl-cache", "--policy",
-                     "--key-usage", "--work"},
-        {"--fetch-crls", "--json"});
+    const CommandLine line = ParseCommandLine(argc, argv,
+                                              {"--serial", "--trust", "--intermediates", "--crl", "--at",
+                                               "--revocation", "--crl-cache", "--policy", "--key-usage", "--work"},
+                                              {"--fetch-crls", "--json"});
     if (!line.error.empty()) return Usage(line.error);
     Request request;
     if (const std::string problem = ReadRequest(line, request); !problem.empty()) return Usage(problem);

@@ -64,15 +64,15 @@ TEST_F(GeneratedCrls, EachCrlVerifiesUnderItsIssuer) {
             SCOPED_TRACE(authority.id);
             ASSERT_TRUE(std::filesystem::is_regular_file(authority.crlPath));
             const std::string issuer = Pem(authority.certificate.certPath, "x509");
-            const std::string said = OpenSsl("crl -inform DER -noout -in " + Quoted(authority.crlPath) + " -CAfile " +
-                                             Quoted(issuer));
+            const std::string said =
+                OpenSsl("crl -inform DER -noout -in " + Quoted(authority.crlPath) + " -CAfile " + Quoted(issuer));
             EXPECT_TRUE(Contains(said, "verify OK")) << said;
             // Under another authority's certificate the signature must fail.
             const AuthorityRecord& other = &authority == &records->front() ? records->back() : records->front();
             const std::string stranger = Pem(other.certificate.certPath, "x509");
-            EXPECT_FALSE(Contains(OpenSsl("crl -inform DER -noout -in " + Quoted(authority.crlPath) + " -CAfile " +
-                                          Quoted(stranger)),
-                                  "verify OK"));
+            EXPECT_FALSE(Contains(
+                OpenSsl("crl -inform DER -noout -in " + Quoted(authority.crlPath) + " -CAfile " + Quoted(stranger)),
+                "verify OK"));
         }
     }
 }
@@ -88,10 +88,10 @@ TEST_F(GeneratedCrls, OpenSslVerifyJudgesUsersByTheCrls) {
         revoked += isRevoked;
         for (const CertificateRecord* certificate : {&user.signing, &user.keyManagement})
             EXPECT_EQ(isRevoked, Contains(listed, "Serial Number: " + certificate->serial));
-        const std::string said = OpenSsl(
-            "verify -crl_check_all -CAfile " + Quoted(Pem(root.certificate.certPath, "x509")) + " -untrusted " +
-            Quoted(Pem(ca.certificate.certPath, "x509")) + " -CRLfile " + Quoted(Pem(ca.crlPath, "crl")) +
-            " -CRLfile " + Quoted(Pem(root.crlPath, "crl")) + " " + Quoted(Pem(user.signing.certPath, "x509")));
+        const std::string said =
+            OpenSsl("verify -crl_check_all -CAfile " + Quoted(Pem(root.certificate.certPath, "x509")) + " -untrusted " +
+                    Quoted(Pem(ca.certificate.certPath, "x509")) + " -CRLfile " + Quoted(Pem(ca.crlPath, "crl")) +
+                    " -CRLfile " + Quoted(Pem(root.crlPath, "crl")) + " " + Quoted(Pem(user.signing.certPath, "x509")));
         EXPECT_TRUE(Contains(said, isRevoked ? "certificate revoked" : ": OK")) << said;
     }
     EXPECT_EQ(2, revoked);  // one per CA
@@ -107,16 +107,18 @@ TEST_F(GeneratedCrls, DistributionPointsNameTheBases) {
         {result_->roots.front().certificate.certPath, "root-kisa"},
     };
     for (const auto& row : kRows) {
-        const std::string text = OpenSsl("x509 -inform DER -noout -ext crlDistributionPoints -in " + Quoted(row.certificate));
-        EXPECT_TRUE(Contains(text, std::string(kLdapBase) + "/cn=" + row.role +
-                                       ",dc=zorvane,dc=test?certificateRevocationList;binary"))
+        const std::string text =
+            OpenSsl("x509 -inform DER -noout -ext crlDistributionPoints -in " + Quoted(row.certificate));
+        EXPECT_TRUE(Contains(
+            text, std::string(kLdapBase) + "/cn=" + row.role + ",dc=zorvane,dc=test?certificateRevocationList;binary"))
             << text;
         EXPECT_TRUE(Contains(text, std::string(kHttpBase) + "/" + row.role + ".crl")) << text;
     }
-    const std::string manifest = RunCommand("python3 -c \"import json,sys; m=json.load(open(sys.argv[1])); "
-                                            "print(sorted(u['validity'] for u in m['users']), m['crlLdif'], "
-                                            "all('crl' in a for a in m['roots'] + m['cas']))\" " +
-                                            Quoted(result_->manifest))
+    const std::string manifest = RunCommand(
+                                     "python3 -c \"import json,sys; m=json.load(open(sys.argv[1])); "
+                                     "print(sorted(u['validity'] for u in m['users']), m['crlLdif'], "
+                                     "all('crl' in a for a in m['roots'] + m['cas']))\" " +
+                                     Quoted(result_->manifest))
                                      .output;
     EXPECT_TRUE(Contains(manifest, "'revoked', 'revoked'")) << manifest;
     EXPECT_TRUE(Contains(manifest, result_->crlLdif + " True")) << manifest;
