@@ -98,6 +98,7 @@ TEST_F(VerifyCertCommand, ExitCodesNameTheVerdict) {
         {"/dev/null" + Trusted(), 1},
         {Cert("valid") + " --trust " + Path("trust-garbage"), 1},
         {Cert("valid") + Trusted() + " --crl " + Path("missing.crl"), 1},
+        {Cert("revoked") + Trusted() + " --crl " + Ca(), 1},
         {"--serial 00 " + Trusted(), 1},
         {Cert("valid"), 2},
         {Cert("valid") + Trusted() + " --revocation sometimes", 2},

@@ -312,8 +312,20 @@ void PrintText(const Report& report) {
         std::printf("%s %s\n", i ? "          " : "path      ", report.path[i].c_str());
 }
 
+// The toolkit takes whatever objects the CRL files hold; a certificate among them would
+// pass for a CRL check that never happens.
+int RefuseCertificatesAsCrls(CCryptoEx& facade, const std::vector<std::string>& crlFiles) {
+    for (const std::string& file : crlFiles) {
+        ByteString bytes;
+        if (const int bad = ReadObjectFile(file, bytes)) return bad;
+        if (facade.LoadCert(bytes) == 0) return Failed(file + " is a certificate, not a CRL");
+    }
+    return kGood;
+}
+
 int Verify(CCryptoEx& facade, const Request& request, ByteString& certificate) {
     SettingsFile settings;
+    if (const int bad = RefuseCertificatesAsCrls(facade, request.crls)) return bad;
     if (const int bad = Configure(facade, request)) return bad;
     if (const int bad = settings.Write(request)) return bad;
     ByteString policies(request.policies.c_str()), settingsPath = settings.Path(), none;
