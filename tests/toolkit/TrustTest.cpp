@@ -11,15 +11,8 @@ namespace qlk_test {
 namespace {
 
 using zorvane::testsupport::HttpFixture;
+using zorvane::testsupport::LocalTimeText;
 using zorvane::testsupport::ServiceProcess;
-
-std::string LocalTime(std::time_t when) {
-    std::tm local{};
-    localtime_r(&when, &local);
-    char text[20];
-    std::strftime(text, sizeof text, "%Y%m%d%H%M%S", &local);
-    return text;
-}
 
 class TrustTest : public ::testing::Test {
 protected:
@@ -85,7 +78,7 @@ TEST_F(TrustTest, VerdictsAgreeWithOpenSslVerify) {
         SCOPED_TRACE(::testing::Message() << row.leaf << " crl " << row.crl << " revocation " << row.revocation
                                           << " offset " << row.offset << " policy " << row.policy);
         ContextHandle context;
-        Record root(Der("root")), time(LocalTime(std::time(nullptr) + row.offset));
+        Record root(Der("root")), time(LocalTimeText(std::time(nullptr) + row.offset));
         ASSERT_EQ(0, QLK_CERT_AddTrustedCert(context.get(), root.get()));
         ASSERT_EQ(0, QLK_CERT_SetVerifyEnv1(context.get(), row.revocation, 0, 0, ""));
         ASSERT_EQ(0, QLK_CERT_SetVerifyEnv2(context.get(), time.text().c_str(), nullptr, nullptr));

@@ -21,6 +21,11 @@ const char kUsage[] =
     "  --count N             valid users per CA (GPKI: N people and N servers), default 1\n"
     "  --expired N           extra users per CA with expired certificates, default 0\n"
     "  --not-yet-valid N     extra users per CA whose certificates start in 30 days, default 0\n"
+    "  --revoked N           extra users per CA whose certificates the CA's CRL lists, default 0\n"
+    "  --crls                a CRL per root and CA in pkigen-ca/ and crls.ldif (implied by the three\n"
+    "                        revocation options)\n"
+    "  --crl-ldap-base URL   distribution points name URL/cn=<role>,dc=zorvane,dc=test?certificateRevocationList;binary\n"
+    "  --crl-http-base URL   distribution points name URL/<role>.crl\n"
     "  --password-file FILE  key-file password from FILE, default qwer1234!\n"
     "  --password-fd N       key-file password from descriptor N, up to its first line end\n"
     "  --seed N              deterministic names, numbers, serials and random values\n"
@@ -95,6 +100,9 @@ const std::map<std::string, Setter>& ValueOptions() {
         {"--count", Number(&Options::count)},
         {"--expired", Number(&Options::expired)},
         {"--not-yet-valid", Number(&Options::notYetValid)},
+        {"--revoked", Number(&Options::revoked)},
+        {"--crl-ldap-base", Text(&Options::crlLdapBase)},
+        {"--crl-http-base", Text(&Options::crlHttpBase)},
         {"--user-keys", Number(&Options::userKeys)},
         {"--key-bits", Number(&Options::keyBits)},
         {"--iterations", Number(&Options::iterations)},
@@ -122,8 +130,8 @@ ParseOutcome ParseArguments(int argc, char** argv, Options& options, std::string
     for (int i = 1; i < argc; ++i) {
         const std::string name = argv[i];
         if (name == "--help" || name == "-h") return ParseOutcome::Help;
-        if (name == "--mixed-case-names") {
-            options.mixedCaseFileNames = true;
+        if (name == "--mixed-case-names" || name == "--crls") {
+            (name == "--crls" ? options.crls : options.mixedCaseFileNames) = true;
             continue;
         }
         const auto option = ValueOptions().find(name);

@@ -9,6 +9,11 @@ std::string CommandLine::Value(const std::string& name, const std::string& fallb
     return found == values.end() ? fallback : found->second;
 }
 
+std::vector<std::string> CommandLine::Values(const std::string& name) const {
+    auto found = repeated.find(name);
+    return found == repeated.end() ? std::vector<std::string>{} : found->second;
+}
+
 CommandLine ParseCommandLine(int argc, char** argv, const std::set<std::string>& valueNames,
                              const std::set<std::string>& flagNames) {
     CommandLine line;
@@ -24,6 +29,7 @@ CommandLine ParseCommandLine(int argc, char** argv, const std::set<std::string>&
             line.error = "option " + argument + " needs a value";
         } else {
             line.values[argument] = argv[++i];
+            line.repeated[argument].push_back(argv[i]);
         }
     }
     return line;
