@@ -72,6 +72,10 @@ const Advice kAdvice[] = {
     {4011, kOperationFailed, "the message does not carry its signer's certificate"},
     {4012, kOperationFailed, "the signing time is not a valid local time"},
     {4014, kOperationFailed, "the recipient certificate or list cannot be read; give DER or PEM"},
+    {2503, kInputProblem, "the PKCS#11 module cannot be loaded; give the module's file with --module"},
+    {2602, kOperationFailed, "no token is present; insert it, or name another with --token"},
+    {2605, kWrongPassword, "the PIN is wrong; try again with the token's PIN"},
+    {2606, kOperationFailed, "the token's PIN is locked; unlock it with the token's own tools"},
 };
 const Advice kUnknownAdvice = {0, kOperationFailed, "see the toolkit's text below"};
 

@@ -4,6 +4,7 @@
 
 #include "tools/zorvane/CmsInputs.h"
 #include "tools/zorvane/Command.h"
+#include "tools/zorvane/TokenSigning.h"
 
 namespace {
 
@@ -11,6 +12,8 @@ const char kUsage[] =
     "usage: zorvane sign [--folder DIR | --cert FILE --key FILE] [--detached] [--no-attributes]\n"
     "                    [--add-to SIGNED] [--out FILE] [--pem] [--json] [--work DIR]\n"
     "                    [--password-file FILE | --password-fd N] [CONTENT|-]\n"
+    "       zorvane sign --module FILE [--serial HEX] [--detached] [--out FILE] [--pem] [--json]\n"
+    "                    [--pin-file FILE | --pin-fd N] [CONTENT|-]\n"
     "  Signs CONTENT (a file; standard input when it is - or missing) as a CMS SignedData,\n"
     "  DER (--pem: PEM), written to --out FILE or standard output. The signer is the\n"
     "  signing pair of a certificate folder (signCert.der, signPri.key) or --cert and --key;\n"
@@ -19,7 +22,10 @@ const char kUsage[] =
     "  --detached      leave the content out of the message (verify then needs --content)\n"
     "  --no-attributes sign the content itself, without signing time and other attributes\n"
     "  --add-to SIGNED add this signer to the signed message SIGNED; CONTENT is needed only\n"
-    "                  when SIGNED is detached\n";
+    "                  when SIGNED is detached\n"
+    "  --module FILE   sign with the key of a PKCS#11 token (the module's shared object): the\n"
+    "                  first signing certificate the token lists, or the one of --serial; the\n"
+    "                  token's PIN from --pin-file, --pin-fd or a prompt; the key stays on the token\n";
 
 // Message type bits of the toolkit's signing functions.
 constexpr int kDetachedBit = 1;
@@ -53,6 +59,7 @@ int SignOrAddSigner(cms::CmsCommand& command, ByteString& cert, ByteString& key,
 
 int Sign(cms::CmsCommand& command, ByteString& signedData) {
     ByteString content, cert, key;
+    if (cms::SignsOnToken(command.Line())) return cms::SignOnToken(command, content, signedData);
     // The key first: with --password-fd 0 the password is the first line of standard
     // input and the content may follow it.
     const bool needed = ContentNeeded(command);
@@ -66,6 +73,7 @@ int RunSign(int argc, char** argv) {
     cms::CmsCommand command("sign", kUsage);
     std::set<std::string> values = cms::kKeyPairOptions;
     values.insert("--add-to");
+    values.insert(cms::kTokenOptions.begin(), cms::kTokenOptions.end());
     int step = command.Start(argc, argv, values, {"--detached", "--no-attributes", "--pem"});
     ByteString signedData;
     if (step == cms::kContinue) step = Sign(command, signedData);
