@@ -362,10 +362,10 @@ Status ReadCertificateList(const Input& list, std::vector<X509Ptr>& certificates
 
 Status Envelope(const std::vector<X509Ptr>& recipients, const Input& content, int cipherId, int innerType,
                 Bytes& message) {
-    const CipherSpec* spec = nullptr;
-    QLK_RETURN_IF_FAILED(FindCipher(cipherId, spec));
+    const CipherSpec* entry = nullptr;
+    QLK_RETURN_IF_FAILED(FindCipher(cipherId, entry));
     CipherPtr cipher;
-    QLK_RETURN_IF_FAILED(FetchCipher(*spec, cipher));
+    QLK_RETURN_IF_FAILED(FetchCipher(*entry, cipher));
     BorrowedCertsPtr stack(sk_X509_new_null());
     for (const X509Ptr& recipient : recipients) {
         if (!stack || !sk_X509_push(stack.get(), recipient.get())) return Fail(Code::OutOfMemory);
