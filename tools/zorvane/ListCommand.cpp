@@ -17,6 +17,7 @@
 #include "tools/zorvane/Command.h"
 #include "tools/zorvane/OutputText.h"
 #include "tools/zorvane/ProgramFolder.h"
+#include "tools/zorvane/StoreSearch.h"
 
 namespace {
 
@@ -110,20 +111,6 @@ int ParseOptions(int argc, char** argv, ListOptions& options) {
     if (options.media == 4 && options.module.empty()) return Usage("--media 4 needs --module");
     if (options.work.empty()) options.work = ProgramFolder();
     return 0;
-}
-
-bool CheckWorkFolder(const std::string& work) {
-    for (const char* needed : {"Quellark.dll", "IssuerOid.conf"}) {
-        if (!fs::is_regular_file(fs::path(work) / needed)) {
-            std::fprintf(stderr,
-                         "zorvane list: the work folder %s has no %s.\n"
-                         "It must hold the toolkit (Quellark.dll) and the issuer configuration "
-                         "(IssuerOid.conf); name another one with --work.\n",
-                         work.c_str(), needed);
-            return false;
-        }
-    }
-    return true;
 }
 
 std::string Text(const ByteString& text) { return std::string(text.GetData(), text.GetLength()); }
@@ -299,24 +286,11 @@ void PrintList(const ListOptions& options, CLoadCert& loader, CArray<tagCERTLIST
 int RunList(int argc, char** argv) {
     ListOptions options;
     if (const int bad = ParseOptions(argc, argv, options)) return bad < 0 ? kListed : bad;
-    if (!CheckWorkFolder(options.work)) return kNoWorkFolder;
+    if (!CheckWorkFolder("list", options.work)) return kNoWorkFolder;
 
     ByteString work(options.work.c_str()), text2, module(options.module.c_str());
     CLoadCert loader(work, text2, module);
-    if (!loader.m_errorText.IsEmpty())
-        std::fprintf(stderr, "zorvane list: warning: %s (%s/IssuerOid.conf)\n", loader.m_errorText.GetData(),
-                     options.work.c_str());
-
-    // Open the toolkit first, so that a toolkit that will not load is told as such;
-    // LoadCerts then finds it open.
-    const int opened = loader.m_crypto.Init(2, 0, 0, work);
-    if (opened != 0 && opened != 100) {
-        ByteString reason;
-        loader.m_crypto.GetErrInfo(reason);
-        std::fprintf(stderr, "zorvane list: the toolkit in %s does not open (code %d) %s\n", options.work.c_str(),
-                     opened, reason.GetData());
-        return kNoToolkit;
-    }
+    if (!OpenStoreToolkit("list", loader, options.work)) return kNoToolkit;
 
     WarningList warnings;
     CArray<tagCERTLIST, tagCERTLIST&> list;
