@@ -14,6 +14,7 @@
 
 #include "platform/PathTranslation.h"
 #include "platform/Services.h"
+#include "tools/zorvane/CertificateTimes.h"
 #include "tools/zorvane/Command.h"
 #include "tools/zorvane/OutputText.h"
 #include "tools/zorvane/ProgramFolder.h"
@@ -125,9 +126,14 @@ const char* MediumName(int media) {
     return media >= 0 && media < 5 ? names[media] : "?";
 }
 
+// A record's Windows-form path on this machine; empty for none (a card or a token).
+std::string NativePath(const ByteString& recordPath) {
+    return recordPath.IsEmpty() ? std::string() : zorvane::paths::Win32PathToNative(recordPath.GetData());
+}
+
 // The native folder that holds the certificate file.
 std::string CertificateFolder(const tagCERTLIST& record) {
-    const std::string native = zorvane::paths::Win32PathToNative(record.signCertPath.GetData());
+    const std::string native = NativePath(record.signCertPath);
     return native.empty() ? std::string() : fs::path(native).parent_path().string();
 }
 
@@ -205,6 +211,8 @@ void PrintJson(CLoadCert& loader, CArray<tagCERTLIST, tagCERTLIST&>& list, int r
     for (int i = 0; i < list.GetSize(); ++i) {
         tagCERTLIST& record = list[i];
         const Row row = MakeRow(loader, record);
+        std::string notBeforeUtc, notAfterUtc;
+        CertificateValidityUtc(loader.m_crypto, record.signCert, notBeforeUtc, notAfterUtc);
         const std::pair<const char*, std::string> fields[] = {
             {"issuerAlias", row.issuer},
             {"issuerCN", Text(record.issuerCN)},
@@ -217,11 +225,17 @@ void PrintJson(CLoadCert& loader, CArray<tagCERTLIST, tagCERTLIST&>& list, int r
             {"validFrom", Text(record.validFrom)},
             {"validTo", Text(record.validTo)},
             {"validToDate", row.validTo},
+            {"notBeforeUtc", notBeforeUtc},
+            {"notAfterUtc", notAfterUtc},
             {"store", row.store},
             {"medium", row.medium},
             {"folder", row.folder},
             {"signCertPath", Text(record.signCertPath)},
             {"kmCertPath", Text(record.kmCertPath)},
+            {"signCertFile", NativePath(record.signCertPath)},
+            {"signKeyFile", NativePath(record.signPriKeyPath)},
+            {"kmCertFile", NativePath(record.kmCertPath)},
+            {"kmKeyFile", NativePath(record.kmPriKeyPath)},
             {"hashAlgo", Text(record.hashAlgo)},
             {"hashValue", Text(record.hashValue)},
         };
