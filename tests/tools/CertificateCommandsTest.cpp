@@ -1,0 +1,243 @@
+// zorvane inspect, list --json, passwd and msg run as a user runs them on a generated PKI:
+// fields against openssl x509, JSON read back by python3, a key file changed only whole.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+
+#include <algorithm>
+#include <chrono>
+#include <filesystem>
+#include <sstream>
+#include <stdexcept>
+#include <thread>
+#include <tuple>
+
+#include "support/TestSupport.h"
+#include "support/ZorvaneProcess.h"
+#include "tools/pkigen/Generator.h"
+
+namespace {
+
+using namespace zorvane::testsupport;
+namespace fs = std::filesystem;
+
+const std::string kPassword = "qwer1234!";
+const std::string kNewPassword = "n3w-Secret#77";
+
+struct Outcome {
+    int exit = -1;
+    std::string output;  // standard output (and error, when the command line sends it there)
+};
+
+struct Stores {
+    TempFolder root;
+    zorvane::pkigen::Result pki;
+
+    Stores() {
+        const std::string work = root.MakeFolder("work");
+        fs::create_symlink(fs::path(ZORVANE_TEST_WORK_DIR) / "Quellark.dll", fs::path(work) / "Quellark.dll");
+        zorvane::pkigen::Options options;
+        options.home = root / "home";
+        options.work = work;
+        options.cas = {"yessign"};
+        options.keyCache = ZORVANE_TEST_BINARY_DIR "/pkigen-key-cache";
+        std::string error;
+        if (!zorvane::pkigen::Generate(options, pki, error)) throw std::runtime_error(error);
+        root.Write("drives", "C: " + pki.home + " fixed\n");
+        RunCommand("openssl x509 -inform DER -in " + Quoted(Cert()) + " -out " + Quoted(root / "cert.pem"));
+    }
+    const zorvane::pkigen::UserRecord& User() const { return pki.users.front(); }
+    std::string Cert() const { return User().signing.certPath; }
+    static const Stores& Get() {
+        static const Stores made;
+        return made;
+    }
+};
+
+const Stores& Pki() { return Stores::Get(); }
+
+Outcome Zorvane(const std::string& arguments) {
+    const CommandResult run = RunCommand("ZORVANE_DRIVE_TABLE=" + Quoted(Pki().root / "drives") +
+                                         " timeout 60 " ZORVANE_TEST_WORK_DIR "/zorvane " + arguments);
+    return {WIFEXITED(run.status) ? WEXITSTATUS(run.status) : -1, run.output};
+}
+
+std::string Work() { return " --work " + Quoted(Pki().root / "work"); }
+
+// Serial, validity in UTC and key size as openssl reads them: "hex start end bits".
+std::string OpenSslView(const std::string& cert) {
+    return RunCommand("openssl x509 -inform DER -noout -serial -startdate -enddate -dateopt iso_8601 -in " +
+                      Quoted(cert) + " | sed -e 's/^[a-zA-Z]*=//' -e 's/ /T/' | tr 'A-F\\n' 'a-f '; " +
+                      "openssl x509 -inform DER -noout -text -in " + Quoted(cert) +
+                      " | sed -n 's/.*Public-Key: (\\([0-9]*\\) bit).*/\\1/p'")
+        .output;
+}
+
+// The same fields out of a JSON object that python3's json module accepts.
+std::string JsonView(const std::string& command, const std::string& select) {
+    return Zorvane(command + " | python3 -c 'import json,sys; d=json.load(sys.stdin); " + select + "'").output;
+}
+
+const char kInspectFields[] = "print(d[\"serial\"], d[\"notBeforeUtc\"], d[\"notAfterUtc\"], d[\"publicKeyBits\"])";
+
+TEST(InspectCommand, FieldsEqualOpenSslWhicheverWayTheCertificateIsNamed) {
+    const std::string expected = OpenSslView(Pki().Cert());
+    ASSERT_EQ(4u, std::count(expected.begin(), expected.end(), ' ') + 1u) << expected;
+    for (const std::string& named :
+         {Quoted(Pki().Cert()), Quoted(Pki().root / "cert.pem"), "--serial " + Pki().User().signing.serial}) {
+        EXPECT_EQ(expected, JsonView("inspect --json" + Work() + " " + named, kInspectFields)) << named;
+        const Outcome text = Zorvane("inspect" + Work() + " " + named);
+        EXPECT_EQ(0, text.exit) << named;
+        EXPECT_NE(std::string::npos, text.output.find(Pki().User().signing.subject)) << text.output;
+        EXPECT_NE(std::string::npos, text.output.find(expected.substr(expected.find(' ') + 1, 20))) << text.output;
+    }
+    EXPECT_EQ(Pki().User().signing.subject + " 3",
+              JsonView("inspect --json " + Quoted(Pki().Cert()), "print(d[\"subject\"], d[\"version\"])").substr(
+                  0, Pki().User().signing.subject.size() + 2));
+}
+
+TEST(InspectCommand, FailuresSayWhatAndExitWithTheirCode) {
+    const std::tuple<std::string, int, std::string> kRows[] = {
+        {Quoted(Pki().root / "missing.der"), 3, "cannot be opened"},
+        {Quoted(Pki().root / "drives"), 1, "not a certificate"},
+        {"/dev/null", 3, "not a regular file"},
+        {"--serial 00", 3, "no listed certificate has the serial 00"},
+        {"", 2, "give either one FILE or --serial HEX"},
+        {Quoted(Pki().Cert()) + " --serial 01", 2, "give either"},
+        {"--help", 0, "usage: zorvane inspect"},
+    };
+    for (const auto& [arguments, exit, words] : kRows) {
+        const Outcome run = Zorvane("inspect" + Work() + " " + arguments + " 2>&1");
+        EXPECT_EQ(exit, run.exit) << arguments << "\n" << run.output;
+        EXPECT_NE(std::string::npos, run.output.find(words)) << arguments << "\n" << run.output;
+    }
+}
+
+TEST(ListCommand, JsonCarriesUtcTimesAndNativePaths) {
+    const std::string view = JsonView(
+        "list --json" + Work(),
+        "c=[r for r in d[\"certificates\"] if r[\"serialNo\"]==\"" + Pki().User().signing.serial +
+            "\"][0]; print(c[\"serialNo\"], c[\"notBeforeUtc\"], c[\"notAfterUtc\"], c[\"signCertFile\"], "
+            "c[\"signKeyFile\"], c[\"kmKeyFile\"], c[\"validTo\"] != \"\")");
+    const std::string expected = OpenSslView(Pki().Cert());
+    const std::string times = expected.substr(0, expected.rfind(' ') + 1);
+    ASSERT_EQ(times, view.substr(0, times.size())) << view;
+    std::istringstream paths(view.substr(times.size()));
+    std::string certFile, keyFile, kmKeyFile, localized;
+    paths >> certFile >> keyFile >> kmKeyFile >> localized;
+    EXPECT_TRUE(fs::equivalent(certFile, Pki().Cert())) << certFile;
+    EXPECT_TRUE(fs::equivalent(keyFile, Pki().User().signing.keyPath)) << keyFile;
+    EXPECT_TRUE(fs::equivalent(kmKeyFile, Pki().User().keyManagement.keyPath)) << kmKeyFile;
+    EXPECT_EQ("True", localized);
+}
+
+TEST(MsgCommand, FailuresNameTheirMeaningAndCode) {
+    const std::tuple<std::string, std::string, std::string> kRows[] = {
+        {"msg parse --tag DATA", "abc", "the opening tag named by --tag is not in the input; check --tag (code 501)"},
+        {"msg parse --tag DATA", "<DATA>abc", "the closing tag named by --tag is not in the input; the message is cut"},
+        {"msg parse --tag DATA", "<DATA>!!!</DATA>", "the text between the tags is not Base64 (code 2015)"},
+        {"msg make 99 x", "", "the content type is not one the library knows (code 500)"},
+    };
+    for (const auto& [arguments, input, words] : kRows) {
+        const Outcome run = Zorvane(arguments + " 2>&1 <<'EOF'\n" + input + "\nEOF\n");
+        EXPECT_EQ(1, run.exit) << arguments;
+        EXPECT_NE(std::string::npos, run.output.find(words)) << arguments << "\n" << run.output;
+    }
+}
+
+// One key file's password change in a folder of its own; as root the command runs as
+// another user, so that a read-only folder holds for it.
+struct PasswdCase {
+    const char* name;
+    std::string oldPassword;
+    bool readOnlyFolder;
+    int exit;
+    const char* words;
+};
+
+void PrintTo(const PasswdCase& row, std::ostream* out) { *out << row.name; }
+
+class PasswdTable : public ::testing::TestWithParam<PasswdCase> {
+protected:
+    std::string Owner() const { return std::to_string(300001 + getpid() % 100000 * 2); }
+    std::string AsOwner() const {
+        return geteuid() == 0 ? "setpriv --reuid=" + Owner() + " --regid=" + Owner() + " --clear-groups " : "";
+    }
+    std::string Key() const { return scratch_ / "keys/signPri.key"; }
+
+    Outcome Change(const PasswdCase& row) {
+        scratch_.MakeFolder("keys");
+        fs::copy_file(Pki().User().signing.keyPath, Key());
+        const std::string oldFile = scratch_.Write("old", row.oldPassword + "\n");
+        const std::string newFile = scratch_.Write("new", kNewPassword + "\n");
+        if (geteuid() == 0) RunCommand("chmod 755 " + Quoted(scratch_.Path()) + " && chown -R " + Owner() + " " + Quoted(scratch_.Path()));
+        if (row.readOnlyFolder) fs::permissions(scratch_ / "keys", fs::perms::owner_read | fs::perms::owner_exec);
+        const CommandResult run = RunCommand(AsOwner() + ZORVANE_TEST_WORK_DIR "/zorvane passwd --key " + Quoted(Key()) +
+                                             " --old-password-file " + Quoted(oldFile) + " --new-password-file " +
+                                             Quoted(newFile) + " 2>&1");
+        fs::permissions(scratch_ / "keys", fs::perms::owner_all);
+        return {WIFEXITED(run.status) ? WEXITSTATUS(run.status) : -1, run.output};
+    }
+
+    int SignWith(const std::string& password) {
+        return RunZorvane({"sign", "--cert", Pki().Cert(), "--key", Key(), "--out", scratch_ / "signed.p7s",
+                           "--password-fd", "0", Pki().Cert()},
+                          password + "\n")
+            .exitCode;
+    }
+
+    TempFolder scratch_;
+};
+
+TEST_P(PasswdTable, ChangesWholeOrNotAtAll) {
+    const PasswdCase& row = GetParam();
+    const std::vector<unsigned char> before = ReadBytes(Pki().User().signing.keyPath);
+    const Outcome run = Change(row);
+    EXPECT_EQ(row.exit, run.exit) << run.output;
+    EXPECT_NE(std::string::npos, run.output.find(row.words)) << run.output;
+    EXPECT_EQ(std::string::npos, run.output.find(kPassword)) << run.output;
+    EXPECT_EQ(std::string::npos, run.output.find(kNewPassword)) << run.output;
+    EXPECT_EQ(row.exit == 0, ReadBytes(Key()) != before);
+    EXPECT_EQ(1u, std::distance(fs::directory_iterator(scratch_ / "keys"), fs::directory_iterator{}));
+    struct stat info {};
+    ASSERT_EQ(0, stat(Key().c_str(), &info));
+    EXPECT_TRUE(row.exit != 0 || (info.st_mode & 0777u) == 0600u) << std::oct << info.st_mode;
+    EXPECT_EQ(row.exit == 0 ? 0 : 5, SignWith(kNewPassword));
+    EXPECT_EQ(row.exit == 0 ? 5 : 0, SignWith(kPassword));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, PasswdTable,
+    ::testing::Values(PasswdCase{"changed", kPassword, false, 0, "is changed"},
+                      PasswdCase{"wrongOldPassword", "not-the-password", false, 5, "the password is wrong"},
+                      PasswdCase{"readOnlyFolder", kPassword, true, 3, "cannot be replaced"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+// While passwd waits for its passwords, its arguments (what ps shows) hold none of them.
+TEST(PasswdCommand, PasswordsNeverInTheArguments) {
+    TempFolder scratch;
+    const std::string key = scratch / "signPri.key";
+    fs::copy_file(Pki().User().signing.keyPath, key);
+    int in[2], out[2];
+    ASSERT_EQ(0, pipe2(in, O_CLOEXEC));
+    ASSERT_EQ(0, pipe2(out, O_CLOEXEC));
+    const pid_t pid = SpawnZorvane({"passwd", "--key", key, "--old-password-fd", "0", "--new-password-fd", "0"},
+                                   in[0], out[1]);
+    close(in[0]);
+    close(out[1]);
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    const std::string arguments = ReadText("/proc/" + std::to_string(pid) + "/cmdline");
+    EXPECT_NE(std::string::npos, arguments.find("passwd")) << arguments;
+    const std::string passwords = kPassword + "\n" + kNewPassword + "\n";
+    EXPECT_EQ(static_cast<ssize_t>(passwords.size()), write(in[1], passwords.data(), passwords.size()));
+    close(in[1]);
+    const std::string output = ReadAll(out[0]);
+    close(out[0]);
+    int status = 0;
+    waitpid(pid, &status, 0);
+    EXPECT_EQ(0, WEXITSTATUS(status)) << output;
+    EXPECT_EQ(std::string::npos, arguments.find(kPassword));
+    EXPECT_EQ(std::string::npos, arguments.find(kNewPassword));
+}
+
+}  // namespace
