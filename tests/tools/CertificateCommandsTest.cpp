@@ -136,7 +136,6 @@ TEST(MsgCommand, FailuresNameTheirMeaningAndCode) {
         {"msg parse --tag DATA", "abc", "the opening tag named by --tag is not in the input; check --tag (code 501)"},
         {"msg parse --tag DATA", "<DATA>abc", "the closing tag named by --tag is not in the input; the message is cut"},
         {"msg parse --tag DATA", "<DATA>!!!</DATA>", "the text between the tags is not Base64 (code 2015)"},
-        {"msg make 99 x", "", "the content type is not one the library knows (code 500)"},
     };
     for (const auto& [arguments, input, words] : kRows) {
         const Outcome run = Zorvane(arguments + " 2>&1 <<'EOF'\n" + input + "\nEOF\n");

@@ -97,6 +97,16 @@ bool WriteAll(int fd, const ByteString& bytes) {
     return true;
 }
 
+// The rename lasts through a power loss only once the folder's entry is on disk too; the
+// file is already replaced, so a folder that cannot be synced is no failure.
+void SyncFolderOf(const std::string& path) {
+    const std::string folder = std::filesystem::path(path).parent_path().string();
+    const int fd = open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) return;
+    fsync(fd);
+    close(fd);
+}
+
 }  // namespace
 
 bool FindInFolder(const std::string& folder, const char* name, std::string& path) {
@@ -124,8 +134,10 @@ bool WriteWhole(const std::string& path, const ByteString& bytes, std::string& e
     if (!written) {
         error = std::strerror(errno);
         unlink(temporary.c_str());
+        return false;
     }
-    return written;
+    SyncFolderOf(path);
+    return true;
 }
 
 namespace {

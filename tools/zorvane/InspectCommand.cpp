@@ -4,6 +4,7 @@
 #include <cctype>
 #include <cstdio>
 #include <string>
+#include <string_view>
 
 #include "tools/zorvane/CertificateTimes.h"
 #include "tools/zorvane/CmsInputs.h"
@@ -73,9 +74,11 @@ struct Shown {
         char head[32];
         std::snprintf(head, sizeof head, "%-24s ", label);
         std::string indent = head;
-        for (std::size_t start = 0, end = 0; start <= value.size(); start = end + 1) {
-            end = std::min(value.find('\n', start), value.size());
-            text += indent + TerminalText(std::string_view(value).substr(start, end - start)) + "\n";
+        std::string_view rest(value);
+        while (rest.size() > 1 && rest.back() == '\n') rest.remove_suffix(1);
+        for (std::size_t start = 0, end = 0; start <= rest.size(); start = end + 1) {
+            end = std::min(rest.find('\n', start), rest.size());
+            text += indent + TerminalText(rest.substr(start, end - start)) + "\n";
             indent.assign(indent.size(), ' ');
         }
     }
@@ -109,9 +112,15 @@ std::string PublicKeyBits(CCryptoEx& crypto) {
     ByteString length;
     if (crypto.GetPubKeyLen(length) != 0) return "";
     const std::string text = Text(length);
-    if (!text.empty() && text.size() <= 5 && std::all_of(text.begin(), text.end(), ::isdigit)) return text;
+    if (!text.empty() && text.size() <= 5 && std::all_of(text.begin(), text.end(), [](unsigned char c) { return std::isdigit(c) != 0; })) return text;
     const int bits = RsaModulusBits(text);
     return bits ? std::to_string(bits) : "";
+}
+
+void ShowKeyBits(CCryptoEx& crypto, Shown& shown) {
+    const std::string bits = PublicKeyBits(crypto);
+    shown.json.Raw("publicKeyBits", bits.empty() ? "null" : bits);
+    shown.Line("public key bits", bits.empty() ? "(unknown)" : bits);
 }
 
 int ShowValidity(cms::CmsCommand& command, Shown& shown) {
@@ -142,7 +151,7 @@ int ShowFields(cms::CmsCommand& command, Shown& shown) {
         if (code != 0 && !(field.optional && code == kFieldAbsent))
             return command.ToolkitFailure(std::string("the ") + field.label + " cannot be read", code);
         shown.Add(field.json, field.label, code == 0 ? Text(value) : "");
-        if (field.get == &CCryptoEx::GetPubKeyAlgo) shown.Add("publicKeyBits", "public key bits", PublicKeyBits(crypto));
+        if (field.get == &CCryptoEx::GetPubKeyAlgo) ShowKeyBits(crypto, shown);
         if (field.get == &CCryptoEx::GetSubjectName) {
             if (const int failed = ShowValidity(command, shown); failed != cms::kContinue) return failed;
         }
