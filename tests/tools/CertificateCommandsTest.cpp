@@ -169,11 +169,12 @@ protected:
         fs::copy_file(Pki().User().signing.keyPath, Key());
         const std::string oldFile = scratch_.Write("old", row.oldPassword + "\n");
         const std::string newFile = scratch_.Write("new", kNewPassword + "\n");
-        if (geteuid() == 0) RunCommand("chmod 755 " + Quoted(scratch_.Path()) + " && chown -R " + Owner() + " " + Quoted(scratch_.Path()));
+        const std::string folder = Quoted(scratch_.Path());
+        if (geteuid() == 0) RunCommand("chmod 755 " + folder + " && chown -R " + Owner() + " " + folder);
         if (row.readOnlyFolder) fs::permissions(scratch_ / "keys", fs::perms::owner_read | fs::perms::owner_exec);
-        const CommandResult run = RunCommand(AsOwner() + ZORVANE_TEST_WORK_DIR "/zorvane passwd --key " + Quoted(Key()) +
-                                             " --old-password-file " + Quoted(oldFile) + " --new-password-file " +
-                                             Quoted(newFile) + " 2>&1");
+        const CommandResult run =
+            RunCommand(AsOwner() + ZORVANE_TEST_WORK_DIR "/zorvane passwd --key " + Quoted(Key()) +
+                       " --old-password-file " + Quoted(oldFile) + " --new-password-file " + Quoted(newFile) + " 2>&1");
         fs::permissions(scratch_ / "keys", fs::perms::owner_all);
         return {WIFEXITED(run.status) ? WEXITSTATUS(run.status) : -1, run.output};
     }

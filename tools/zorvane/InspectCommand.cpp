@@ -94,14 +94,15 @@ int RsaModulusBits(const std::string& hex) {
         const auto first = static_cast<unsigned char>(der[at++]);
         if (first < 0x80) return first;
         std::size_t value = 0;
-        for (int n = first & 0x7f; n > 0 && at < der.size(); --n) value = (value << 8) | static_cast<unsigned char>(der[at++]);
+        for (int n = first & 0x7f; n > 0 && at < der.size(); --n)
+            value = (value << 8) | static_cast<unsigned char>(der[at++]);
         return value;
     };
     length();
     if (at >= der.size() || der[at++] != 0x02) return 0;
     std::size_t size = length();
     while (size > 0 && at < der.size() && der[at] == 0) ++at, --size;
-    if (size == 0 || at + size > der.size()) return 0;
+    if (size == 0 || size > 4096 || size > der.size() - at) return 0;
     int top = 0;
     for (auto lead = static_cast<unsigned char>(der[at]); lead; lead >>= 1) ++top;
     return static_cast<int>((size - 1) * 8) + top;
@@ -112,7 +113,8 @@ std::string PublicKeyBits(CCryptoEx& crypto) {
     ByteString length;
     if (crypto.GetPubKeyLen(length) != 0) return "";
     const std::string text = Text(length);
-    if (!text.empty() && text.size() <= 5 && std::all_of(text.begin(), text.end(), [](unsigned char c) { return std::isdigit(c) != 0; })) return text;
+    const auto digit = [](unsigned char c) { return std::isdigit(c) != 0; };
+    if (!text.empty() && text.size() <= 5 && std::all_of(text.begin(), text.end(), digit)) return text;
     const int bits = RsaModulusBits(text);
     return bits ? std::to_string(bits) : "";
 }
@@ -142,7 +144,8 @@ int ShowValidity(cms::CmsCommand& command, Shown& shown) {
 int ShowFields(cms::CmsCommand& command, Shown& shown) {
     CCryptoEx& crypto = command.Crypto();
     int version = 0;
-    if (const int code = crypto.GetCertVersion(version)) return command.ToolkitFailure("the version cannot be read", code);
+    if (const int code = crypto.GetCertVersion(version))
+        return command.ToolkitFailure("the version cannot be read", code);
     shown.json.Number("version", version);
     shown.Line("version", std::to_string(version));
     for (const Field& field : kFields) {
