@@ -97,7 +97,27 @@ bool WriteAll(int fd, const ByteString& bytes) {
     return true;
 }
 
+// The rename lasts through a power loss only once the folder's entry is on disk too; the
+// file is already replaced, so a folder that cannot be synced is no failure.
+void SyncFolderOf(const std::string& path) {
+    const std::string folder = std::filesystem::path(path).parent_path().string();
+    const int fd = open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) return;
+    fsync(fd);
+    close(fd);
+}
+
 }  // namespace
+
+bool FindInFolder(const std::string& folder, const char* name, std::string& path) {
+    std::error_code error;
+    for (const auto& entry : std::filesystem::directory_iterator(folder, error)) {
+        if (strcasecmp(entry.path().filename().c_str(), name) != 0) continue;
+        path = entry.path().string();
+        return true;
+    }
+    return false;
+}
 
 // Written beside the target with mode 0600 and renamed over it, so that a reader never
 // sees half a file and an opened content is never readable by others.
@@ -114,8 +134,10 @@ bool WriteWhole(const std::string& path, const ByteString& bytes, std::string& e
     if (!written) {
         error = std::strerror(errno);
         unlink(temporary.c_str());
+        return false;
     }
-    return written;
+    SyncFolderOf(path);
+    return true;
 }
 
 namespace {
@@ -140,17 +162,6 @@ bool ReadBounded(int fd, std::size_t limit, std::size_t expected, ByteString& by
 }
 
 std::string LimitText(std::size_t limit) { return std::to_string(limit >> 20) + " MiB"; }
-
-// A file of a certificate folder, whatever the case of its name (SignCert.der, signCert.der).
-bool FindInFolder(const std::string& folder, const char* name, std::string& path) {
-    std::error_code error;
-    for (const auto& entry : std::filesystem::directory_iterator(folder, error)) {
-        if (strcasecmp(entry.path().filename().c_str(), name) != 0) continue;
-        path = entry.path().string();
-        return true;
-    }
-    return false;
-}
 
 // "YYYYMMDDHHMMSS" as "YYYY-MM-DD HH:MM:SS"; other texts (empty: no signing time) as they are.
 std::string SigningTimeText(const std::string& digits) {

@@ -118,6 +118,9 @@ private:
 // Writes a file whole with mode 0600: beside it first, then renamed over it.
 bool WriteWhole(const std::string& path, const ByteString& bytes, std::string& error);
 
+// A file of a certificate folder, whatever the case of its name (SignCert.der, signCert.der).
+bool FindInFolder(const std::string& folder, const char* name, std::string& path);
+
 // Options of the commands that use a certificate and its private key.
 extern const std::set<std::string> kKeyPairOptions;
 

@@ -14,9 +14,11 @@
 
 #include "platform/PathTranslation.h"
 #include "platform/Services.h"
+#include "tools/zorvane/CertificateTimes.h"
 #include "tools/zorvane/Command.h"
 #include "tools/zorvane/OutputText.h"
 #include "tools/zorvane/ProgramFolder.h"
+#include "tools/zorvane/StoreSearch.h"
 
 namespace {
 
@@ -112,20 +114,6 @@ int ParseOptions(int argc, char** argv, ListOptions& options) {
     return 0;
 }
 
-bool CheckWorkFolder(const std::string& work) {
-    for (const char* needed : {"Quellark.dll", "IssuerOid.conf"}) {
-        if (!fs::is_regular_file(fs::path(work) / needed)) {
-            std::fprintf(stderr,
-                         "zorvane list: the work folder %s has no %s.\n"
-                         "It must hold the toolkit (Quellark.dll) and the issuer configuration "
-                         "(IssuerOid.conf); name another one with --work.\n",
-                         work.c_str(), needed);
-            return false;
-        }
-    }
-    return true;
-}
-
 std::string Text(const ByteString& text) { return std::string(text.GetData(), text.GetLength()); }
 
 const char* StoreName(int certType) {
@@ -138,9 +126,14 @@ const char* MediumName(int media) {
     return media >= 0 && media < 5 ? names[media] : "?";
 }
 
+// A record's Windows-form path on this machine; empty for none (a card or a token).
+std::string NativePath(const ByteString& recordPath) {
+    return recordPath.IsEmpty() ? std::string() : zorvane::paths::Win32PathToNative(recordPath.GetData());
+}
+
 // The native folder that holds the certificate file.
 std::string CertificateFolder(const tagCERTLIST& record) {
-    const std::string native = zorvane::paths::Win32PathToNative(record.signCertPath.GetData());
+    const std::string native = NativePath(record.signCertPath);
     return native.empty() ? std::string() : fs::path(native).parent_path().string();
 }
 
@@ -218,6 +211,8 @@ void PrintJson(CLoadCert& loader, CArray<tagCERTLIST, tagCERTLIST&>& list, int r
     for (int i = 0; i < list.GetSize(); ++i) {
         tagCERTLIST& record = list[i];
         const Row row = MakeRow(loader, record);
+        std::string notBeforeUtc, notAfterUtc;
+        CertificateValidityUtc(loader.m_crypto, record.signCert, notBeforeUtc, notAfterUtc);
         const std::pair<const char*, std::string> fields[] = {
             {"issuerAlias", row.issuer},
             {"issuerCN", Text(record.issuerCN)},
@@ -230,11 +225,17 @@ void PrintJson(CLoadCert& loader, CArray<tagCERTLIST, tagCERTLIST&>& list, int r
             {"validFrom", Text(record.validFrom)},
             {"validTo", Text(record.validTo)},
             {"validToDate", row.validTo},
+            {"notBeforeUtc", notBeforeUtc},
+            {"notAfterUtc", notAfterUtc},
             {"store", row.store},
             {"medium", row.medium},
             {"folder", row.folder},
             {"signCertPath", Text(record.signCertPath)},
             {"kmCertPath", Text(record.kmCertPath)},
+            {"signCertFile", NativePath(record.signCertPath)},
+            {"signKeyFile", NativePath(record.signPriKeyPath)},
+            {"kmCertFile", NativePath(record.kmCertPath)},
+            {"kmKeyFile", NativePath(record.kmPriKeyPath)},
             {"hashAlgo", Text(record.hashAlgo)},
             {"hashValue", Text(record.hashValue)},
         };
@@ -299,24 +300,11 @@ void PrintList(const ListOptions& options, CLoadCert& loader, CArray<tagCERTLIST
 int RunList(int argc, char** argv) {
     ListOptions options;
     if (const int bad = ParseOptions(argc, argv, options)) return bad < 0 ? kListed : bad;
-    if (!CheckWorkFolder(options.work)) return kNoWorkFolder;
+    if (!CheckWorkFolder("list", options.work)) return kNoWorkFolder;
 
     ByteString work(options.work.c_str()), text2, module(options.module.c_str());
     CLoadCert loader(work, text2, module);
-    if (!loader.m_errorText.IsEmpty())
-        std::fprintf(stderr, "zorvane list: warning: %s (%s/IssuerOid.conf)\n", loader.m_errorText.GetData(),
-                     options.work.c_str());
-
-    // Open the toolkit first, so that a toolkit that will not load is told as such;
-    // LoadCerts then finds it open.
-    const int opened = loader.m_crypto.Init(2, 0, 0, work);
-    if (opened != 0 && opened != 100) {
-        ByteString reason;
-        loader.m_crypto.GetErrInfo(reason);
-        std::fprintf(stderr, "zorvane list: the toolkit in %s does not open (code %d) %s\n", options.work.c_str(),
-                     opened, reason.GetData());
-        return kNoToolkit;
-    }
+    if (!OpenStoreToolkit("list", loader, options.work)) return kNoToolkit;
 
     WarningList warnings;
     CArray<tagCERTLIST, tagCERTLIST&> list;

@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <string>
 
+#include "message/MessageCodes.h"
 #include "tools/zorvane/Command.h"
 #include "tools/zorvane/CommandLine.h"
 
@@ -39,8 +40,31 @@ int TooLarge() {
     return 1;
 }
 
+struct Meaning {
+    int code;
+    const char* text;
+};
+
+// The content-record codes (message/MessageCodes.h) and the toolkit's that reach msg.
+const Meaning kMeanings[] = {
+    {zorvane::kRecordTooShort, "the record is shorter than its layout says; the message is cut or damaged"},
+    {zorvane::kNoMemory, "there is not enough memory for the record"},
+    {zorvane::kUnknownContentType, "the content type is not one the library knows"},
+    {zorvane::kOpeningTagMissing, "the opening tag named by --tag is not in the input; check --tag"},
+    {zorvane::kClosingTagMissing, "the closing tag named by --tag is not in the input; the message is cut"},
+    {zorvane::kSignArgumentTooLong, "the content is too long for the 2-byte length of a sign record"},
+    {101, "the toolkit is not loaded; the work folder (--work DIR) must hold Quellark.dll"},
+    {2015, "the text between the tags is not Base64"},
+};
+
+const char* MeaningOf(int code) {
+    for (const Meaning& meaning : kMeanings)
+        if (meaning.code == code) return meaning.text;
+    return "the toolkit refused it (see toolkit/README.md)";
+}
+
 int Fail(const char* step, int code) {
-    std::fprintf(stderr, "zorvane msg: %s failed with result %d\n", step, code);
+    std::fprintf(stderr, "zorvane msg: %s failed: %s (code %d)\n", step, MeaningOf(code), code);
     return 1;
 }
 

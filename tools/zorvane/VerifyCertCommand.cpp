@@ -2,7 +2,6 @@
 // the facade: its verdict in words and as an exit code, the certificate's fields and its path.
 
 #include <zorvane/CryptoEx.h>
-#include <zorvane/LoadCert.h>
 
 #include <unistd.h>
 
@@ -16,6 +15,7 @@
 
 #include "tools/zorvane/Command.h"
 #include "tools/zorvane/CommandLine.h"
+#include "tools/zorvane/StoreSearch.h"
 
 namespace {
 
@@ -164,18 +164,8 @@ int LoadTrustFolder(CCryptoEx& facade, const std::string& folder) {
 }
 
 int ReadListedCertificate(const Request& request, ByteString& certificate) {
-    std::string serial = request.serial;
-    for (char& c : serial) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    ByteString work(request.work.c_str()), subject, wanted(serial.c_str()), policies, drive, mediaText;
-    CLoadCert loader(work);
-    CArray<tagCERTLIST, tagCERTLIST&> list;
-    int count = 0;
-    const int result = loader.LoadCerts(0, subject, wanted, 0, policies, 1, drive, mediaText, 0, 0, list, count);
-    if (list.GetSize() == 0)
-        return Failed("no listed certificate has the serial " + request.serial + " (list result " +
-                      std::to_string(result) + ", work folder " + request.work + ")");
-    certificate = list[0].signCert;
-    return kGood;
+    std::string error;
+    return FindListedCertificate(request.work, request.serial, certificate, error) ? kGood : Failed(error);
 }
 
 int ReadCertificate(const Request& request, ByteString& certificate) {
