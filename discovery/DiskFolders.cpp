@@ -10,6 +10,7 @@
 
 #include "discovery/DiscoveryInternal.h"
 #include "discovery/FolderSearch.h"
+#include "platform/PathTranslation.h"
 #include "platform/Win32.h"
 
 namespace {
@@ -66,6 +67,7 @@ int g_driveLetter;
 int CLoadCert::AddCertList_GPKICert(ByteString& className, int media, int keySelector, ByteString& drive,
                                     CArray<tagCERTLIST, tagCERTLIST&>& list, int& count) {
     const ByteString folder = GpkiClassFolder(className, media, drive);
+    const zorvane::paths::ScopedFolderListings listings;  // key names are looked up in this one folder
     tagCERTLIST record;
     int appended = 0;
     int lastResult = 0;

@@ -2,6 +2,7 @@
 // store mask select, in their fixed order.
 
 #include "discovery/DiscoveryInternal.h"
+#include "platform/PathTranslation.h"
 
 namespace {
 
@@ -32,6 +33,8 @@ int CLoadCert::LoadCerts(int media, ByteString& subject, ByteString& serial, int
         m_crypto.GetErrInfo(m_errorText);
         return opened;
     }
+
+    const zorvane::paths::ScopedFolderListings listings;  // each folder is listed once per walk
 
     // A single record is the caller's current choice and stays at the head of the list.
     if (list.GetSize() > 1) list.SetSize(0);

@@ -2,11 +2,11 @@
 #include "platform/PathTranslation.h"
 
 #include <dirent.h>
-#include <strings.h>
 #include <sys/stat.h>
 
 #include <algorithm>
 #include <cctype>
+#include <map>
 
 namespace zorvane {
 namespace paths {
@@ -21,17 +21,45 @@ bool HasDriveLetter(const std::string& path) {
     return path.size() >= 2 && std::isalpha(static_cast<unsigned char>(path[0])) && path[1] == ':';
 }
 
+std::string LowerAscii(std::string text) {
+    for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return text;
+}
+
+// A folder's entries by their lower-cased names; each keeps the name first in byte order.
+using Listing = std::map<std::string, std::string>;
+
+bool ReadListing(const std::string& folder, Listing& listing) {
+    DIR* opened = opendir(folder.empty() ? "." : folder.c_str());
+    if (!opened) return false;
+    while (const dirent* entry = readdir(opened)) {
+        auto inserted = listing.emplace(LowerAscii(entry->d_name), entry->d_name);
+        if (!inserted.second) inserted.first->second = std::min(inserted.first->second, std::string(entry->d_name));
+    }
+    closedir(opened);
+    return true;
+}
+
+// Listings kept while a ScopedFolderListings lives on this thread; null otherwise.
+thread_local std::map<std::string, Listing>* t_listings = nullptr;
+
+const Listing* ListingOf(const std::string& folder, Listing& uncached) {
+    if (!t_listings) return ReadListing(folder, uncached) ? &uncached : nullptr;
+    const auto found = t_listings->find(folder);
+    if (found != t_listings->end()) return &found->second;
+    Listing read;
+    if (!ReadListing(folder, read)) return nullptr;  // unreadable now may be readable later
+    return &t_listings->emplace(folder, std::move(read)).first->second;
+}
+
 // The entry of `folder` whose name equals `name` ignoring ASCII case, first in byte order.
 bool FindEntryIgnoringCase(const std::string& folder, const std::string& name, std::string& match) {
-    DIR* listing = opendir(folder.empty() ? "." : folder.c_str());
+    Listing uncached;
+    const Listing* listing = ListingOf(folder, uncached);
     if (!listing) return false;
-    std::vector<std::string> candidates;
-    while (const dirent* entry = readdir(listing)) {
-        if (strcasecmp(entry->d_name, name.c_str()) == 0) candidates.emplace_back(entry->d_name);
-    }
-    closedir(listing);
-    if (candidates.empty()) return false;
-    match = *std::min_element(candidates.begin(), candidates.end());
+    const auto found = listing->find(LowerAscii(name));
+    if (found == listing->end()) return false;
+    match = found->second;
     return true;
 }
 
@@ -49,6 +77,16 @@ std::vector<std::string> SplitComponents(const std::string& path) {
 }
 
 }  // namespace
+
+ScopedFolderListings::ScopedFolderListings() : m_outermost(t_listings == nullptr) {
+    if (m_outermost) t_listings = new std::map<std::string, Listing>;
+}
+
+ScopedFolderListings::~ScopedFolderListings() {
+    if (!m_outermost) return;
+    delete t_listings;
+    t_listings = nullptr;
+}
 
 std::string NormalizeSeparators(const std::string& path) {
     std::string out;

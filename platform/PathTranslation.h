@@ -56,5 +56,20 @@ std::string NormalizeSeparators(const std::string& path);
 // Case-insensitive resolution of an already native path, component by component.
 std::string ResolveCaseInsensitively(const std::string& nativePath);
 
+// While one lives on a thread, case-insensitive matching there reads each folder's
+// listing once and answers from it after that, so that a walk looking up many missing
+// names in one folder of N entries costs N, not N times N. A folder that changes
+// meanwhile is seen as it was when first read; nested scopes share the outer one.
+class ScopedFolderListings {
+public:
+    ScopedFolderListings();
+    ~ScopedFolderListings();
+    ScopedFolderListings(const ScopedFolderListings&) = delete;
+    ScopedFolderListings& operator=(const ScopedFolderListings&) = delete;
+
+private:
+    bool m_outermost;
+};
+
 }  // namespace paths
 }  // namespace zorvane

@@ -67,6 +67,20 @@ TEST_F(MixedCaseTree, SeparatorsCollapseAndTheDriveBecomesItsFolder) {
     EXPECT_EQ(home / "NPKI", Win32PathToNative("C:NPKI"));
 }
 
+// Within one walk a folder is listed once: a name added after the first look-up is not
+// seen until the walk ends (which is what keeps a walk of N missing names linear).
+TEST_F(MixedCaseTree, AWalkListsEachFolderOnce) {
+    const char* added = "C:\\NPKI\\yessign\\USER\\cn=Hong()0012345\\KMCERT.DER";
+    {
+        const zorvane::paths::ScopedFolderListings walk;
+        const zorvane::paths::ScopedFolderListings nested;
+        EXPECT_EQ(home / "NPKI/yessign/USER/cn=Hong()0012345/KMCERT.DER", Win32PathToNative(added));
+        home.Write("NPKI/yessign/USER/cn=Hong()0012345/kmCert.der", "km");
+        EXPECT_EQ(home / "NPKI/yessign/USER/cn=Hong()0012345/KMCERT.DER", Win32PathToNative(added));
+    }
+    EXPECT_EQ(home / "NPKI/yessign/USER/cn=Hong()0012345/kmCert.der", Win32PathToNative(added));
+}
+
 TEST(Separators, BackslashesBecomeSlashesAndRunsCollapse) {
     EXPECT_EQ("/a/b/", zorvane::paths::NormalizeSeparators("\\\\a//b\\/"));
     EXPECT_EQ("C:/x", zorvane::paths::NormalizeSeparators("C:\\x"));
