@@ -123,10 +123,18 @@ const char* MediumName(int media) {
     return media >= 0 && media < 5 ? names[media] : "?";
 }
 
-// The native folder that holds the certificate file.
+// The native folder that holds the certificate file; the folder alone is translated,
+// as the walk has already found the file in it.
 std::string CertificateFolder(const tagCERTLIST& record) {
-    const std::string native = zorvane::paths::Win32PathToNative(record.signCertPath.GetData());
-    return native.empty() ? std::string() : fs::path(native).parent_path().string();
+    const std::string path = record.signCertPath.GetData();
+    const auto cut = path.find_last_of('\\');
+    if (cut == std::string::npos) {
+        const std::string native = zorvane::paths::Win32PathToNative(path.c_str());
+        return native.empty() ? std::string() : fs::path(native).parent_path().string();
+    }
+    std::string folder = zorvane::paths::Win32PathToNative(path.substr(0, cut).c_str());
+    if (folder.size() > 1 && folder.back() == '/') folder.pop_back();  // a drive's root: "C:" is "/home/"
+    return folder;
 }
 
 struct Row {
@@ -258,6 +266,8 @@ int RunList(int argc, char** argv) {
         return 4;
     }
 
+    // One walk for the search and the folders printed after it: each folder is read once.
+    const zorvane::paths::ScopedFolderListings walk;
     ByteString subject(options.subject.c_str()), serial(options.serial.c_str());
     ByteString policies(options.policies.c_str()), drive(options.drive.c_str()), mediaText;
     CArray<tagCERTLIST, tagCERTLIST&> list;
