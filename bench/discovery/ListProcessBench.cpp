@@ -18,7 +18,6 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
-#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <map>
@@ -28,13 +27,11 @@
 #include <vector>
 
 #include "BaselineRatio.h"
-#include "tools/pkigen/Generator.h"
+#include "discovery/GeneratedStore.h"
 
 extern char** environ;
 
 namespace {
-
-namespace fs = std::filesystem;
 
 std::string ProgramDir() {
     const char* chosen = std::getenv("ZORVANE_BENCH_PROGRAM_DIR");
@@ -59,39 +56,14 @@ for folder, _, files in os.walk(os.path.join(sys.argv[1], 'NPKI')):
 json.dump({'count': len(records), 'certificates': records}, sys.stdout, ensure_ascii=False, indent=2)
 )";
 
-// One generated store of `users` NPKI users and a work folder for the program.
+// One generated store of `users` NPKI users, its work folder linked to the program's toolkit.
 struct Store {
-    std::string root, home, work;
+    explicit Store(int count) : users(count), generated(count, ProgramDir()) {}
     int users;
-
-    explicit Store(int count) : users(count) {
-        std::string pattern = (fs::temp_directory_path() / "zorvane-list-bench-XXXXXX").string();
-        if (!mkdtemp(pattern.data())) std::abort();
-        root = pattern;
-        home = root + "/home";
-        work = root + "/work";
-        fs::create_directories(work);
-        for (const char* toolkit : {"Quellark.dll", "gpkiapi.dll"})
-            fs::create_symlink(fs::path(ProgramDir()) / toolkit, fs::path(work) / toolkit);
-        zorvane::pkigen::Options options;
-        options.home = home;
-        options.work = work;
-        options.cas = {"yessign"};
-        options.count = users;
-        options.seed = 1;
-        options.seedGiven = true;
-        options.keyCache = ZORVANE_BENCH_WORK_DIR "/../pkigen-key-cache";
-        zorvane::pkigen::Result result;
-        std::string error;
-        if (!zorvane::pkigen::Generate(options, result, error)) {
-            std::fprintf(stderr, "test PKI generation failed: %s\n", error.c_str());
-            std::exit(1);
-        }
-    }
-    ~Store() {
-        std::error_code ignored;
-        fs::remove_all(root, ignored);
-    }
+    zorvane_bench::GeneratedStore generated;
+    const std::string& root = generated.root;
+    const std::string& home = generated.home;
+    const std::string& work = generated.work;
 };
 
 Store& StoreOf(int users) {

@@ -18,8 +18,8 @@
 #include <vector>
 
 #include "BaselineRatio.h"
+#include "discovery/GeneratedStore.h"
 #include "platform/PathTranslation.h"
-#include "tools/pkigen/Generator.h"
 
 namespace {
 
@@ -29,43 +29,19 @@ const int kCertificates = 1000;
 
 // The generated store: one CA folder holding kCertificates certificate folders.
 struct Store {
-    std::string root, home, work;
+    zorvane_bench::GeneratedStore generated{kCertificates, ZORVANE_BENCH_WORK_DIR};
+    std::string& work = generated.work;
     std::vector<fs::path> folders;
     std::vector<zorvane::paths::Drive> drives;
 
     Store() {
-        std::string pattern = (fs::temp_directory_path() / "zorvane-bench-XXXXXX").string();
-        if (!mkdtemp(pattern.data())) std::abort();
-        root = pattern;
-        home = root + "/home";
-        work = root + "/work";
-        fs::create_directories(work);
-        for (const char* toolkit : {"Quellark.dll", "gpkiapi.dll"})
-            fs::create_symlink(fs::path(ZORVANE_BENCH_WORK_DIR) / toolkit, fs::path(work) / toolkit);
-        zorvane::pkigen::Options options;
-        options.home = home;
-        options.work = work;
-        options.cas = {"yessign"};
-        options.count = kCertificates;
-        options.seed = 1;
-        options.seedGiven = true;
-        options.keyCache = ZORVANE_BENCH_WORK_DIR "/../pkigen-key-cache";
-        zorvane::pkigen::Result result;
-        std::string error;
-        if (!zorvane::pkigen::Generate(options, result, error)) {
-            std::fprintf(stderr, "test PKI generation failed: %s\n", error.c_str());
-            std::exit(1);
-        }
-        for (const auto& user : result.users) folders.push_back(fs::path(user.signing.certPath).parent_path());
+        for (const auto& user : generated.generated.users)
+            folders.push_back(fs::path(user.signing.certPath).parent_path());
         std::sort(folders.begin(), folders.end());
-        drives = {{'C', home, zorvane::paths::DriveKind::Fixed}};
+        drives = {{'C', generated.home, zorvane::paths::DriveKind::Fixed}};
         zorvane::paths::SetDrivesForTesting(&drives);
     }
-    ~Store() {
-        zorvane::paths::SetDrivesForTesting(nullptr);
-        std::error_code ignored;
-        fs::remove_all(root, ignored);
-    }
+    ~Store() { zorvane::paths::SetDrivesForTesting(nullptr); }
 };
 
 Store& TheStore() {
