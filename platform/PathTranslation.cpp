@@ -99,10 +99,9 @@ bool FindComponent(const std::string& folder, const std::string& name, std::stri
     return name != "." && name != ".." && FindEntryIgnoringCase(folder, name, found);
 }
 
-// How many leading folders of `parts` (the last part excepted, which may be a file) the
-// walk resolved for the previous path; their found names are appended to `resolved`.
+// In a walk: how many leading folders of `parts` (the last part excepted, which may be a
+// file) it resolved for the previous path; their found names are appended to `resolved`.
 std::size_t ReuseLastFolders(const std::vector<std::string>& parts, std::string& resolved) {
-    if (!t_walk) return 0;
     const std::vector<ResolvedFolder>& last = t_walk->lastFolders;
     std::size_t reused = 0;
     while (reused < last.size() && reused + 1 < parts.size() && last[reused].written == parts[reused]) {
@@ -113,7 +112,6 @@ std::size_t ReuseLastFolders(const std::vector<std::string>& parts, std::string&
 }
 
 void RememberFolder(std::size_t index, const std::string& written, const std::string& found) {
-    if (!t_walk) return;
     t_walk->lastFolders.resize(index);
     t_walk->lastFolders.push_back({written, found});
 }
