@@ -2,11 +2,13 @@
 # make test: set up, build and run the whole suite in the default and asan presets.
 # make fuzz: build the libFuzzer targets with clang and run each for FUZZ_SECONDS.
 
-# What the library, the toolkit (OpenSSL; OpenLDAP and libcurl for its directory fetch)
-# and the zorvane program need; the tests, benchmarks and the package test need the rest
-# (slapd and curl serve and check the directory fetch; strace and python3-cryptography
-# serve the whole-process listing benchmark).
-BUILD_PACKAGES := cmake ninja-build g++ make tzdata libssl-dev libldap-dev libcurl4-openssl-dev
+# What the library, the toolkit (OpenSSL; OpenLDAP and libcurl for its directory fetch; the
+# PKCS#11 header) and the zorvane program need; the demo adds SoftHSM2 for its token; the
+# tests, benchmarks and the package test need the rest (slapd and curl serve and check
+# the directory fetch; strace and python3-cryptography serve the whole-process listing
+# benchmark).
+BUILD_PACKAGES := cmake ninja-build g++ make tzdata libssl-dev libldap-dev libcurl4-openssl-dev libp11-kit-dev
+DEMO_PACKAGES := $(BUILD_PACKAGES) softhsm2
 TEST_PACKAGES := pkg-config binutils python3 python3-cryptography strace openssl libgtest-dev libgmock-dev libbenchmark-dev \
                  softhsm2 opensc slapd ldap-utils curl
 PACKAGES := $(BUILD_PACKAGES) $(TEST_PACKAGES)
@@ -34,7 +36,7 @@ build: deps
 	cmake --build --preset default
 
 demo:
-	$(MAKE) deps PACKAGES="$(BUILD_PACKAGES)"
+	$(MAKE) deps PACKAGES="$(DEMO_PACKAGES)"
 	cmake --preset default
 	cmake --build --preset default --target zorvane_demo
 	./build/default/work/zorvane demo

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "core/FileLoading.h"
 #include "core/SecureMemory.h"
 #include "platform/Win32.h"
 
@@ -241,7 +242,9 @@ int ByteString::Format(const char* format, ...) {
     return status;
 }
 
-int ByteString::LoadFile(const char* path) {
+namespace zorvane {
+
+int LoadFileUpTo(ByteString& into, const char* path, std::uint32_t maxSize) {
     enum { kEmptyPath = 1, kCannotOpen = 2, kNoSize = 3, kNoBuffer = 4, kReadFailed = 5, kShortRead = 6 };
     if (!path || !*path) return kEmptyPath;
     HANDLE file = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
@@ -253,6 +256,8 @@ int ByteString::LoadFile(const char* path) {
     DWORD got = 0;
     if (size == INVALID_FILE_SIZE || size > 0x7ffffffeu) {
         result = kNoSize;
+    } else if (size > maxSize) {
+        result = kFileTooLarge;
     } else if (!(buffer = static_cast<unsigned char*>(AllocateBlock(static_cast<std::size_t>(size) + 1)))) {
         result = kNoBuffer;
     } else {
@@ -260,16 +265,20 @@ int ByteString::LoadFile(const char* path) {
         if (size > 0 && !ReadFile(file, buffer, size, &got, nullptr)) result = kReadFailed;
         else if (got < size) result = kShortRead;
         else if (size == 0) {
-            const int kept = status;  // LoadFile reports through its result only
-            Clear();
-            status = kept;
+            const int kept = into.status;  // loading reports through its result only
+            into.Clear();
+            into.status = kept;
         } else {
-            const int kept = status;
-            result = SetData(buffer, static_cast<int>(size)) == kOk ? 0 : static_cast<int>(kNoBuffer);
-            status = kept;
+            const int kept = into.status;
+            result = into.SetData(buffer, static_cast<int>(size)) == kOk ? 0 : static_cast<int>(kNoBuffer);
+            into.status = kept;
         }
     }
     if (buffer) ReleaseBlock(buffer, static_cast<std::size_t>(size) + 1);
     CloseHandle(file);
     return result;
 }
+
+}  // namespace zorvane
+
+int ByteString::LoadFile(const char* path) { return zorvane::LoadFileUpTo(*this, path, 0x7ffffffeu); }

@@ -8,9 +8,6 @@
 
 class CToolkitContext {
 public:
-    // Answer of an operation whose toolkit function the loaded Quellark.dll lacks.
-    static constexpr int kFunctionNotLinked = 102;
-
     CToolkitContext();
     virtual ~CToolkitContext();
 

@@ -54,10 +54,9 @@ int CLoadCert::LoadFindCert(ByteString& subjectDN, ByteString& serial, ByteStrin
         const Location files = LocationFor(layout, root, organisation, cn, subjectDN);
         Outcome outcome;
         ByteString signKeyFile, kmKeyFile;
-        const bool signRead = signCert.LoadFile(files.signCert.GetData()) == 0 &&
-                              signKeyFile.LoadFile(files.signKey.GetData()) == 0;
-        const bool kmRead =
-            kmCert.LoadFile(files.kmCert.GetData()) == 0 && kmKeyFile.LoadFile(files.kmKey.GetData()) == 0;
+        const bool signRead =
+            LoadStoreFile(signCert, files.signCert) == 0 && LoadStoreFile(signKeyFile, files.signKey) == 0;
+        const bool kmRead = LoadStoreFile(kmCert, files.kmCert) == 0 && LoadStoreFile(kmKeyFile, files.kmKey) == 0;
         if (!signRead) return outcome;
         outcome.signFilesRead = true;
 

@@ -3,6 +3,7 @@
 
 #include <zorvane/LoadCert.h>
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -10,6 +11,19 @@
 namespace zorvane::discovery {
 
 using CertList = CArray<tagCERTLIST, tagCERTLIST&>;
+
+// Certificates and key files are a few KiB; a file in a store above this size is refused
+// unread (result kFileTooLarge of core/FileLoading.h), so that a hostile store cannot make
+// a walk allocate and read without bound.
+constexpr std::uint32_t kMaxStoreFileSize = 256 * 1024;
+
+// Loads a certificate or key file of a store: a regular file of at most
+// kMaxStoreFileSize bytes. 0 on success; a refusal for size is told to the notice sink.
+int LoadStoreFile(ByteString& into, const ByteString& path);
+
+// Tells the notice sink about a folder entry that a walk cannot reach: a name with "\"
+// in it is two components in a Windows path. True when the entry is such.
+bool SkipUnreachableEntry(const ByteString& folder, const char* name);
 
 // Store kinds written into tagCERTLIST::certType.
 enum StoreKind { kStoreGpki = 0, kStoreNpki = 1, kStoreMpki = 2, kStorePrivate = 3 };

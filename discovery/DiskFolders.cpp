@@ -75,6 +75,7 @@ int CLoadCert::AddCertList_GPKICert(ByteString& className, int media, int keySel
         ForEachFoundEntry(folder, kSkipFirstEntry, [&](const WIN32_FIND_DATAA& entry) {
             ClearCertList(record);
             if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) return;
+            if (SkipUnreachableEntry(folder, entry.cFileName)) return;
             if (!SetGpkiPaths(record, folder, entry.cFileName, keySelector)) return;
             record.certType = kStoreGpki;
             lastResult = InsertParsingCert(record);

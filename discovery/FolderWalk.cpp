@@ -3,10 +3,14 @@
 
 #include <cstdio>
 #include <cstring>
+#include <string>
 
 #include "discovery/DiscoveryInternal.h"
+#include "core/FileLoading.h"
 #include "core/UtilOperations.h"
 #include "discovery/FolderSearch.h"
+#include "platform/PathTranslation.h"
+#include "platform/Services.h"
 #include "platform/Win32.h"
 
 namespace zorvane::discovery {
@@ -19,6 +23,22 @@ bool IsCertificateFolderEntry(const WIN32_FIND_DATAA& entry) {
 }
 
 }  // namespace
+
+int LoadStoreFile(ByteString& into, const ByteString& path) {
+    const int result = LoadFileUpTo(into, path.GetData(), kMaxStoreFileSize);
+    if (result == kFileTooLarge) {
+        platform::Notices().Note("skipped " + paths::Win32PathToNative(path.GetData()) + ": larger than " +
+                                 std::to_string(kMaxStoreFileSize) + " bytes");
+    }
+    return result;
+}
+
+bool SkipUnreachableEntry(const ByteString& folder, const char* name) {
+    if (!std::strchr(name, '\\')) return false;
+    platform::Notices().Note("skipped " + std::string(name) + " in " + paths::Win32PathToNative(folder.GetData()) +
+                             ": a name with \\ in it cannot be reached");
+    return true;
+}
 
 void SetFolderPaths(tagCERTLIST& record, const ByteString& certFolder, int keySelector) {
     const bool kmInSigningSlots = keySelector == kKmOnly;
@@ -36,7 +56,7 @@ int WalkCertificateFolders(CLoadCert& loader, const std::vector<ByteString>& fol
     int lastResult = 0;
     for (const ByteString& folder : folders) {
         ForEachFoundEntry(folder, kExamineFirstEntry, [&](const WIN32_FIND_DATAA& entry) {
-            if (!IsCertificateFolderEntry(entry)) return;
+            if (!IsCertificateFolderEntry(entry) || SkipUnreachableEntry(folder, entry.cFileName)) return;
             if (clearPerEntry) loader.ClearCertList(record);
             record.certType = storeKind;
             SetFolderPaths(record, folder + entry.cFileName, keySelector);

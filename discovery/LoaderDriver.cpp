@@ -10,15 +10,11 @@ enum { kToolkitNpki = 2, kAlreadyOpen = 100 };
 enum { kMediaCard = 3, kMediaToken = 4 };
 enum { kMaskGpki = 1, kMaskNpki = 2, kMaskMpki = 4, kMaskPrivate = 8 };
 
-const char kMediaNotAvailableText[] = "스마트카드와 보안토큰의 인증서 읽기는 지원하지 않습니다.";
-
 }  // namespace
 
 int CLoadCert::LoadCerts(int media, ByteString& subject, ByteString& serial, int storeMask, ByteString& policies,
                          int keySelector, ByteString& drive, ByteString& mediaText, int mediaInt, int spare,
                          CArray<tagCERTLIST, tagCERTLIST&>& list, int& count) {
-    (void)mediaText;
-    (void)mediaInt;
     (void)spare;
     m_keySelector = keySelector;
     m_subjectFilter = subject;
@@ -40,9 +36,12 @@ int CLoadCert::LoadCerts(int media, ByteString& subject, ByteString& serial, int
     if (list.GetSize() > 1) list.SetSize(0);
 
     if (media == kMediaCard || media == kMediaToken) {
-        count = 0;
-        m_errorText = kMediaNotAvailableText;
-        return kMediaNotAvailable;
+        int added = 0;
+        const int result = media == kMediaCard
+                               ? AddCertList_CARD(storeMask, keySelector, mediaText, mediaInt, list, added)
+                               : AddCertList_PKCS11(storeMask, keySelector, mediaText, list, m_pkcs11Module, added);
+        count = added;
+        return result;
     }
 
     // Each group adds its readers' counts to sum and answers the result that counts for it.

@@ -5,6 +5,7 @@
 #include <ctime>
 #include <string>
 
+#include "core/FileLoading.h"
 #include "discovery/DiscoveryInternal.h"
 #include "platform/Win32.h"
 
@@ -18,6 +19,8 @@ enum {
     kFilteredOut = -1,
     kCertFileUnreadable = 300,
     kKeyFileUnreadable = 301,
+    kCertFileTooLarge = 302,
+    kKeyFileTooLarge = 303,
     kNoPolicyExtension = 1502,
     kAlreadyOpen = 100,
 };
@@ -53,7 +56,7 @@ void SetIssuerAlias(CLoadCert& loader, tagCERTLIST& record) {
 
 // The key-management pair is optional: a pair that cannot be read leaves its fields empty.
 void LoadOptionalFile(ByteString& field, const ByteString& path) {
-    if (field.LoadFile(path.GetData()) != 0) field.Clear();
+    if (LoadStoreFile(field, path) != 0) field.Clear();
 }
 
 }  // namespace
@@ -124,8 +127,10 @@ int ParseCertificateFields(CLoadCert& loader, tagCERTLIST& record) {
 int CLoadCert::InsertParsingCert(tagCERTLIST& record) {
     record.mediaType = m_media;
     if (m_media != kMediaCard && m_media != kMediaToken) {
-        if (record.signCert.LoadFile(record.signCertPath.GetData()) != 0) return kCertFileUnreadable;
-        if (record.signPriKey.LoadFile(record.signPriKeyPath.GetData()) != 0) return kKeyFileUnreadable;
+        int loaded = LoadStoreFile(record.signCert, record.signCertPath);
+        if (loaded != 0) return loaded == zorvane::kFileTooLarge ? kCertFileTooLarge : kCertFileUnreadable;
+        loaded = LoadStoreFile(record.signPriKey, record.signPriKeyPath);
+        if (loaded != 0) return loaded == zorvane::kFileTooLarge ? kKeyFileTooLarge : kKeyFileUnreadable;
         if (m_keySelector == kSignAndKm) {
             LoadOptionalFile(record.kmCert, record.kmCertPath);
             LoadOptionalFile(record.kmPriKey, record.kmPriKeyPath);

@@ -1,5 +1,6 @@
 #include "exchange/MappingRegistry.h"
 
+#include <cstdlib>
 #include <map>
 #include <mutex>
 #include <string>
@@ -27,10 +28,32 @@ std::map<std::string, HANDLE>& KeptHandles() {
     return *handles;
 }
 
+// A normal exit lets go of every hold of the process, so that the last holder anywhere
+// removes the block and its text does not stay behind in shared memory. Static objects
+// destroyed after this let go of handles no longer in the tables, which does nothing.
+void ReleaseEverythingAtExit() {
+    std::map<void*, int> shared;
+    std::map<std::string, HANDLE> kept;
+    {
+        std::lock_guard<std::mutex> guard(RegistryLock());
+        shared.swap(SharedCounts());
+        kept.swap(KeptHandles());
+    }
+    for (const auto& entry : shared) CloseHandle(entry.first);
+    for (const auto& entry : kept) CloseHandle(entry.second);
+}
+
+// Registered on first use, so it runs before the static objects made earlier go.
+void ReleaseAtExitOnce() {
+    static const bool registered = std::atexit(ReleaseEverythingAtExit) == 0;
+    (void)registered;
+}
+
 }  // namespace
 
 void RetainMapping(void* mapping) {
     if (!mapping) return;
+    ReleaseAtExitOnce();
     std::lock_guard<std::mutex> guard(RegistryLock());
     ++SharedCounts()[mapping];
 }
@@ -48,6 +71,7 @@ void ReleaseMapping(void* mapping) {
 }
 
 void* KeptBlock(const char* name) {
+    ReleaseAtExitOnce();
     std::lock_guard<std::mutex> guard(RegistryLock());
     auto found = KeptHandles().find(name);
     if (found != KeptHandles().end()) return found->second;

@@ -38,11 +38,14 @@ CMemoryMap& CMemoryMap::operator=(const CMemoryMap& other) {
 CMemoryMap::~CMemoryMap() { ReleaseMapping(m_mapping); }
 
 // Opens the block when one of that name already exists (the system's rule for named
-// mappings). A mapping made earlier by this object is let go first.
+// mappings). A mapping made earlier by this object is let go only after the new one is
+// open: when both name the same block, this object may be its last holder, and letting
+// go first would remove the block and its text.
 void CMemoryMap::CreateMMF(ByteString name) {
-    DeleteMMF();
+    void* previous = m_mapping;
     m_mapping = CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, kBlockSize, name.GetData());
     RetainMapping(m_mapping);
+    ReleaseMapping(previous);
 }
 
 int CMemoryMap::DeleteMMF() {

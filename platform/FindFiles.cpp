@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cctype>
 #include <cstdio>
 #include <cstring>
@@ -13,6 +14,7 @@
 
 #include "platform/HandleTable.h"
 #include "platform/PathTranslation.h"
+#include "platform/Services.h"
 #include "platform/Win32.h"
 
 namespace zorvane {
@@ -91,7 +93,10 @@ FoundEntry Describe(const std::string& folder, const std::string& name, bool isF
 
 bool ListFolder(const std::string& folder, const std::string& pattern, std::vector<FoundEntry>& entries) {
     DIR* listing = opendir(folder.c_str());
-    if (!listing) return false;
+    if (!listing) {
+        NoteFailure("cannot search", folder, errno);
+        return false;
+    }
     std::vector<std::string> all;
     std::vector<std::pair<std::string, bool>> names;  // with whether the listing says folder
     while (const dirent* entry = readdir(listing)) {

@@ -60,12 +60,18 @@ public:
 
 class PosixFileAccess : public FileAccess {
 public:
+    // Only regular files: a FIFO, device or socket in a store would block a walk or feed
+    // it without end. O_NONBLOCK keeps the open itself from waiting for a FIFO's writer.
     int Open(const std::string& nativePath) override {
         if (nativePath.empty()) return -1;
-        const int descriptor = ::open(nativePath.c_str(), O_RDONLY | O_CLOEXEC);
-        if (descriptor < 0) return -1;
-        struct stat info;
-        if (fstat(descriptor, &info) != 0 || S_ISDIR(info.st_mode)) {
+        const int descriptor = ::open(nativePath.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
+        if (descriptor < 0) {
+            NoteFailure("cannot read", nativePath, errno);
+            return -1;
+        }
+        struct stat info {};
+        if (fstat(descriptor, &info) != 0 || !S_ISREG(info.st_mode)) {
+            if (!S_ISDIR(info.st_mode)) Notices().Note("skipped " + nativePath + ": not a regular file");
             ::close(descriptor);
             return -1;
         }
@@ -91,6 +97,11 @@ public:
     void Close(int descriptor) override { ::close(descriptor); }
 };
 
+class QuietNoticeSink : public NoticeSink {
+public:
+    void Note(const std::string&) override {}
+};
+
 template <class Service>
 Service* Swap(std::atomic<Service*>& slot, Service* replacement, Service& fallback) {
     Service* previous = slot.exchange(replacement ? replacement : &fallback);
@@ -107,6 +118,7 @@ std::atomic<RegistryStore*> g_registry{nullptr};
 std::atomic<SystemInfo*> g_system{nullptr};
 std::atomic<MessageSink*> g_messages{nullptr};
 std::atomic<FileAccess*> g_files{nullptr};
+std::atomic<NoticeSink*> g_notices{nullptr};
 
 }  // namespace
 
@@ -182,10 +194,16 @@ FileAccess& DefaultFileAccess() {
     return files;
 }
 
+NoticeSink& DefaultNoticeSink() {
+    static QuietNoticeSink sink;
+    return sink;
+}
+
 RegistryStore& Registry() { return Current<RegistryStore>(g_registry, DefaultRegistry()); }
 SystemInfo& System() { return Current<SystemInfo>(g_system, DefaultSystemInfo()); }
 MessageSink& Messages() { return Current(g_messages, DefaultMessageSink()); }
 FileAccess& Files() { return Current(g_files, DefaultFileAccess()); }
+NoticeSink& Notices() { return Current(g_notices, DefaultNoticeSink()); }
 
 RegistryStore* ReplaceRegistry(RegistryStore* registry) {
     return Swap<RegistryStore>(g_registry, registry, DefaultRegistry());
@@ -193,6 +211,12 @@ RegistryStore* ReplaceRegistry(RegistryStore* registry) {
 SystemInfo* ReplaceSystemInfo(SystemInfo* system) { return Swap<SystemInfo>(g_system, system, DefaultSystemInfo()); }
 MessageSink* ReplaceMessageSink(MessageSink* sink) { return Swap(g_messages, sink, DefaultMessageSink()); }
 FileAccess* ReplaceFileAccess(FileAccess* files) { return Swap(g_files, files, DefaultFileAccess()); }
+NoticeSink* ReplaceNoticeSink(NoticeSink* sink) { return Swap(g_notices, sink, DefaultNoticeSink()); }
+
+void NoteFailure(const std::string& what, const std::string& path, int error) {
+    if (error == ENOENT || error == ENOTDIR) return;
+    Notices().Note(what + " " + path + ": " + std::strerror(error));
+}
 
 }  // namespace platform
 }  // namespace zorvane

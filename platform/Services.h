@@ -74,11 +74,21 @@ public:
     virtual int Show(const char* text, const char* caption, UINT type) = 0;
 };
 
+// What a search of stores had to pass over that a person should hear of: a folder that
+// cannot be searched, a file that is refused or cannot be read. Missing files and
+// folders are normal and not told. The default keeps quiet; a program that reports to a
+// person installs its own.
+class NoticeSink {
+public:
+    virtual ~NoticeSink() = default;
+    virtual void Note(const std::string& text) = 0;
+};
+
 // Read-only file access under CreateFileA, GetFileSize and ReadFile.
 class FileAccess {
 public:
     virtual ~FileAccess() = default;
-    virtual int Open(const std::string& nativePath) = 0;  // descriptor, or -1 (folders refuse)
+    virtual int Open(const std::string& nativePath) = 0;  // descriptor, or -1 (only regular files open)
     virtual bool Size(int descriptor, std::uint64_t& size) = 0;
     virtual long Read(int descriptor, void* buffer, std::size_t count) = 0;  // bytes, or -1
     virtual void Close(int descriptor) = 0;
@@ -89,18 +99,25 @@ TableRegistry& DefaultRegistry();
 FixedSystemInfo& DefaultSystemInfo();
 MessageSink& DefaultMessageSink();
 FileAccess& DefaultFileAccess();
+NoticeSink& DefaultNoticeSink();
 
 // The services in force.
 RegistryStore& Registry();
 SystemInfo& System();
 MessageSink& Messages();
 FileAccess& Files();
+NoticeSink& Notices();
 
 // Each replaces one service (nullptr restores the default) and returns the one it replaced.
 RegistryStore* ReplaceRegistry(RegistryStore* registry);
 SystemInfo* ReplaceSystemInfo(SystemInfo* system);
 MessageSink* ReplaceMessageSink(MessageSink* sink);
 FileAccess* ReplaceFileAccess(FileAccess* files);
+NoticeSink* ReplaceNoticeSink(NoticeSink* sink);
+
+// Tells the notice sink that a path failed with errno `error`, unless the error only
+// says the path does not exist.
+void NoteFailure(const std::string& what, const std::string& path, int error);
 
 // Installs a service for the lifetime of a scope.
 template <class Service>

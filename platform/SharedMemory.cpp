@@ -1,9 +1,16 @@
 // Named shared memory: CreateFileMappingA, OpenFileMappingA, MapViewOfFile,
 // UnmapViewOfFile, and CloseHandle of a mapping.
 //
+// Where: every block of a user lives in that user's own folder /dev/shm/zorvane-<uid>,
+// made 0700 and used only when it is a real folder (not a link) owned by the caller with
+// exactly that mode; files are opened relative to it with O_NOFOLLOW. /dev/shm is
+// writable by everyone, so any name there may have been made by someone else; one checked
+// folder settles ownership for every file in it, where checking each file would leave
+// the gap between its creation and its check.
+//
 // Lifetime rule, as on Windows: a named block exists exactly while some process holds
-// a handle to it. POSIX shared memory outlives its users, so every block has a companion
-// "holders" file beside it in /dev/shm. Each open handle keeps a shared OFD lock on
+// a handle to it. Shared memory files outlive their users, so every block has a companion
+// "holders" file beside it. Each open handle keeps a shared OFD lock on
 // byte 0 of that file; the kernel drops the lock when the handle's descriptor closes or
 // its process dies, even by SIGKILL. Whoever finds byte 0 unlocked (no holder left)
 // removes the block and its companion. Byte 1 is a guard lock that makes
@@ -77,28 +84,53 @@ std::string EncodeName(const char* name) {
     return encoded;
 }
 
+constexpr mode_t kPrivateFolderMode = 0700;
+
+bool IsPrivateFolder(int folder) {
+    struct stat info;
+    return fstat(folder, &info) == 0 && S_ISDIR(info.st_mode) && info.st_uid == geteuid() &&
+           (info.st_mode & 07777) == kPrivateFolderMode;
+}
+
+// The caller's block folder, opened; -1 when it cannot be made or is not the caller's alone.
+int OpenPrivateFolder() {
+    const std::string path = "/dev/shm/zorvane-" + std::to_string(geteuid());
+    if (mkdir(path.c_str(), kPrivateFolderMode) != 0 && errno != EEXIST) return -1;
+    const int folder = open(path.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    if (folder >= 0 && !IsPrivateFolder(folder)) {
+        close(folder);
+        return -1;
+    }
+    return folder;
+}
+
+// Names of a block's two files inside the private folder.
 struct BlockNames {
-    std::string shm;      // for shm_open
-    std::string holders;  // path of the companion file
+    std::string memory;
+    std::string holders;
 };
 
 BlockNames NamesFor(const char* name) {
-    const std::string base = "zorvane-" + std::to_string(getuid()) + "-map-" + EncodeName(name);
-    return {"/" + base, "/dev/shm/" + base + ".holders"};
+    const std::string base = "map-" + EncodeName(name);
+    return {base, base + ".holders"};
+}
+
+int OpenInFolder(int folder, const std::string& name, int flags) {
+    return openat(folder, name.c_str(), flags | O_NOFOLLOW | O_CLOEXEC, 0600);
 }
 
 // Opens the companion file and takes the guard, making sure the file is still the one
 // at the path (a closer may have removed it between our open and our lock).
-int OpenGuarded(const std::string& holdersPath, bool create) {
+int OpenGuarded(int folder, const std::string& holders, bool create) {
     for (;;) {
-        const int descriptor = open(holdersPath.c_str(), O_RDWR | O_CLOEXEC | (create ? O_CREAT : 0), 0600);
+        const int descriptor = OpenInFolder(folder, holders, O_RDWR | (create ? O_CREAT : 0));
         if (descriptor < 0) return -1;
         if (!LockByte(descriptor, kGuardByte, F_WRLCK, true)) {
             close(descriptor);
             return -1;
         }
         struct stat opened, current;
-        if (fstat(descriptor, &opened) == 0 && stat(holdersPath.c_str(), &current) == 0 &&
+        if (fstat(descriptor, &opened) == 0 && fstatat(folder, holders.c_str(), &current, AT_SYMLINK_NOFOLLOW) == 0 &&
             opened.st_ino == current.st_ino && opened.st_dev == current.st_dev) {
             return descriptor;
         }
@@ -106,22 +138,28 @@ int OpenGuarded(const std::string& holdersPath, bool create) {
     }
 }
 
-void RemoveBlock(const BlockNames& names) {
-    shm_unlink(names.shm.c_str());
-    unlink(names.holders.c_str());
+void RemoveBlock(int folder, const BlockNames& names) {
+    unlinkat(folder, names.memory.c_str(), 0);
+    unlinkat(folder, names.holders.c_str(), 0);
 }
 
 class Mapping : public HandleObject {
 public:
-    Mapping(BlockNames names, int holders, int memory, std::size_t size, bool writable)
-        : m_names(std::move(names)), m_holders(holders), m_memory(memory), m_size(size), m_writable(writable) {}
+    Mapping(int folder, BlockNames names, int holders, int memory, std::size_t size, bool writable)
+        : m_folder(folder), m_names(std::move(names)), m_holders(holders), m_memory(memory), m_size(size),
+          m_writable(writable) {}
 
+    // Locks belong to the open file, which a forked child shares with its parent: only the
+    // process that opened the handle lets go of its hold; a child just closes its copies.
     ~Mapping() override {
-        if (m_holders >= 0) {
+        if (m_holders >= 0 && getpid() == m_opener) {
             LockByte(m_holders, kGuardByte, F_WRLCK, true);
             UnlockByte(m_holders, kHolderByte);
-            if (!HasOtherHolders(m_holders)) RemoveBlock(m_names);
+            if (!HasOtherHolders(m_holders)) RemoveBlock(m_folder, m_names);
+        }
+        if (m_holders >= 0) {
             close(m_holders);  // drops the guard too
+            close(m_folder);
         }
         close(m_memory);
     }
@@ -131,6 +169,8 @@ public:
     bool Writable() const { return m_writable; }
 
 private:
+    pid_t m_opener = getpid();
+    int m_folder;  // the private folder; -1 for an unnamed block
     BlockNames m_names;
     int m_holders;  // -1 for an unnamed block
     int m_memory;
@@ -144,17 +184,17 @@ std::size_t SizeOf(int memory) {
 }
 
 // Under the guard: attach to the live block of this name, or make a fresh one.
-int AttachOrCreate(const BlockNames& names, int holders, std::size_t size) {
+int AttachOrCreate(int folder, const BlockNames& names, int holders, std::size_t size) {
     if (HasOtherHolders(holders)) {
-        const int memory = shm_open(names.shm.c_str(), O_RDWR | O_CLOEXEC, 0600);
+        const int memory = OpenInFolder(folder, names.memory, O_RDWR);
         if (memory >= 0) return memory;
     }
-    shm_unlink(names.shm.c_str());  // whatever is there was left by holders that are gone
-    const int memory = shm_open(names.shm.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+    unlinkat(folder, names.memory.c_str(), 0);  // whatever is there was left by holders that are gone
+    const int memory = OpenInFolder(folder, names.memory, O_RDWR | O_CREAT | O_EXCL);
     if (memory < 0) return -1;
     if (ftruncate(memory, static_cast<off_t>(size)) != 0) {
         close(memory);
-        shm_unlink(names.shm.c_str());
+        unlinkat(folder, names.memory.c_str(), 0);
         return -1;
     }
     return memory;
@@ -162,18 +202,24 @@ int AttachOrCreate(const BlockNames& names, int holders, std::size_t size) {
 
 HANDLE CreateNamed(const char* name, std::size_t size) {
     BlockNames names = NamesFor(name);
-    const int holders = OpenGuarded(names.holders, true);
-    if (holders < 0) return nullptr;
-    const int memory = AttachOrCreate(names, holders, size);
+    const int folder = OpenPrivateFolder();
+    if (folder < 0) return nullptr;
+    const int holders = OpenGuarded(folder, names.holders, true);
+    if (holders < 0) {
+        close(folder);
+        return nullptr;
+    }
+    const int memory = AttachOrCreate(folder, names, holders, size);
     if (memory < 0 || !LockByte(holders, kHolderByte, F_RDLCK, false)) {
         if (memory >= 0) close(memory);
-        if (!HasOtherHolders(holders)) RemoveBlock(names);
+        if (!HasOtherHolders(holders)) RemoveBlock(folder, names);
         close(holders);
+        close(folder);
         return nullptr;
     }
     UnlockByte(holders, kGuardByte);
     const std::size_t actual = SizeOf(memory);
-    return AddHandle(std::make_shared<Mapping>(std::move(names), holders, memory, actual, true));
+    return AddHandle(std::make_shared<Mapping>(folder, std::move(names), holders, memory, actual, true));
 }
 
 HANDLE CreateUnnamed(std::size_t size) {
@@ -183,27 +229,26 @@ HANDLE CreateUnnamed(std::size_t size) {
         close(memory);
         return nullptr;
     }
-    return AddHandle(std::make_shared<Mapping>(BlockNames{}, -1, memory, size, true));
+    return AddHandle(std::make_shared<Mapping>(-1, BlockNames{}, -1, memory, size, true));
 }
 
 HANDLE OpenNamed(const char* name, bool writable) {
     BlockNames names = NamesFor(name);
-    const int holders = OpenGuarded(names.holders, false);
-    if (holders < 0) return nullptr;
-    if (!HasOtherHolders(holders)) {  // every holder closed or died: the block is gone
-        RemoveBlock(names);
-        close(holders);
-        return nullptr;
-    }
-    const int memory = shm_open(names.shm.c_str(), O_RDWR | O_CLOEXEC, 0600);
+    const int folder = OpenPrivateFolder();
+    if (folder < 0) return nullptr;
+    const int holders = OpenGuarded(folder, names.holders, false);
+    const bool live = holders >= 0 && HasOtherHolders(holders);
+    if (holders >= 0 && !live) RemoveBlock(folder, names);  // every holder closed or died: the block is gone
+    const int memory = live ? OpenInFolder(folder, names.memory, O_RDWR) : -1;
     if (memory < 0 || !LockByte(holders, kHolderByte, F_RDLCK, false)) {
         if (memory >= 0) close(memory);
-        close(holders);
+        if (holders >= 0) close(holders);
+        close(folder);
         return nullptr;
     }
     UnlockByte(holders, kGuardByte);
     const std::size_t size = SizeOf(memory);
-    return AddHandle(std::make_shared<Mapping>(std::move(names), holders, memory, size, writable));
+    return AddHandle(std::make_shared<Mapping>(folder, std::move(names), holders, memory, size, writable));
 }
 
 // Views stay valid after their mapping handle closes, as on Windows; the name does not.

@@ -4,6 +4,7 @@
 #include <openssl/core_names.h>
 #include <openssl/rsa.h>
 
+#include <algorithm>
 
 #include "toolkit/Algorithms.h"
 #include "toolkit/Asymmetric.h"
@@ -11,6 +12,7 @@
 #include "toolkit/LocalTime.h"
 #include "toolkit/ObjectList.h"
 #include "toolkit/PrivateKeys.h"
+#include "toolkit/keys/Der.h"
 
 namespace qlk {
 namespace {
@@ -125,10 +127,45 @@ std::string SigningTimeOf(CMS_SignerInfo* signer) {
     return LocalTimeText(timegm(&utc));
 }
 
+Status SetSignature(CMS_SignerInfo* signer, const Bytes& signature) {
+    if (!ASN1_STRING_set(CMS_SignerInfo_get0_signature(signer), signature.data(), static_cast<int>(signature.size()))) {
+        return Fail(Code::OutOfMemory);
+    }
+    return Ok();
+}
+
+// The DER SET OF the signed attributes, as a signature covers them: each attribute
+// encoded, the encodings sorted, as OpenSSL sorts them when it writes the signer.
+Status EncodeSignedAttributes(CMS_SignerInfo* signer, der::Writer& set) {
+    std::vector<Bytes> encoded;
+    for (int i = 0; i < CMS_signed_get_attr_count(signer); ++i) {
+        unsigned char* bytes = nullptr;
+        const int length = i2d_X509_ATTRIBUTE(CMS_signed_get_attr(signer, i), &bytes);
+        if (length <= 0) return FailFromQueue(Code::SigningFailed);
+        encoded.emplace_back(bytes, bytes + length);
+        OPENSSL_free(bytes);
+    }
+    std::sort(encoded.begin(), encoded.end());
+    set.Open(der::kSet);
+    for (const Bytes& attribute : encoded) set.AddRaw(attribute.data(), attribute.size());
+    set.Close();
+    return Ok();
+}
+
+// OpenSSL signs with a key it holds; an external signer gets the encoded attributes.
+Status SignSignedAttributes(CMS_SignerInfo* signer, const KeyHolder& holder) {
+    if (!holder.sign) return CMS_SignerInfo_sign(signer) ? Ok() : FailFromQueue(Code::SigningFailed);
+    der::Writer set;
+    QLK_RETURN_IF_FAILED(EncodeSignedAttributes(signer, set));
+    Bytes signature;
+    QLK_RETURN_IF_FAILED(holder.sign(Input{set.Result().data(), set.Result().size()}, signature));
+    return SetSignature(signer, signature);
+}
+
 // Signed attributes: contentType, messageDigest of the content and signingTime, then
 // the signature over them.
-Status SignAttributes(CMS_ContentInfo* message, CMS_SignerInfo* signer, const Input& content,
-                      const std::string& signTime) {
+Status SignAttributes(CMS_ContentInfo* message, CMS_SignerInfo* signer, const KeyHolder& holder,
+                      const Input& content, const std::string& signTime) {
     MdPtr sha256;
     QLK_RETURN_IF_FAILED(FetchHash(kSha256, sha256));
     unsigned char digest[EVP_MAX_MD_SIZE];
@@ -144,7 +181,7 @@ Status SignAttributes(CMS_ContentInfo* message, CMS_SignerInfo* signer, const In
         return FailFromQueue(Code::SigningFailed);
     }
     QLK_RETURN_IF_FAILED(AddSigningTime(signer, signTime));
-    return CMS_SignerInfo_sign(signer) ? Ok() : FailFromQueue(Code::SigningFailed);
+    return SignSignedAttributes(signer, holder);
 }
 
 // OpenSSL's CMS names the signature algorithm of a signer it signs itself; a PSS
@@ -168,14 +205,14 @@ Status NamePssAlgorithm(CMS_SignerInfo* signer) {
 
 // Without signed attributes the signature covers the content itself; OpenSSL's CMS
 // makes these only with PKCS#1 v1.5, and so do we.
-Status SignContentDirectly(CMS_SignerInfo* signer, EVP_PKEY* key, const Input& content) {
+Status SignContentDirectly(CMS_SignerInfo* signer, const KeyHolder& holder, const Input& content) {
     Bytes signature;
-    QLK_RETURN_IF_FAILED(SignData(key, kSha256, RsaPadding::Pkcs1, content, signature));
-    ASN1_OCTET_STRING* value = CMS_SignerInfo_get0_signature(signer);
-    if (!ASN1_STRING_set(value, signature.data(), static_cast<int>(signature.size()))) {
-        return Fail(Code::OutOfMemory);
+    if (holder.sign) {
+        QLK_RETURN_IF_FAILED(holder.sign(content, signature));
+    } else {
+        QLK_RETURN_IF_FAILED(SignData(holder.key.get(), kSha256, RsaPadding::Pkcs1, content, signature));
     }
-    return Ok();
+    return SetSignature(signer, signature);
 }
 
 // Adds one signer to a SignedData and signs with it alone: the signers already present
@@ -183,7 +220,7 @@ Status SignContentDirectly(CMS_SignerInfo* signer, EVP_PKEY* key, const Input& c
 Status AppendSigner(CMS_ContentInfo* message, const KeyHolder& signer, const Input& content,
                     const SigningOptions& options) {
     const bool attributes = !options.type.noAttributes;
-    const bool pss = attributes && options.rsaVersion == 2;
+    const bool pss = attributes && options.rsaVersion == 2 && !signer.sign;
     unsigned int flags = CMS_PARTIAL | CMS_BINARY | CMS_NOSMIMECAP;
     if (!attributes) flags |= CMS_NOATTR;
     if (pss) flags |= CMS_KEY_PARAM;
@@ -198,8 +235,8 @@ Status AppendSigner(CMS_ContentInfo* message, const KeyHolder& signer, const Inp
             return FailFromQueue(Code::SigningFailed);
         }
     }
-    if (!attributes) return SignContentDirectly(info, signer.key.get(), content);
-    QLK_RETURN_IF_FAILED(SignAttributes(message, info, content, options.signTime));
+    if (!attributes) return SignContentDirectly(info, signer, content);
+    QLK_RETURN_IF_FAILED(SignAttributes(message, info, signer, content, options.signTime));
     return pss ? NamePssAlgorithm(info) : Ok();
 }
 
@@ -325,10 +362,10 @@ Status ReadCertificateList(const Input& list, std::vector<X509Ptr>& certificates
 
 Status Envelope(const std::vector<X509Ptr>& recipients, const Input& content, int cipherId, int innerType,
                 Bytes& message) {
-    const CipherSpec* spec = nullptr;
-    QLK_RETURN_IF_FAILED(FindCipher(cipherId, spec));
+    const CipherSpec* entry = nullptr;
+    QLK_RETURN_IF_FAILED(FindCipher(cipherId, entry));
     CipherPtr cipher;
-    QLK_RETURN_IF_FAILED(FetchCipher(*spec, cipher));
+    QLK_RETURN_IF_FAILED(FetchCipher(*entry, cipher));
     BorrowedCertsPtr stack(sk_X509_new_null());
     for (const X509Ptr& recipient : recipients) {
         if (!stack || !sk_X509_push(stack.get(), recipient.get())) return Fail(Code::OutOfMemory);

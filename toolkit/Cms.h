@@ -4,6 +4,7 @@
 
 #include <openssl/cms.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -22,10 +23,16 @@ struct MessageType {
 };
 Status ParseMessageType(int type, MessageType& messageType);
 
-// A certificate and the private key that belongs to it.
+// Makes the PKCS#1 v1.5 SHA-256 signature over the bytes with a key held elsewhere (a
+// token), so that the key never enters this process.
+using ExternalSigner = std::function<Status(const Input& data, Bytes& signature)>;
+
+// A certificate and the private key that belongs to it; with an external signer, key is
+// the certificate's public key and the signer makes every signature.
 struct KeyHolder {
     X509Ptr certificate;
     PkeyPtr key;
+    ExternalSigner sign;
 };
 Status ReadKeyHolder(const Input& certificate, const Input& privateKeyInfo, KeyHolder& holder);
 

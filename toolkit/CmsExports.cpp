@@ -25,6 +25,19 @@ Status ReadSigningOptions(const Context& context, int type, const char* signTime
     return Ok();
 }
 
+// What every signing function reads first: its options, the signer and the content.
+struct SigningInputs {
+    SigningOptions options;
+    KeyHolder signer;
+    Input content;
+};
+Status ReadSigningInputs(const Context& context, int type, const char* signTime, BINSTR* certificate,
+                         BINSTR* privateKey, BINSTR* content, SigningInputs& inputs) {
+    QLK_RETURN_IF_FAILED(ReadSigningOptions(context, type, signTime, inputs.options));
+    QLK_RETURN_IF_FAILED(ReadHolder(certificate, privateKey, inputs.signer));
+    return ReadInput(content, inputs.content, false);
+}
+
 // Verifies a SignedData as the type asks and keeps its signers for GetSignerCert.
 Status VerifyInContext(Context& context, int type, const Input& message, const Input& detachedContent,
                        VerifiedMessage& verified, int& signerCount) {
@@ -79,14 +92,10 @@ extern "C" {
 int QLK_CMS_SignData(void* context, int type, BINSTR* in1, BINSTR* in2, BINSTR* in3, const char* signTime,
                      BINSTR* signedData) {
     return QLK_CALL(context, [&](Context& open) -> Status {
-        SigningOptions options;
-        QLK_RETURN_IF_FAILED(ReadSigningOptions(open, type, signTime, options));
-        KeyHolder signer;
-        QLK_RETURN_IF_FAILED(ReadHolder(in1, in2, signer));
-        Input content;
-        QLK_RETURN_IF_FAILED(ReadInput(in3, content, false));
+        SigningInputs inputs;
+        QLK_RETURN_IF_FAILED(ReadSigningInputs(open, type, signTime, in1, in2, in3, inputs));
         Bytes message;
-        QLK_RETURN_IF_FAILED(SignContent(signer, content, options, message));
+        QLK_RETURN_IF_FAILED(SignContent(inputs.signer, inputs.content, inputs.options, message));
         return WriteOutput(signedData, message);
     });
 }
@@ -94,15 +103,12 @@ int QLK_CMS_SignData(void* context, int type, BINSTR* in1, BINSTR* in2, BINSTR* 
 int QLK_CMS_AddSigner(void* context, int type, BINSTR* in1, BINSTR* in2, BINSTR* in3, const char* signTime,
                       BINSTR* signedData) {
     return QLK_CALL(context, [&](Context& open) -> Status {
-        SigningOptions options;
-        QLK_RETURN_IF_FAILED(ReadSigningOptions(open, type, signTime, options));
-        KeyHolder signer;
-        QLK_RETURN_IF_FAILED(ReadHolder(in1, in2, signer));
-        Input content, message;
-        QLK_RETURN_IF_FAILED(ReadInput(in3, content, false));
+        SigningInputs inputs;
+        QLK_RETURN_IF_FAILED(ReadSigningInputs(open, type, signTime, in1, in2, in3, inputs));
+        Input message;
         QLK_RETURN_IF_FAILED(ReadInput(signedData, message));
         Bytes result;
-        QLK_RETURN_IF_FAILED(AddSigner(signer, message, content, options, result));
+        QLK_RETURN_IF_FAILED(AddSigner(inputs.signer, message, inputs.content, inputs.options, result));
         return WriteOutput(signedData, result);
     });
 }
@@ -157,18 +163,15 @@ int QLK_CMS_DecryptData(void* context, BINSTR* in1, BINSTR* in2, BINSTR* in3, BI
 int QLK_CMS_SignAndEncData(void* context, int type, BINSTR* in1, BINSTR* in2, BINSTR* in3, BINSTR* in4,
                            int cipher, BINSTR* message) {
     return QLK_CALL(context, [&](Context& open) -> Status {
-        SigningOptions options;
-        QLK_RETURN_IF_FAILED(ReadSigningOptions(open, type, nullptr, options));
-        options.type.detached = false;
-        KeyHolder signer;
-        QLK_RETURN_IF_FAILED(ReadHolder(in1, in2, signer));
-        Input recipientsIn, content;
+        SigningInputs inputs;
+        QLK_RETURN_IF_FAILED(ReadSigningInputs(open, type, nullptr, in1, in2, in4, inputs));
+        inputs.options.type.detached = false;
+        Input recipientsIn;
         QLK_RETURN_IF_FAILED(ReadInput(in3, recipientsIn));
-        QLK_RETURN_IF_FAILED(ReadInput(in4, content, false));
         std::vector<X509Ptr> recipients;
         QLK_RETURN_IF_FAILED(ReadCertificateList(recipientsIn, recipients));
         Bytes signedData, enveloped;
-        QLK_RETURN_IF_FAILED(SignContent(signer, content, options, signedData));
+        QLK_RETURN_IF_FAILED(SignContent(inputs.signer, inputs.content, inputs.options, signedData));
         QLK_RETURN_IF_FAILED(Envelope(recipients, Input{signedData.data(), signedData.size()}, cipher,
                                       NID_pkcs7_signed, enveloped));
         return WriteOutput(message, enveloped);

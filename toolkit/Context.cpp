@@ -1,5 +1,7 @@
 #include "toolkit/Context.h"
 
+#include "toolkit/Media.h"
+
 #include <openssl/crypto.h>
 
 #include <utility>

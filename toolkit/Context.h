@@ -2,6 +2,7 @@
 // One toolkit context: what QLK_API_Init hands out as the opaque handle.
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -12,6 +13,8 @@
 #include "toolkit/keys/SecureBytes.h"
 
 namespace qlk {
+
+struct Medium;
 
 struct SymmetricState {
     int cipherId = 0;  // 0: nothing set
@@ -58,6 +61,8 @@ public:
     // The signers of the message that the last successful verification read.
     std::vector<SignerRecord> verifiedSigners;
     bool hasVerifiedMessage = false;
+    // The card driver or PKCS#11 module of QLK_MEDIA_Load; null when none.
+    std::unique_ptr<Medium> medium;
 
 private:
     static constexpr std::uint64_t kMagic = 0x514c4b2d43545831ull;  // "QLK-CTX1"

@@ -1,7 +1,13 @@
 #include "toolkit/Directory.h"
 
 #include <curl/curl.h>
+#include <fcntl.h>
 #include <ldap.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
 
 #include <memory>
 #include <mutex>
@@ -10,6 +16,47 @@ namespace qlk {
 namespace {
 
 bool StartsWith(const std::string& text, const char* prefix) { return text.rfind(prefix, 0) == 0; }
+
+int HexValue(char c) {
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    return -1;
+}
+
+// The local path of a file URL ("file:///path" or "file://localhost/path"), with %XX
+// escapes decoded; false for anything else.
+bool FilePath(const std::string& url, std::string& path) {
+    std::string rest = url.substr(std::strlen("file://"));
+    if (StartsWith(rest, "localhost/")) rest.erase(0, std::strlen("localhost"));
+    if (rest.empty() || rest[0] != '/') return false;
+    path.clear();
+    for (std::size_t i = 0; i < rest.size(); ++i) {
+        if (rest[i] != '%') {
+            path.push_back(rest[i]);
+            continue;
+        }
+        const int high = i + 2 < rest.size() ? HexValue(rest[i + 1]) : -1;
+        const int low = i + 2 < rest.size() ? HexValue(rest[i + 2]) : -1;
+        if (high < 0 || low < 0 || (high == 0 && low == 0)) return false;
+        path.push_back(static_cast<char>(high * 16 + low));
+        i += 2;
+    }
+    return true;
+}
+
+// Files are read here rather than through libcurl, which would open a FIFO and wait.
+Status FetchFile(const std::string& url, Bytes& data) {
+    std::string path;
+    if (!FilePath(url, path)) return Fail(Code::BadUrl, url);
+    switch (ReadRegularFile(path, kMaxFetchBytes, data)) {
+        case FileRead::Ok: return Ok();
+        case FileRead::Missing: return Fail(Code::FetchNotFound, url);
+        case FileRead::TooLarge: return Fail(Code::FetchTooLarge, url);
+        case FileRead::NotRegular: return Fail(Code::FetchFailed, url + ": not a regular file");
+        default: return Fail(Code::FetchFailed, url);
+    }
+}
 
 // A curl write callback that refuses to grow the answer past the cap.
 struct CurlSink {
@@ -59,7 +106,7 @@ Status FetchWithCurl(const std::string& url, int seconds, const std::string* jso
     if (handle == nullptr) return Fail(Code::OutOfMemory);
     CurlSink sink{&data};
     curl_easy_setopt(handle, CURLOPT_URL, url.c_str());
-    curl_easy_setopt(handle, CURLOPT_PROTOCOLS_STR, "http,https,file");
+    curl_easy_setopt(handle, CURLOPT_PROTOCOLS_STR, "http,https");
     curl_easy_setopt(handle, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
     curl_easy_setopt(handle, CURLOPT_FOLLOWLOCATION, 1L);
     curl_easy_setopt(handle, CURLOPT_MAXREDIRS, 3L);
@@ -152,14 +199,33 @@ Status FetchWithLdap(const std::string& url, int seconds, Bytes& data) {
 
 }  // namespace
 
+FileRead ReadRegularFile(const std::string& path, std::size_t limit, Bytes& bytes) {
+    const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
+    if (fd < 0) return errno == ENOENT || errno == ENOTDIR ? FileRead::Missing : FileRead::Failed;
+    struct stat info {};
+    FileRead outcome = FileRead::Ok;
+    if (fstat(fd, &info) != 0) {
+        outcome = FileRead::Failed;
+    } else if (!S_ISREG(info.st_mode)) {
+        outcome = FileRead::NotRegular;
+    } else if (static_cast<std::size_t>(info.st_size) > limit) {
+        outcome = FileRead::TooLarge;
+    } else {
+        bytes.resize(static_cast<std::size_t>(info.st_size));
+        if (::read(fd, bytes.data(), bytes.size()) != static_cast<ssize_t>(bytes.size())) outcome = FileRead::Failed;
+    }
+    close(fd);
+    if (outcome != FileRead::Ok) bytes.clear();
+    return outcome;
+}
+
 Status FetchUrl(const std::string& url, int timeoutSeconds, Bytes& data) {
     if (timeoutSeconds < 0) return Fail(Code::InvalidArgument, "timeout " + std::to_string(timeoutSeconds));
     const int seconds = timeoutSeconds == 0 ? kDefaultFetchSeconds : timeoutSeconds;
     data.clear();
     if (StartsWith(url, "ldap://")) return FetchWithLdap(url, seconds, data);
-    if (StartsWith(url, "http://") || StartsWith(url, "https://") || StartsWith(url, "file://")) {
-        return FetchWithCurl(url, seconds, nullptr, data);
-    }
+    if (StartsWith(url, "file://")) return FetchFile(url, data);
+    if (StartsWith(url, "http://") || StartsWith(url, "https://")) return FetchWithCurl(url, seconds, nullptr, data);
     return Fail(Code::BadUrl, url);
 }
 

@@ -13,6 +13,11 @@ namespace qlk {
 constexpr int kDefaultFetchSeconds = 10;
 constexpr std::size_t kMaxFetchBytes = 16u << 20;
 
+// Reads a whole regular file of at most limit bytes; anything else (a FIFO, a device, a
+// folder, a larger file) is refused without blocking or reading it.
+enum class FileRead { Ok, Missing, NotRegular, TooLarge, Failed };
+FileRead ReadRegularFile(const std::string& path, std::size_t limit, Bytes& bytes);
+
 // timeoutSeconds 0 means kDefaultFetchSeconds; negative values are refused.
 Status FetchUrl(const std::string& url, int timeoutSeconds, Bytes& data);
 

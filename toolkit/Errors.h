@@ -1,8 +1,9 @@
 #pragma once
 // The toolkit's result codes. Ranges: 1000s context and arguments, 1500s certificates,
 // 1600s verification and object lists, 1700s directory fetch, 2000s ciphers,
-// signatures, digests and encodings, 2500s storage media, 3000s key files, 3500s
-// virtual identifiers, 4000s CMS messages. toolkit/README.md lists every code.
+// signatures, digests and encodings, 2500s storage media, 2600s PKCS#11 tokens, 3000s
+// key files, 3500s virtual identifiers, 4000s CMS messages. toolkit/README.md lists
+// every code.
 
 namespace qlk {
 
@@ -68,8 +69,31 @@ enum class Code : int {
     CryptoFailure = 2019,
     UnknownPadding = 2020,
 
+    NoCardDriver = 2501,
     MediaEmptySlot = 2502,
+    MediaUnloadable = 2503,
+    NotAMedium = 2504,
+    FileMissing = 2505,
+    FileUnsafe = 2506,
+    FileIoFailed = 2507,
+    ItemExists = 2508,
     MediaAlreadyLoaded = 2509,
+    NoCardReader = 2510,
+    CardDriverFailed = 2511,
+
+    NoTokenModule = 2601,
+    NoToken = 2602,
+    NoTokenSession = 2603,
+    TokenSessionOpen = 2604,
+    WrongPin = 2605,
+    PinLocked = 2606,
+    NotLoggedIn = 2607,
+    NoTokenObject = 2608,
+    NoTokenRandom = 2609,
+    NoTokenCertificateIndex = 2610,
+    BadPin = 2611,
+    TokenDecryptFailed = 2615,
+    TokenFailure = 2620,
 
     MalformedKeyFile = 3001,
     UnsupportedKeyFile = 3002,

@@ -1,9 +1,5 @@
 #include "toolkit/Verification.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <openssl/err.h>
 #include <openssl/sha.h>
 
@@ -40,16 +36,7 @@ struct Effective {
 };
 
 bool ReadRegularFile(const std::string& path, std::size_t limit, Bytes& bytes) {
-    const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
-    if (fd < 0) return false;
-    struct stat info {};
-    bool read = fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && static_cast<std::size_t>(info.st_size) <= limit;
-    if (read) {
-        bytes.resize(static_cast<std::size_t>(info.st_size));
-        read = ::read(fd, bytes.data(), bytes.size()) == static_cast<ssize_t>(bytes.size());
-    }
-    close(fd);
-    return read;
+    return qlk::ReadRegularFile(path, limit, bytes) == FileRead::Ok;
 }
 
 bool ParseChoice(const std::string& text, int highest, int& value) {

@@ -6,13 +6,11 @@
 #include <benchmark/benchmark.h>
 #include <zorvane/LoadCert.h>
 
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <string>
-#include <vector>
 
-#include "platform/PathTranslation.h"
+#include "discovery/ScratchHome.h"
 
 namespace {
 
@@ -22,25 +20,14 @@ namespace fs = std::filesystem;
 class GpkiFolder {
 public:
     explicit GpkiFolder(int count) {
-        std::string pattern = (fs::temp_directory_path() / "zorvane-bench-gpki-XXXXXX").string();
-        if (!mkdtemp(pattern.data())) std::abort();
-        m_root = pattern;
-        const fs::path folder = fs::path(m_root) / "GPKI/Certificate/class1";
+        const fs::path folder = fs::path(m_scratch.Home()) / "GPKI/Certificate/class1";
         fs::create_directories(folder);
         for (int n = 0; n < count; ++n) std::ofstream(folder / (std::to_string(n) + "_sig.cer")) << "not a certificate";
-        m_drives = {{'C', m_root, zorvane::paths::DriveKind::Fixed}};
-        zorvane::paths::SetDrivesForTesting(&m_drives);
     }
-    ~GpkiFolder() {
-        zorvane::paths::SetDrivesForTesting(nullptr);
-        std::error_code ignored;
-        fs::remove_all(m_root, ignored);
-    }
-    const std::string& Root() const { return m_root; }
+    const std::string& Root() const { return m_scratch.Root(); }
 
 private:
-    std::string m_root;
-    std::vector<zorvane::paths::Drive> m_drives;
+    ScratchHome m_scratch;
 };
 
 void GpkiWalk(benchmark::State& state) {

@@ -60,10 +60,10 @@ json.dump({'count': len(records), 'certificates': records}, sys.stdout, ensure_a
 struct Store {
     explicit Store(int count) : users(count), generated(count, ProgramDir()) {}
     int users;
-    zorvane_bench::GeneratedStore generated;
-    const std::string& root = generated.root;
-    const std::string& home = generated.home;
-    const std::string& work = generated.work;
+    GeneratedStore generated;
+    const std::string& root = generated.Root();
+    const std::string& home = generated.Home();
+    const std::string& work = generated.Work();
 };
 
 Store& StoreOf(int users) {

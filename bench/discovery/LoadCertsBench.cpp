@@ -19,7 +19,6 @@
 
 #include "BaselineRatio.h"
 #include "discovery/GeneratedStore.h"
-#include "platform/PathTranslation.h"
 
 namespace {
 
@@ -29,19 +28,15 @@ const int kCertificates = 1000;
 
 // The generated store: one CA folder holding kCertificates certificate folders.
 struct Store {
-    zorvane_bench::GeneratedStore generated{kCertificates, ZORVANE_BENCH_WORK_DIR};
-    std::string& work = generated.work;
+    GeneratedStore generated{kCertificates, ZORVANE_BENCH_WORK_DIR};
+    const std::string& work = generated.Work();
     std::vector<fs::path> folders;
-    std::vector<zorvane::paths::Drive> drives;
 
     Store() {
-        for (const auto& user : generated.generated.users)
+        for (const auto& user : generated.Generated().users)
             folders.push_back(fs::path(user.signing.certPath).parent_path());
         std::sort(folders.begin(), folders.end());
-        drives = {{'C', generated.home, zorvane::paths::DriveKind::Fixed}};
-        zorvane::paths::SetDrivesForTesting(&drives);
     }
-    ~Store() { zorvane::paths::SetDrivesForTesting(nullptr); }
 };
 
 Store& TheStore() {

@@ -55,12 +55,11 @@ struct tagCERTLIST {
 // Configuration (CA folders, issuer and policy display names) comes from IssuerOid.conf
 // in the work folder.
 //
-// Smart cards (media 3) and PKCS#11 tokens (media 4) are not read by this build:
-// LoadCerts answers kMediaNotAvailable for them and appends nothing.
+// Smart cards (media 3) are read through the card driver NpkiCard.dll in the work
+// folder; PKCS#11 tokens (media 4) through the module given to the three-argument
+// constructor.
 class ZORVANE_API CLoadCert {
 public:
-    enum { kMediaNotAvailable = 102 };
-
     CLoadCert();  // no work folder: LoadCerts then searches no NPKI CA folder
     // workPath: the work folder (toolkit files, IssuerOid.conf). A configuration that
     // cannot be read leaves its message in m_errorText.
@@ -135,6 +134,19 @@ public:
     // Appends the roots of the removable drives (and, with 0, the fixed ones) to
     // m_driveList; returns its number of entries.
     int GetRemDriveList(int removableOnly);
+
+    // Smart card and PKCS#11 token. storeMask and keySelector as in LoadCerts; mediaText
+    // names the card reader or the token; module is the PKCS#11 module file; count
+    // receives the number of records added. The session text and identifier name the
+    // token key whose VID random value or signature over data is asked for.
+    int AddCertList_CARD(int storeMask, int keySelector, ByteString& mediaText, int mediaInt,
+                         CArray<tagCERTLIST, tagCERTLIST&>& list, int& count);
+    int InsertPriKeyFromCARD(ByteString& text1, ByteString& text2, tagCERTLIST& record);
+    int AddCertList_PKCS11(int storeMask, int keySelector, ByteString& mediaText,
+                           CArray<tagCERTLIST, tagCERTLIST&>& list, ByteString& module, int& count);
+    int LoadPKCS11PriKeyRandom(ByteString& module, char* sessionText, ByteString& identifier, ByteString& random);
+    int GetPKCS11Signature(ByteString& data, ByteString& module, char* sessionText, ByteString& identifier,
+                           ByteString& signature);
 
     // Phone certificates: cert is the certificate's bytes, key its key file's bytes.
     // mode: 0 accept any, 1 refuse accredited (NPKI) ones, 2 refuse GPKI ones, with a

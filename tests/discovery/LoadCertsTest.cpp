@@ -343,21 +343,6 @@ TEST_F(LoadCertsTest, RemovableDriveMediaReadsTheDriveRoot) {
     EXPECT_EQ(count, 0);
 }
 
-TEST_F(LoadCertsTest, MediaCardAndTokenAreNotReadYet) {
-    ByteString work = WorkPath();
-    CLoadCert loader(work);
-    CertList list;
-    int count = 5;
-    for (int media : {3, 4}) {
-        Request request;
-        request.media = media;
-        request.storeMask = 15;
-        EXPECT_EQ(Load(loader, request, list, count), CLoadCert::kMediaNotAvailable);
-        EXPECT_EQ(count, 0);
-        EXPECT_EQ(list.GetSize(), 0);
-    }
-}
-
 // The readers use the toolkit that LoadCerts opens; called on their own, they need it open.
 class ReaderTest : public StoreTest {
 protected:

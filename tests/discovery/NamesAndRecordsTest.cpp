@@ -1,6 +1,7 @@
 // Records, DN functions, the validity test, NPKI folder names and the drive list.
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <zorvane/LoadCert.h>
 
 #include <cstddef>
@@ -16,6 +17,58 @@ namespace {
 using zorvane::testsupport::TempFolder;
 
 std::string Text(const ByteString& text) { return std::string(text.GetData(), text.GetLength()); }
+
+// What a store holds under a certificate or key name, and the result InsertParsingCert
+// gives for it before any parsing: only regular files of at most 256 KiB are read.
+enum class StoreFile { Missing, Fifo, Folder, AtCap, AboveCap };
+
+struct StoreFileCase {
+    const char* what;
+    StoreFile cert, key;
+    int result;
+};
+
+const StoreFileCase kStoreFileCases[] = {
+    {"a FIFO as the certificate", StoreFile::Fifo, StoreFile::AtCap, 300},
+    {"a folder as the certificate", StoreFile::Folder, StoreFile::AtCap, 300},
+    {"a certificate above the cap", StoreFile::AboveCap, StoreFile::AtCap, 302},
+    {"a certificate at the cap, no key", StoreFile::AtCap, StoreFile::Missing, 301},
+    {"a FIFO as the key", StoreFile::AtCap, StoreFile::Fifo, 301},
+    {"a key above the cap", StoreFile::AtCap, StoreFile::AboveCap, 303},
+};
+
+void PrintTo(const StoreFileCase& store, std::ostream* out) { *out << store.what; }
+
+bool Lay(const std::string& path, StoreFile kind) {
+    constexpr std::size_t kCap = 256 * 1024;
+    switch (kind) {
+    case StoreFile::Missing: return true;
+    case StoreFile::Fifo: return mkfifo(path.c_str(), 0600) == 0;
+    case StoreFile::Folder: return mkdir(path.c_str(), 0700) == 0;
+    case StoreFile::AtCap:
+    case StoreFile::AboveCap:
+        zorvane::testsupport::WriteFile(path, std::string(kind == StoreFile::AtCap ? kCap : kCap + 1, 'x'));
+        return true;
+    }
+    return false;
+}
+
+class StoreFiles : public ::testing::TestWithParam<StoreFileCase> {};
+
+TEST_P(StoreFiles, OnlyRegularFilesOfSaneSizeAreRead) {
+    TempFolder folder;
+    ASSERT_TRUE(Lay(folder / "signCert.der", GetParam().cert) && Lay(folder / "signPri.key", GetParam().key));
+    CLoadCert loader;
+    tagCERTLIST record;
+    record.signCertPath = (folder / "signCert.der").c_str();
+    record.signPriKeyPath = (folder / "signPri.key").c_str();
+    const int result = GetParam().result;
+    EXPECT_EQ(result, loader.InsertParsingCert(record));
+    EXPECT_EQ(result == 300 || result == 302, record.signCert.IsEmpty()) << "the certificate is read only when usable";
+    EXPECT_TRUE(record.signPriKey.IsEmpty());
+}
+
+INSTANTIATE_TEST_SUITE_P(Walks, StoreFiles, ::testing::ValuesIn(kStoreFileCases));
 
 TEST(CertRecord, ClearEmptiesEveryFieldAndCopiesAreDeep) {
     CLoadCert loader;

@@ -21,6 +21,13 @@ std::string FreshName() {
 
 Finished ReadInChild(const std::string& name) { return RunZorvane({"mmf", "read", name}); }
 
+// Whether the block's file is still in shared memory, without opening it (an open
+// would clear away a block whose holders are gone).
+bool BlockFileRemains(const std::string& name) {
+    const std::string path = "/dev/shm/zorvane-" + std::to_string(geteuid()) + "/map-" + name;
+    return access(path.c_str(), F_OK) == 0;
+}
+
 // --- Items of a query-style text --------------------------------------------------------------
 
 TEST(MemoryMapItems, SiteAndNamedValues) {
@@ -156,6 +163,27 @@ TEST(MemoryMapObject, CreateOpensAnExistingBlockOfTheSameName) {
     EXPECT_EQ("from elsewhere\n", ReadInChild(name).output);
 }
 
+TEST(MemoryMapObject, CreatingAgainKeepsTheTextOfTheBlock) {
+    const std::string name = FreshName();
+    CMemoryMap map;
+    map.CreateMMF(ByteString(name.c_str()));
+    ASSERT_NE(nullptr, map.m_mapping);
+    ASSERT_EQ(0, RunZorvane({"mmf", "write", name, "written elsewhere"}).exitCode);
+    map.CreateMMF(ByteString(name.c_str()));
+    ASSERT_NE(nullptr, map.m_mapping);
+    EXPECT_EQ("written elsewhere\n", ReadInChild(name).output);
+}
+
+// A forked child shares its parent's holds; its normal exit must not let them go.
+TEST(MemoryMapObject, AForkedChildThatExitsLeavesItsParentsHold) {
+    const std::string name = FreshName();
+    CMemoryMap map;
+    map.CreateMMF(ByteString(name.c_str()));
+    ASSERT_EQ(1, map.WriteMMF(ByteString(name.c_str()), ByteString("parent's text")));
+    EXPECT_EXIT(std::exit(0), ::testing::ExitedWithCode(0), "");
+    EXPECT_EQ("parent's text\n", ReadInChild(name).output);
+}
+
 // Runs in a child process of its own (the block it keeps must go when it ends); each
 // step that goes wrong is named on standard error.
 bool WriteAndReadKeepTheBlock(const std::string& name) {
@@ -186,6 +214,7 @@ bool WriteAndReadKeepTheBlock(const std::string& name) {
 TEST(MemoryMapObject, WriteAndReadKeepTheBlockForTheRestOfTheProcess) {
     const std::string name = FreshName();
     EXPECT_EXIT(std::exit(WriteAndReadKeepTheBlock(name) ? 0 : 1), ::testing::ExitedWithCode(0), "");
+    EXPECT_FALSE(BlockFileRemains(name)) << "the exit of the last holder removes the block";
     EXPECT_EQ(1, ReadInChild(name).exitCode);
 }
 

@@ -63,6 +63,10 @@ run_examples() {  # run_examples FOLDER HOW
   expect_in "$out" "a changed text: result 2010" "$2 sign_and_verify"
   out=$("$1/sign_and_verify" "$work" "${certs[0]}" <<<"wrong" 2>&1) && fail "$2 sign_and_verify took a wrong password"
   expect_in "$out" "result 3003" "$2 sign_and_verify with a wrong password"
+  out=$("$1/cms_messages" "$work" "${certs[0]}" <<<"qwer1234!") || fail "$2 cms_messages: $out"
+  expect_in "$out" "verified content: transfer 10,000 won" "$2 cms_messages"
+  expect_in "$out" "opened content: transfer 10,000 won" "$2 cms_messages"
+  expect_in "$out" "a changed message: result 4002" "$2 cms_messages"
 }
 
 cmake -S "$source/examples" -B "$tmp/with-cmake" -G Ninja -DCMAKE_CXX_COMPILER="$cxx" \
@@ -71,7 +75,7 @@ cmake --build "$tmp/with-cmake" >/dev/null
 run_examples "$tmp/with-cmake" "find_package"
 
 mkdir "$tmp/with-pkg-config"
-for example in list_certificates sign_and_verify; do
+for example in list_certificates sign_and_verify cms_messages; do
   # shellcheck disable=SC2046,SC2086  # pkg-config and the flags give several words
   "$cxx" -std=c++17 $flags "$source/examples/$example.cpp" $(pkg-config --cflags --libs zorvane) \
     -Wl,-rpath,"$libdir" -o "$tmp/with-pkg-config/$example"

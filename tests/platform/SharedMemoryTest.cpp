@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "platform/Win32.h"
+#include "support/TestSupport.h"
 
 namespace {
 
@@ -20,17 +21,32 @@ struct PeerResult {
     std::string output;
 };
 
+constexpr uid_t kSameUser = static_cast<uid_t>(-1);
+
+// The peer's command line, run as another user when one is given.
+std::vector<std::string> PeerCommand(const std::vector<std::string>& arguments, uid_t user) {
+    std::vector<std::string> command;
+    if (user != kSameUser) {
+        const std::string id = std::to_string(user);
+        command = {"/usr/bin/setpriv", "--reuid=" + id, "--regid=" + id, "--clear-groups"};
+    }
+    command.push_back(ZORVANE_SHARED_MEMORY_PEER);
+    command.insert(command.end(), arguments.begin(), arguments.end());
+    return command;
+}
+
 // Starts the peer program with arguments; its standard output comes through `output`.
-pid_t StartPeer(const std::vector<std::string>& arguments, int& output) {
+pid_t StartPeer(const std::vector<std::string>& arguments, int& output, uid_t user = kSameUser) {
     int pipeEnds[2];
     if (pipe(pipeEnds) != 0) return -1;
+    const std::vector<std::string> command = PeerCommand(arguments, user);
     const pid_t child = fork();
     if (child == 0) {
         dup2(pipeEnds[1], STDOUT_FILENO);
         close(pipeEnds[0]);
         close(pipeEnds[1]);
-        std::vector<char*> argv{const_cast<char*>(ZORVANE_SHARED_MEMORY_PEER)};
-        for (const std::string& argument : arguments) argv.push_back(const_cast<char*>(argument.c_str()));
+        std::vector<char*> argv;
+        for (const std::string& argument : command) argv.push_back(const_cast<char*>(argument.c_str()));
         argv.push_back(nullptr);
         execv(argv[0], argv.data());
         _exit(127);
@@ -48,9 +64,9 @@ std::string ReadAll(int descriptor) {
     return text;
 }
 
-PeerResult RunPeer(const std::vector<std::string>& arguments) {
+PeerResult RunPeer(const std::vector<std::string>& arguments, uid_t user = kSameUser) {
     int output = -1;
-    const pid_t child = StartPeer(arguments, output);
+    const pid_t child = StartPeer(arguments, output, user);
     PeerResult result{-1, ReadAll(output)};
     close(output);
     int status = 0;
@@ -64,9 +80,10 @@ std::string UniqueName(const char* test) {
     return std::string("Local\\ZvTest-") + test + "-" + std::to_string(getpid());
 }
 
-// Whether anything of the block with this (unescaped part of a) name is left in /dev/shm.
+// Whether anything of the block with this (unescaped part of a) name is left in the
+// caller's block folder.
 bool LeavesTraces(const std::string& token) {
-    DIR* folder = opendir("/dev/shm");
+    DIR* folder = opendir(("/dev/shm/zorvane-" + std::to_string(geteuid())).c_str());
     if (!folder) return false;
     bool found = false;
     while (const dirent* entry = readdir(folder)) found = found || std::strstr(entry->d_name, token.c_str());
@@ -209,5 +226,88 @@ TEST(SharedMemory, UnnamedBlocksWork) {
     UnmapViewOfFile(view);
     CloseHandle(block);
 }
+
+// --- Another local user against the blocks of a victim ------------------------------------
+
+// What a second user prepares in /dev/shm before the victim makes its block. In the
+// commands, {A} is the victim's uid, {N} the block's name as stored, {T} a path the
+// attacker owns.
+struct LocalAttack {
+    const char* what;
+    const char* prepare;
+    bool victimHolds;  // false: the victim must refuse to make the block at all
+};
+
+const LocalAttack kLocalAttacks[] = {
+    {"files at the names a block once used, open to all",
+     "touch /dev/shm/zorvane-{A}-map-{N} /dev/shm/zorvane-{A}-map-{N}.holders && "
+     "chmod 666 /dev/shm/zorvane-{A}-map-{N}*",
+     true},
+    {"a link where the holders file once was", "ln -s {T} /dev/shm/zorvane-{A}-map-{N}.holders", true},
+    {"the victim's folder, made open to all", "mkdir -m 777 /dev/shm/zorvane-{A}", false},
+    {"the victim's folder as a link to the attacker's",
+     "mkdir -m 700 {T} && ln -s {T} /dev/shm/zorvane-{A}", false},
+    {"a file at the victim's folder name", "touch /dev/shm/zorvane-{A}", false},
+};
+
+void PrintTo(const LocalAttack& attack, std::ostream* out) { *out << attack.what; }
+
+std::string Filled(std::string command, const std::string& victim, const std::string& stored,
+                   const std::string& target) {
+    for (const auto& [mark, value] : {std::pair<std::string, std::string>{"{A}", victim}, {"{N}", stored}, {"{T}", target}}) {
+        for (std::size_t at; (at = command.find(mark)) != std::string::npos;) command.replace(at, mark.size(), value);
+    }
+    return command;
+}
+
+zorvane::testsupport::CommandResult RunAs(uid_t user, const std::string& command) {
+    const std::string id = std::to_string(user);
+    return zorvane::testsupport::RunCommand("setpriv --reuid=" + id + " --regid=" + id + " --clear-groups sh -c " +
+                                            zorvane::testsupport::Quoted(command) + " 2>/dev/null");
+}
+
+class SharedMemoryAttack : public ::testing::TestWithParam<LocalAttack> {
+protected:
+    void SetUp() override {
+        if (geteuid() != 0) GTEST_SKIP() << "needs root to act as two other users";
+    }
+    void TearDown() override {
+        zorvane::testsupport::RunCommand("rm -rf /dev/shm/zorvane-" + std::to_string(m_victim) + "* " + m_target);
+    }
+    // Users of their own for this run, so that parallel runs do not meet.
+    const uid_t m_victim = 300000 + static_cast<uid_t>(getpid() % 100000) * 2;
+    const uid_t m_attacker = m_victim + 1;
+    const std::string m_target = "/tmp/zorvane-attack-" + std::to_string(getpid());
+};
+
+TEST_P(SharedMemoryAttack, TheVictimsTextStaysItsOwn) {
+    const LocalAttack& attack = GetParam();
+    const std::string name = "Local\\secret-" + std::to_string(getpid());
+    const std::string stored = "Local%5Csecret-" + std::to_string(getpid());
+    const std::string victim = std::to_string(m_victim);
+    ASSERT_EQ(0, RunAs(m_attacker, Filled(attack.prepare, victim, stored, m_target)).status) << attack.what;
+
+    int output = -1;
+    const pid_t holder = StartPeer({"hold", name, "pw=victim-secret"}, output, m_victim);
+    char ready[6] = {0};
+    const bool held = read(output, ready, sizeof ready) == 6;
+    EXPECT_EQ(attack.victimHolds, held) << attack.what;
+    if (held) {
+        EXPECT_EQ("pw=victim-secret", RunPeer({"read", name}, m_victim).output) << "nothing lost";
+    }
+
+    const std::string stolen =
+        RunAs(m_attacker, Filled("cat /dev/shm/zorvane-{A}-map-{N} /dev/shm/zorvane-{A}/map-{N} {T} {T}/*", victim,
+                                 stored, m_target))
+            .output;
+    EXPECT_EQ(std::string::npos, stolen.find("victim-secret")) << attack.what;
+    EXPECT_EQ("", zorvane::testsupport::RunCommand("find " + m_target + " -user " + victim + " 2>/dev/null").output)
+        << "the victim made a file where the attacker chose: " << attack.what;
+    kill(holder, SIGKILL);
+    waitpid(holder, nullptr, 0);
+    close(output);
+}
+
+INSTANTIATE_TEST_SUITE_P(LocalAttacks, SharedMemoryAttack, ::testing::ValuesIn(kLocalAttacks));
 
 }  // namespace

@@ -45,6 +45,13 @@ std::vector<std::string> HttpFixture(const std::string& folder) {
     return {"python3", std::string(ZORVANE_TEST_SOURCE_DIR) + "/tests/support/services/http_fixture.py", folder};
 }
 
+std::vector<std::string> SlapdFixture(const std::string& folder, const std::string& ldif, int port) {
+    std::vector<std::string> command = {std::string(ZORVANE_TEST_SOURCE_DIR) + "/tests/support/services/slapd_fixture.sh",
+                                        folder, ldif};
+    if (port != 0) command.push_back(std::to_string(port));
+    return command;
+}
+
 int ClosedPort() {
     const int fd = socket(AF_INET, SOCK_STREAM, 0);
     sockaddr_in address{};

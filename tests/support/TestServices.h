@@ -29,6 +29,11 @@ private:
 // The python HTTP fixture serving a folder (tests/support/services/http_fixture.py).
 std::vector<std::string> HttpFixture(const std::string& folder);
 
+// The throwaway slapd (tests/support/services/slapd_fixture.sh) with its data in folder,
+// the entries of ldif loaded, on port (0: a free one). Certificates that name the
+// directory before it runs are made for a port chosen with ClosedPort().
+std::vector<std::string> SlapdFixture(const std::string& folder, const std::string& ldif, int port = 0);
+
 // A port nothing listens on (bound and released at once).
 int ClosedPort();
 

@@ -80,6 +80,14 @@ std::vector<unsigned char> FromHex(const std::string& hex) {
     return bytes;
 }
 
+std::string LocalTimeText(std::time_t when) {
+    std::tm local{};
+    localtime_r(&when, &local);
+    char text[20];
+    std::strftime(text, sizeof text, "%Y%m%d%H%M%S", &local);
+    return text;
+}
+
 std::string TrimEnd(std::string text) {
     while (!text.empty() && (text.back() == '\n' || text.back() == '\r' || text.back() == ' ')) text.pop_back();
     return text;

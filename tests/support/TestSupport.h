@@ -4,6 +4,7 @@
 // for its output.
 
 #include <cstddef>
+#include <ctime>
 #include <string>
 #include <vector>
 
@@ -52,6 +53,8 @@ std::string Hex(const Container& bytes) {
     return HexOf(reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size());
 }
 std::vector<unsigned char> FromHex(const std::string& hex);
+// 14 digits YYYYMMDDHHMMSS of local time, as the verification functions take a time.
+std::string LocalTimeText(std::time_t when);
 // Drops trailing line ends and blanks.
 std::string TrimEnd(std::string text);
 

@@ -11,15 +11,8 @@ namespace qlk_test {
 namespace {
 
 using zorvane::testsupport::HttpFixture;
+using zorvane::testsupport::LocalTimeText;
 using zorvane::testsupport::ServiceProcess;
-
-std::string LocalTime(std::time_t when) {
-    std::tm local{};
-    localtime_r(&when, &local);
-    char text[20];
-    std::strftime(text, sizeof text, "%Y%m%d%H%M%S", &local);
-    return text;
-}
 
 class TrustTest : public ::testing::Test {
 protected:
@@ -85,7 +78,7 @@ TEST_F(TrustTest, VerdictsAgreeWithOpenSslVerify) {
         SCOPED_TRACE(::testing::Message() << row.leaf << " crl " << row.crl << " revocation " << row.revocation
                                           << " offset " << row.offset << " policy " << row.policy);
         ContextHandle context;
-        Record root(Der("root")), time(LocalTime(std::time(nullptr) + row.offset));
+        Record root(Der("root")), time(LocalTimeText(std::time(nullptr) + row.offset));
         ASSERT_EQ(0, QLK_CERT_AddTrustedCert(context.get(), root.get()));
         ASSERT_EQ(0, QLK_CERT_SetVerifyEnv1(context.get(), row.revocation, 0, 0, ""));
         ASSERT_EQ(0, QLK_CERT_SetVerifyEnv2(context.get(), time.text().c_str(), nullptr, nullptr));
@@ -214,11 +207,13 @@ TEST_F(TrustTest, CrlsAreFetchedFromDistributionPointsAndCached) {
 
 TEST_F(TrustTest, DirectoryFetchGivesTheBytesOrItsCode) {
     const std::string port = std::to_string(zorvane::testsupport::ClosedPort());
+    Shell("mkfifo " + Path("fifo"));
     const std::tuple<std::string, int, int> kRows[] = {
         {server_->Url("http", "/inter.crl"), 0, 0},
         {"file://" + Path("inter.crl"), 0, 0},
         {server_->Url("http", "/missing"), 0, 1704},
         {"file://" + Path("missing"), 0, 1704},
+        {"file://" + Path("fifo"), 0, 1706},
         {"http://127.0.0.1:" + port + "/inter.crl", 0, 1702},
         {"ldap://127.0.0.1:" + port + "/cn=x?certificateRevocationList;binary", 2, 1702},
         {server_->Url("http", "/slow"), 1, 1703},
@@ -293,7 +288,7 @@ TEST_F(TrustTest, LdapFetchGivesWhatLdapsearchGives) {
     const Bytes fetched = data.bytes();
     EXPECT_EQ(Shell("cat " + values + "/*"), std::string(fetched.begin(), fetched.end()));
     EXPECT_EQ(ReadFile(Path("inter.crl")), fetched);
-    for (const std::string missing : {slapd.Url("ldap", "/cn=Nobody,dc=zorvane,dc=test?certificateRevocationList;binary"),
+    for (const std::string& missing : {slapd.Url("ldap", "/cn=Nobody,dc=zorvane,dc=test?certificateRevocationList;binary"),
                                       base + "?cACertificate;binary"}) {
         EXPECT_EQ(1704, QLK_DSAP_GetDataByURL(context_.get(), 5, missing.c_str(), data.get())) << missing;
     }

@@ -1,9 +1,14 @@
 #include "tools/pkigen/Arguments.h"
 
+#include <openssl/crypto.h>
+
+#include <algorithm>
 #include <cstdlib>
 #include <functional>
 #include <map>
 #include <sstream>
+
+#include "platform/SafeFiles.h"
 
 namespace zorvane::pkigen {
 
@@ -16,7 +21,13 @@ const char kUsage[] =
     "  --count N             valid users per CA (GPKI: N people and N servers), default 1\n"
     "  --expired N           extra users per CA with expired certificates, default 0\n"
     "  --not-yet-valid N     extra users per CA whose certificates start in 30 days, default 0\n"
-    "  --password TEXT       key-file password, default qwer1234!\n"
+    "  --revoked N           extra users per CA whose certificates the CA's CRL lists, default 0\n"
+    "  --crls                a CRL per root and CA in pkigen-ca/ and crls.ldif (implied by the three\n"
+    "                        revocation options)\n"
+    "  --crl-ldap-base URL   distribution points name URL/cn=<role>,dc=zorvane,dc=test?certificateRevocationList;binary\n"
+    "  --crl-http-base URL   distribution points name URL/<role>.crl\n"
+    "  --password-file FILE  key-file password from FILE, default qwer1234!\n"
+    "  --password-fd N       key-file password from descriptor N, up to its first line end\n"
     "  --seed N              deterministic names, numbers, serials and random values\n"
     "  --key-cache DIR       keep generated RSA keys in DIR and reuse them in later runs\n"
     "  --user-keys N         size of the user key pool shared round-robin, default 4\n"
@@ -25,7 +36,11 @@ const char kUsage[] =
     "  --key-scheme S        seed (seedCBCWithSHA1, default) or pbes2\n"
     "  --mixed-case-names    SignCert.der, SignPri.key, KmCert.der, KmPri.key\n"
     "  --user-folder NAME    spelling of the NPKI/MPKI user folder, default USER\n"
-    "  --private-folder REL  private CA folder relative to home, default NPKI/Tarnel/User\n";
+    "  --private-folder REL  private CA folder relative to home, default NPKI/Tarnel/User\n"
+    "  --card DIR            card images for NpkiCard.dll: DIR/reader1 .. reader3\n"
+    "  --token DIR           SoftHSM2 tokens: DIR/softhsm2.conf and DIR/tokens\n"
+    "  --token-pin-file FILE the tokens' PIN is the file's first line (default 123456)\n"
+    "  --softhsm PATH        the SoftHSM2 module, default /usr/lib/softhsm/libsofthsm2.so\n";
 
 namespace {
 
@@ -55,18 +70,39 @@ Setter Number(int Options::*field) {
     return [field](Options& o, const std::string& v) { return ToInt(v, o.*field); };
 }
 
+// The PIN's file must be a small regular file of this user; its first line is the PIN.
+bool ReadPinFile(Options& options, const std::string& path) {
+    std::vector<unsigned char> bytes;
+    if (zorvane::paths::ReadOwnedFile(path, 256, bytes) != zorvane::paths::FileResult::Ok) return false;
+    std::string pin(bytes.begin(), bytes.end());
+    pin.erase(std::min(pin.find_first_of("\r\n"), pin.size()));
+    OPENSSL_cleanse(bytes.data(), bytes.size());
+    if (pin.empty()) return false;
+    options.tokenPin = pin;
+    OPENSSL_cleanse(&pin[0], pin.size());
+    return true;
+}
+
 const std::map<std::string, Setter>& ValueOptions() {
     static const std::map<std::string, Setter> options = {
         {"--home", Text(&Options::home)},
         {"--work", Text(&Options::work)},
         {"--manifest", Text(&Options::manifest)},
         {"--key-cache", Text(&Options::keyCache)},
-        {"--password", Text(&Options::password)},
+        {"--password-file", Text(&Options::passwordFile)},
+        {"--password-fd", Text(&Options::passwordFd)},
         {"--user-folder", Text(&Options::userFolder)},
         {"--private-folder", Text(&Options::privateFolder)},
+        {"--card", Text(&Options::cardFolder)},
+        {"--token", Text(&Options::tokenFolder)},
+        {"--token-pin-file", ReadPinFile},
+        {"--softhsm", Text(&Options::softHsmModule)},
         {"--count", Number(&Options::count)},
         {"--expired", Number(&Options::expired)},
         {"--not-yet-valid", Number(&Options::notYetValid)},
+        {"--revoked", Number(&Options::revoked)},
+        {"--crl-ldap-base", Text(&Options::crlLdapBase)},
+        {"--crl-http-base", Text(&Options::crlHttpBase)},
         {"--user-keys", Number(&Options::userKeys)},
         {"--key-bits", Number(&Options::keyBits)},
         {"--iterations", Number(&Options::iterations)},
@@ -94,8 +130,8 @@ ParseOutcome ParseArguments(int argc, char** argv, Options& options, std::string
     for (int i = 1; i < argc; ++i) {
         const std::string name = argv[i];
         if (name == "--help" || name == "-h") return ParseOutcome::Help;
-        if (name == "--mixed-case-names") {
-            options.mixedCaseFileNames = true;
+        if (name == "--mixed-case-names" || name == "--crls") {
+            (name == "--crls" ? options.crls : options.mixedCaseFileNames) = true;
             continue;
         }
         const auto option = ValueOptions().find(name);

@@ -89,7 +89,8 @@ bool AddSubscriberExtensions(X509* cert, const CertificateRequest& request) {
     const std::string crl = "ldap://ldap." + ca.domain + ":389/cn=dp1p1,ou=dp," + issuerDn +
                             "?certificateRevocationList;binary";
     const std::string caIssuers = "ldap://ldap." + ca.domain + ":389/" + issuerDn + "?cACertificate;binary";
-    if (!AddDerExtension(cert, NID_crl_distribution_points, false, CrlDistributionPointsDer(crl)) ||
+    const std::vector<std::string> crlUrls = request.crlUrls.empty() ? std::vector<std::string>{crl} : request.crlUrls;
+    if (!AddDerExtension(cert, NID_crl_distribution_points, false, CrlDistributionPointsDer(crlUrls)) ||
         !AddDerExtension(cert, NID_info_access, false,
                          AuthorityInfoAccessDer(caIssuers, "http://ocsp." + ca.domain + ":4612")))
         return false;
@@ -112,6 +113,12 @@ bool Fill(X509* cert, const CertificateRequest& request, std::string& error) {
     X509V3_set_ctx(&context, issuer, cert, nullptr, nullptr, 0);
     if (!AddAuthorityExtensions(cert, &context, request.kind)) {
         error = "cannot add the key identifiers, key usage or basic constraints";
+        return false;
+    }
+    const bool authority = request.kind == CertificateKind::Root || request.kind == CertificateKind::Ca;
+    if (authority && !request.crlUrls.empty() &&
+        !AddDerExtension(cert, NID_crl_distribution_points, false, CrlDistributionPointsDer(request.crlUrls))) {
+        error = "cannot add the CRL distribution point";
         return false;
     }
     const bool subscriber = request.kind == CertificateKind::UserSigning || request.kind == CertificateKind::UserKeyManagement;

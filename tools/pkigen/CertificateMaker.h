@@ -25,6 +25,7 @@ struct CertificateRequest {
     std::time_t notAfter = 0;
     const CaProfile* ca = nullptr;  // user certificates: URIs and policies
     std::vector<std::string> policies;
+    std::vector<std::string> crlUrls;  // distribution point; authorities: none when empty, users: the CA's .test URI
     bool withVid = false;
     qlk::vid::IdentifyData vid;
 };

@@ -83,13 +83,13 @@ bool CertificatePoliciesDer(const std::vector<std::string>& oids, const std::str
     return true;
 }
 
-Der CrlDistributionPointsDer(const std::string& uri) {
+Der CrlDistributionPointsDer(const std::vector<std::string>& uris) {
     der::Writer writer;
     writer.Open(der::kSequence);
     writer.Open(der::kSequence);
     writer.Open(der::kContext0);  // distributionPoint
     writer.Open(kFullName);
-    writer.AddElement(kUriName, Text(uri), uri.size());
+    for (const std::string& uri : uris) writer.AddElement(kUriName, Text(uri), uri.size());
     writer.Close();
     writer.Close();
     writer.Close();

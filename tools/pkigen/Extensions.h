@@ -14,8 +14,8 @@ using Der = std::vector<unsigned char>;
 // certificatePolicies: each OID with a CPS URI and a user notice (explicitText BMPString).
 bool CertificatePoliciesDer(const std::vector<std::string>& oids, const std::string& cpsUri,
                             const std::string& noticeUtf8, Der& der);
-// cRLDistributionPoints with one full-name URI.
-Der CrlDistributionPointsDer(const std::string& uri);
+// cRLDistributionPoints: one point whose full name lists the URIs (alternatives, in order).
+Der CrlDistributionPointsDer(const std::vector<std::string>& uris);
 // authorityInfoAccess: caIssuers and OCSP URIs.
 Der AuthorityInfoAccessDer(const std::string& caIssuersUri, const std::string& ocspUri);
 // subjectAltName holding the kisa-identifyData otherName.

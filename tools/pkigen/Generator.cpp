@@ -10,6 +10,7 @@
 
 #include "tools/pkigen/Catalog.h"
 #include "tools/pkigen/CertificateMaker.h"
+#include "tools/pkigen/Crls.h"
 #include "tools/pkigen/IssuerOidConf.h"
 #include "tools/pkigen/KeyStore.h"
 #include "tools/pkigen/Manifest.h"
@@ -30,10 +31,13 @@ struct Validity {
     const char* label;
     long fromDays;  // relative to now
     long toDays;
+    bool revoked = false;
 };
 constexpr Validity kValid{"valid", -1, 365};
 constexpr Validity kExpired{"expired", -400, -35};
 constexpr Validity kNotYetValid{"not-yet-valid", 30, 395};
+constexpr Validity kRevoked{"revoked", -1, 365, true};
+constexpr long kCrlDays = 7;
 constexpr Validity kRootValidity{"valid", -3650, 7300};
 constexpr Validity kCaValidity{"valid", -1825, 3650};
 
@@ -42,7 +46,7 @@ const char kGpkiPeople[] = "class2";
 
 std::string CheckOptions(const Options& o) {
     if (o.home.empty()) return "--home is required";
-    if (o.count < 0 || o.expired < 0 || o.notYetValid < 0) return "counts must not be negative";
+    if (o.count < 0 || o.expired < 0 || o.notYetValid < 0 || o.revoked < 0) return "counts must not be negative";
     if (o.userKeys < 1) return "--user-keys must be at least 1";
     if (o.keyBits < 1024 || o.keyBits > 8192) return "--key-bits must be between 1024 and 8192";
     if (o.iterations < 1 || o.iterations > (1 << 20)) return "--iterations must be between 1 and 1048576";
@@ -78,6 +82,7 @@ public:
             if (!MakeCa(*ca, error)) return false;
         for (const CaProfile* ca : cas_)
             if (!MakeUsersOf(*ca, error)) return false;
+        if (WantsCrls() && !MakeCrls(error)) return false;
         return WriteIssuerOidConf(error);
     }
 
@@ -132,6 +137,8 @@ private:
         request.issuerKey = issuerRole.empty() ? request.subjectKey : keys_.Get(issuerRole, error);
         request.serial = NextSerial();
         SetValidity(request, issuerRole.empty() ? kRootValidity : kCaValidity);
+        // A root names its own CRL: checking the whole path checks the trusted root too.
+        request.crlUrls = CrlUrls(options_.crlLdapBase, options_.crlHttpBase, issuerRole.empty() ? role : issuerRole);
         X509Ptr cert(MakeCertificate(request, error), X509_free);
         const std::string path = AuthorityPath(role);
         if (!cert || !WriteBytes(path, CertificateDer(cert.get()), error)) return false;
@@ -167,7 +174,10 @@ private:
         const struct {
             const Validity* validity;
             int count;
-        } batches[] = {{&kValid, options_.count}, {&kExpired, options_.expired}, {&kNotYetValid, options_.notYetValid}};
+        } batches[] = {{&kValid, options_.count},
+                       {&kExpired, options_.expired},
+                       {&kNotYetValid, options_.notYetValid},
+                       {&kRevoked, options_.revoked}};
         for (const auto& batch : batches) {
             for (int i = 0; i < batch.count; ++i) {
                 const std::string gpkiClass = ca.store == Store::Gpki ? kGpkiPeople : "";
@@ -236,6 +246,7 @@ private:
         request.serial = NextSerial();
         SetValidity(request, validity);
         request.ca = &ca;
+        request.crlUrls = CrlUrls(options_.crlLdapBase, options_.crlHttpBase, "ca-" + ca.id);
         request.policies = id.policies;
         request.withVid = !id.identityNumber.empty();
         if (request.withVid && !IdentifyDataOf(ca, id, request.vid)) {
@@ -279,8 +290,10 @@ private:
         if (!KeyFile(roles[0], &id.random, signKey, error) || !KeyFile(roles[1], nullptr, kmKey, error))
             return false;
         const UserFiles files = LocateUserFiles(options_, ca, id.subject, gpkiClass);
-        if (!WriteBytes(files.signCert, CertificateDer(signing.get()), error) || !WriteBytes(files.signKey, signKey, error) ||
-            !WriteBytes(files.kmCert, CertificateDer(keyManagement.get()), error) || !WriteBytes(files.kmKey, kmKey, error))
+        if (!WriteBytes(files.signCert, CertificateDer(signing.get()), error) ||
+            !WriteSecretBytes(files.signKey, signKey, error) ||
+            !WriteBytes(files.kmCert, CertificateDer(keyManagement.get()), error) ||
+            !WriteSecretBytes(files.kmKey, kmKey, error))
             return false;
         user.ca = ca.id;
         user.store = StoreName(ca.store);
@@ -292,12 +305,49 @@ private:
         user.randomHex = Hex(id.random);
         user.validity = validity.label;
         user.password = options_.password;
+        if (validity.revoked) {
+            std::vector<std::string>& listed = revokedSerials_["ca-" + ca.id];
+            listed.push_back(user.signing.serial);
+            listed.push_back(user.keyManagement.serial);
+        }
         user.signing.certPath = files.signCert;
         user.signing.keyPath = files.signKey;
         user.keyManagement.certPath = files.kmCert;
         user.keyManagement.keyPath = files.kmKey;
         result_.users.push_back(std::move(user));
         return true;
+    }
+
+    bool WantsCrls() const {
+        return options_.crls || options_.revoked > 0 || !options_.crlLdapBase.empty() || !options_.crlHttpBase.empty();
+    }
+
+    // Each authority's CRL beside its certificate, and all of them in one LDIF file.
+    bool MakeCrls(std::string& error) {
+        std::vector<std::pair<std::string, std::vector<unsigned char>>> crlsByRole;
+        for (auto [prefix, records] : {std::pair{"root-", &result_.roots}, std::pair{"ca-", &result_.cas}}) {
+            for (AuthorityRecord& record : *records) {
+                const std::string role = prefix + record.id;
+                std::vector<unsigned char> der;
+                if (!MakeCrlOf(role, der, error)) return false;
+                record.crlPath = options_.home + "/pkigen-ca/" + role + ".crl";
+                if (!WriteBytes(record.crlPath, der, error)) return false;
+                crlsByRole.emplace_back(role, std::move(der));
+            }
+        }
+        result_.crlLdif = options_.home + "/pkigen-ca/crls.ldif";
+        return WriteBytes(result_.crlLdif, CrlLdif(crlsByRole), error);
+    }
+
+    bool MakeCrlOf(const std::string& role, std::vector<unsigned char>& der, std::string& error) {
+        CrlRequest request;
+        request.issuer = authorities_.at(role).get();
+        request.issuerKey = keys_.Get(role, error);
+        if (request.issuerKey == nullptr) return false;
+        request.revokedSerials = revokedSerials_[role];
+        request.thisUpdate = now_ - 60 * 60;
+        request.nextUpdate = now_ + kCrlDays * kDay;
+        return MakeCrlDer(request, der, error);
     }
 
     bool WriteIssuerOidConf(std::string& error) {
@@ -316,6 +366,7 @@ private:
     std::vector<const CaProfile*> cas_;
     std::map<std::string, X509Ptr> authorities_;  // by key role: "root-kisa", "ca-yessign"
     std::map<std::string, NameEntries> issuerNames_;
+    std::map<std::string, std::vector<std::string>> revokedSerials_;  // by issuer key role
 };
 
 unsigned long long FreshSeed() {
@@ -340,7 +391,7 @@ bool Generate(const Options& given, Result& result, std::string& error) {
     result.manifest = options.manifest;
     result.seed = options.seed;
     Builder builder(options, result);
-    return builder.Run(error) && WriteBytes(result.manifest, ManifestJson(result), error);
+    return builder.Run(error) && WriteSecretBytes(result.manifest, ManifestJson(result), error);
 }
 
 }  // namespace zorvane::pkigen

@@ -20,7 +20,13 @@ struct Options {
     int count = 1;                // valid users per CA (GPKI: per class)
     int expired = 0;              // extra users per CA whose certificates have expired
     int notYetValid = 0;          // extra users per CA whose certificates start later
+    int revoked = 0;              // extra users per CA whose certificates the CA's CRL lists
+    bool crls = false;            // a CRL per root and CA; also made when revoked or a CRL base is set
+    std::string crlLdapBase;      // "ldap://host:port": distribution points name cn=<role>,dc=zorvane,dc=test
+    std::string crlHttpBase;      // "http://host:port": distribution points name <role>.crl under it
     std::string password = "qwer1234!";
+    std::string passwordFile;     // where the program reads the password instead, never argv
+    std::string passwordFd;
     unsigned long long seed = 0;  // names, numbers, serials and random values
     bool seedGiven = false;       // otherwise a fresh seed
     int userKeys = 4;             // distinct user keys shared round-robin
@@ -30,6 +36,10 @@ struct Options {
     bool mixedCaseFileNames = false;  // SignCert.der, SignPri.key, KmCert.der, KmPri.key
     std::string userFolder = "USER";  // NPKI/MPKI per-CA user folder spelling
     std::string privateFolder = "NPKI/Tarnel/User";  // relative to home
+    std::string cardFolder;       // card images (MediaImages.h); empty: none
+    std::string tokenFolder;      // SoftHSM2 configuration and tokens; empty: none
+    std::string tokenPin = "123456";
+    std::string softHsmModule = "/usr/lib/softhsm/libsofthsm2.so";
 };
 
 struct CertificateRecord {
@@ -50,6 +60,7 @@ struct AuthorityRecord {
     std::string issuerCN;     // the CN of this authority's own certificate
     std::string displayName;
     CertificateRecord certificate;
+    std::string crlPath;  // the CRL it signed (DER), when CRLs are made
 };
 
 struct UserRecord {
@@ -61,7 +72,7 @@ struct UserRecord {
     std::string realName;
     std::string identityNumber;  // empty when the certificate carries no VID
     std::string randomHex;       // randomNum of the signing key
-    std::string validity;        // "valid", "expired", "not-yet-valid"
+    std::string validity;        // "valid", "expired", "not-yet-valid", "revoked" (valid dates, listed in the CRL)
     std::string password;
     CertificateRecord signing;
     CertificateRecord keyManagement;
@@ -72,6 +83,7 @@ struct Result {
     std::string work;
     std::string issuerOidConf;
     std::string manifest;
+    std::string crlLdif;  // the CRLs as directory entries, when CRLs are made
     unsigned long long seed = 0;
     std::vector<AuthorityRecord> roots;
     std::vector<AuthorityRecord> cas;

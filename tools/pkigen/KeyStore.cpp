@@ -1,5 +1,6 @@
 #include "tools/pkigen/KeyStore.h"
 
+#include <openssl/bio.h>
 #include <openssl/pem.h>
 #include <openssl/rsa.h>
 #include <openssl/x509.h>
@@ -7,6 +8,9 @@
 
 #include <cstdio>
 #include <filesystem>
+#include <string>
+
+#include "tools/pkigen/Output.h"
 
 namespace zorvane::pkigen {
 
@@ -41,19 +45,23 @@ EVP_PKEY* KeyStore::LoadCached(const std::string& role) const {
     return key;
 }
 
-// Written to a private temporary name and renamed, so concurrent runs sharing the cache
-// never read a half-written key.
+// Written 0600 in a 0700 folder (the keys are unencrypted, CA keys included), under a
+// temporary name and renamed, so concurrent runs sharing the cache never read a
+// half-written key. The PEM text passes through memory that is wiped when freed.
 void KeyStore::StoreCached(const std::string& role, EVP_PKEY* key) const {
     if (cacheFolder_.empty()) return;
-    std::error_code ignored;
+    std::error_code ignored;  // a cache that stays unwritable only costs new keys
     std::filesystem::create_directories(cacheFolder_, ignored);
-    const std::string temporary = CachePath(role) + ".tmp" + std::to_string(getpid());
-    FILE* file = std::fopen(temporary.c_str(), "w");
-    if (file == nullptr) return;
-    const bool written = PEM_write_PrivateKey(file, key, nullptr, nullptr, 0, nullptr, nullptr) == 1;
-    std::fclose(file);
-    if (written) std::filesystem::rename(temporary, CachePath(role), ignored);
-    else std::filesystem::remove(temporary, ignored);
+    std::filesystem::permissions(cacheFolder_, std::filesystem::perms::owner_all, ignored);
+    BIO* pem = BIO_new(BIO_s_secmem());
+    if (pem == nullptr) return;
+    char* text = nullptr;
+    std::string error;
+    if (PEM_write_bio_PrivateKey(pem, key, nullptr, nullptr, 0, nullptr, nullptr) == 1) {
+        const long length = BIO_get_mem_data(pem, &text);
+        WriteSecretBytes(CachePath(role), text, static_cast<std::size_t>(length), error);
+    }
+    BIO_free(pem);
 }
 
 EVP_PKEY* KeyStore::Get(const std::string& role, std::string& error) {

@@ -59,6 +59,7 @@ std::string AuthorityJson(const AuthorityRecord& a, const std::string& indent) {
     ObjectWriter w(indent);
     w.Field("id", a.id).Field("store", a.store).Field("folder", a.folder).Field("issuerCN", a.issuerCN);
     w.Field("displayName", a.displayName).Raw("certificate", CertificateJson(a.certificate, indent + "  "));
+    if (!a.crlPath.empty()) w.Field("crl", a.crlPath);
     return w.Done();
 }
 
@@ -79,6 +80,7 @@ std::string ManifestJson(const Result& result) {
     const std::string inner = "  ";
     ObjectWriter w("");
     w.Field("home", result.home).Field("work", result.work).Field("issuerOidConf", result.issuerOidConf);
+    if (!result.crlLdif.empty()) w.Field("crlLdif", result.crlLdif);
     w.Raw("seed", std::to_string(result.seed));
     w.Raw("roots", Array(result.roots, inner, [&](const AuthorityRecord& a) { return AuthorityJson(a, inner + "  "); }));
     w.Raw("cas", Array(result.cas, inner, [&](const AuthorityRecord& a) { return AuthorityJson(a, inner + "  "); }));

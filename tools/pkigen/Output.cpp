@@ -1,7 +1,11 @@
 #include "tools/pkigen/Output.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
 #include <filesystem>
-#include <fstream>
 
 namespace zorvane::pkigen {
 
@@ -28,14 +32,54 @@ std::string Hex(const unsigned char* bytes, std::size_t length) {
     return text;
 }
 
+namespace {
+
+// Makes the missing folders of a path, each 0700: the generator's folders hold keys and
+// their password. Folders that exist are left as they are.
+bool MakePrivateFolders(const std::filesystem::path& folder) {
+    if (folder.empty() || std::filesystem::exists(folder)) return true;
+    if (!MakePrivateFolders(folder.parent_path())) return false;
+    return mkdir(folder.c_str(), 0700) == 0 || errno == EEXIST;
+}
+
+bool WriteAll(int descriptor, const void* bytes, std::size_t length) {
+    const char* next = static_cast<const char*>(bytes);
+    while (length > 0) {
+        const ssize_t written = write(descriptor, next, length);
+        if (written < 0 && errno == EINTR) continue;
+        if (written <= 0) return false;
+        next += written;
+        length -= static_cast<std::size_t>(written);
+    }
+    return true;
+}
+
+// Written under a name of this process and renamed over the path, so that a reader never
+// sees half a file and the file never exists with wider permissions than `mode`.
+bool WriteWithMode(const std::string& path, const void* bytes, std::size_t length, mode_t mode, std::string& error) {
+    error = "cannot write " + path;
+    if (!MakePrivateFolders(std::filesystem::path(path).parent_path())) return false;
+    const std::string temporary = path + ".tmp" + std::to_string(getpid());
+    const int descriptor = open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, mode);
+    if (descriptor < 0) return false;
+    const bool written = fchmod(descriptor, mode) == 0 && WriteAll(descriptor, bytes, length);
+    const bool closed = close(descriptor) == 0;
+    if (!written || !closed || rename(temporary.c_str(), path.c_str()) != 0) {
+        unlink(temporary.c_str());
+        return false;
+    }
+    error.clear();
+    return true;
+}
+
+}  // namespace
+
 bool WriteBytes(const std::string& path, const void* bytes, std::size_t length, std::string& error) {
-    std::error_code ignored;
-    std::filesystem::create_directories(std::filesystem::path(path).parent_path(), ignored);
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(static_cast<const char*>(bytes), static_cast<std::streamsize>(length));
-    out.close();
-    if (!out) error = "cannot write " + path;
-    return static_cast<bool>(out);
+    return WriteWithMode(path, bytes, length, 0644, error);
+}
+
+bool WriteSecretBytes(const std::string& path, const void* bytes, std::size_t length, std::string& error) {
+    return WriteWithMode(path, bytes, length, 0600, error);
 }
 
 }  // namespace zorvane::pkigen

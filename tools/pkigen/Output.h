@@ -16,12 +16,20 @@ std::string Hex(const Container& bytes) {
     return Hex(bytes.data(), bytes.size());
 }
 
-// Writes a whole file, making its folders; false with error set on failure.
+// Writes a whole file atomically, making its missing folders with mode 0700; false with
+// error set on failure. WriteBytes makes the file 0644 (certificates, configuration),
+// WriteSecretBytes 0600 (keys, and whatever holds the password).
 bool WriteBytes(const std::string& path, const void* bytes, std::size_t length, std::string& error);
+bool WriteSecretBytes(const std::string& path, const void* bytes, std::size_t length, std::string& error);
 
 template <class Container>
 bool WriteBytes(const std::string& path, const Container& bytes, std::string& error) {
     return WriteBytes(path, bytes.data(), bytes.size(), error);
+}
+
+template <class Container>
+bool WriteSecretBytes(const std::string& path, const Container& bytes, std::string& error) {
+    return WriteSecretBytes(path, bytes.data(), bytes.size(), error);
 }
 
 }  // namespace zorvane::pkigen

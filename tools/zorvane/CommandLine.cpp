@@ -1,13 +1,17 @@
 #include "tools/zorvane/CommandLine.h"
 
 #include <cstdio>
-#include <filesystem>
 #include <iostream>
 #include <iterator>
 
 std::string CommandLine::Value(const std::string& name, const std::string& fallback) const {
     auto found = values.find(name);
     return found == values.end() ? fallback : found->second;
+}
+
+std::vector<std::string> CommandLine::Values(const std::string& name) const {
+    auto found = repeated.find(name);
+    return found == repeated.end() ? std::vector<std::string>{} : found->second;
 }
 
 CommandLine ParseCommandLine(int argc, char** argv, const std::set<std::string>& valueNames,
@@ -25,18 +29,10 @@ CommandLine ParseCommandLine(int argc, char** argv, const std::set<std::string>&
             line.error = "option " + argument + " needs a value";
         } else {
             line.values[argument] = argv[++i];
+            line.repeated[argument].push_back(argv[i]);
         }
     }
     return line;
-}
-
-std::string ProgramFolder() {
-    namespace fs = std::filesystem;
-    std::error_code error;
-    const fs::path folder = fs::read_symlink("/proc/self/exe", error).parent_path();
-    if (error) return ".";
-    if (fs::exists(folder / "Quellark.dll", error)) return folder.string();
-    return (folder / ZORVANE_INSTALLED_WORK_FOLDER).lexically_normal().string();
 }
 
 std::string ReadStandardInput() {

@@ -9,13 +9,15 @@
 // Options of one command: "--name value" for the names given as taking a value,
 // "--name" alone for flags, everything else positional in order.
 struct CommandLine {
-    std::map<std::string, std::string> values;
+    std::map<std::string, std::string> values;  // the last value of each option
+    std::map<std::string, std::vector<std::string>> repeated;  // every value of each option, in order
     std::set<std::string> flags;
     std::vector<std::string> positional;
     std::string error;  // set when the arguments do not fit; the command prints it
 
     bool Has(const std::string& flag) const { return flags.count(flag) != 0; }
     std::string Value(const std::string& name, const std::string& fallback) const;
+    std::vector<std::string> Values(const std::string& name) const;  // every value given, in order
 };
 
 // Init arguments of the library objects the commands make: the NPKI toolkit, cipher 48, hash 1.

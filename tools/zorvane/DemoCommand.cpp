@@ -51,12 +51,13 @@ int ShowPlatformView() {
     return 0;
 }
 
-// The demo's steps, in order. Later steps (a sandbox home holding a generated test PKI,
-// then the certificate list read from it) are appended here.
+// The demo's steps, in order: the platform, a sandbox home holding a generated test PKI,
+// the certificate list read from it, then CMS messages made with one of its users.
 struct DemoStep {
     int (*run)();
 };
-const DemoStep kSteps[] = {{ShowPlatformView}, {MakeDemoSandbox}, {ShowDemoCertificates}};
+const DemoStep kSteps[] = {{ShowPlatformView},         {MakeDemoSandbox},           {ShowDemoCertificates},
+                           {SignAndVerifyDemoMessage}, {EnvelopeAndOpenDemoMessage}, {ShowDemoCardAndToken}};
 
 int RunDemo(int, char**) {
     std::printf("Zorvane %s demo\n\n", ZORVANE_VERSION);
@@ -69,4 +70,4 @@ int RunDemo(int, char**) {
 
 }  // namespace
 
-ZORVANE_COMMAND("demo", "demo              show the platform's view of this machine", RunDemo);
+ZORVANE_COMMAND("demo", "demo              show the platform's view, a test PKI's certificates and CMS messages", RunDemo);

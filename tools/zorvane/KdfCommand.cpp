@@ -1,26 +1,46 @@
 #include <zorvane/GenKey.h>
 
+#include <cctype>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
 
 #include "tools/zorvane/Command.h"
 #include "tools/zorvane/CommandLine.h"
+#include "tools/zorvane/SecretInput.h"
 
 namespace {
 
 const char kUsage[] =
-    "usage: zorvane kdf [--algo N] [--work DIR] [--hex] SECRET SEED1 SEED2\n"
+    "usage: zorvane kdf [--algo N] [--work DIR] [--hex] [--secret-file FILE | --secret-fd N] SEED1 SEED2\n"
     "  derives the key block of algorithm N (default 48) and prints it with the client and\n"
-    "  server keys and IVs in hex; --hex reads SECRET and the seeds as hex bytes\n";
+    "  server keys and IVs in hex. The channel secret comes from FILE, from descriptor N\n"
+    "  (up to its first line end) or from a prompt on the terminal, never from the command\n"
+    "  line; --hex reads the secret and the seeds as hex bytes\n";
 
 int Usage(const std::string& error) { return UsageError("kdf", kUsage, error); }
 
-bool ReadInputs(const CommandLine& line, std::string inputs[3]) {
-    for (int i = 0; i < 3; ++i) {
-        inputs[i] = line.positional[static_cast<std::size_t>(i)];
-        if (line.Has("--hex") && !DecodeHex(inputs[i], inputs[i])) return false;
+bool DecodeSeeds(const CommandLine& line, std::string seeds[2]) {
+    for (int i = 0; i < 2; ++i) {
+        seeds[i] = line.positional[static_cast<std::size_t>(i)];
+        if (line.Has("--hex") && !DecodeHex(seeds[i], seeds[i])) return false;
     }
+    return true;
+}
+
+int HexDigitValue(char digit) {
+    const int lower = std::tolower(static_cast<unsigned char>(digit));
+    return lower <= '9' ? lower - '0' : lower - 'a' + 10;
+}
+
+// Decodes the secret's hex into a buffer reserved once, so that no partial copy of the
+// secret is left behind in freed memory; `bytes` wipes it when it goes.
+bool DecodeSecretHex(const Secret& secret, Secret& bytes) {
+    const std::string& hex = secret.text();
+    if (hex.size() % 2 || hex.find_first_not_of("0123456789abcdefABCDEF") != std::string::npos) return false;
+    bytes.text().reserve(hex.size() / 2);
+    for (std::size_t i = 0; i < hex.size(); i += 2)
+        bytes.text().push_back(static_cast<char>(HexDigitValue(hex[i]) * 16 + HexDigitValue(hex[i + 1])));
     return true;
 }
 
@@ -36,17 +56,28 @@ int Fail(CGenKey& generator, int code) {
 }
 
 int RunKdf(int argc, char** argv) {
-    const CommandLine line = ParseCommandLine(argc, argv, {"--algo", "--work"}, {"--hex"});
+    const CommandLine line = ParseCommandLine(
+        argc, argv, {"--algo", "--work", SecretFileOption("secret"), SecretFdOption("secret")}, {"--hex"});
     if (!line.error.empty()) return Usage(line.error);
-    if (line.positional.size() != 3) return Usage("needs SECRET SEED1 SEED2");
-    std::string inputs[3];
-    if (!ReadInputs(line, inputs)) return Usage("--hex needs an even number of hex digits");
+    if (line.positional.size() == 3) return Usage("the channel secret is not taken on the command line");
+    if (line.positional.size() != 2) return Usage("needs SEED1 SEED2");
+    std::string seeds[2];
+    if (!DecodeSeeds(line, seeds)) return Usage("--hex needs an even number of hex digits");
+    Secret secret, decoded;
+    std::string error;
+    if (!ReadSecret(line, "secret", "Channel secret: ", secret, error)) {
+        std::fprintf(stderr, "zorvane kdf: no channel secret: %s\n", error.c_str());
+        return 1;
+    }
+    const bool hex = line.Has("--hex");
+    if (hex && !DecodeSecretHex(secret, decoded)) return Usage("--hex needs an even number of hex digits");
+    const std::string& secretBytes = hex ? decoded.text() : secret.text();
     const int algo = std::atoi(line.Value("--algo", "48").c_str());
     const std::string work = line.Value("--work", ProgramFolder());
 
     CGenKey generator(kNpkiToolkit, kDefaultCipher, kDefaultHash, ByteString(work.c_str()));
     ByteString keyBlock;
-    int result = generator.MakeKDF(algo, Bytes(inputs[0]), Bytes(inputs[1]), Bytes(inputs[2]), keyBlock);
+    int result = generator.MakeKDF(algo, Bytes(secretBytes), Bytes(seeds[0]), Bytes(seeds[1]), keyBlock);
     if (result != 0) return Fail(generator, result);
     ByteString clientKey, clientIV, serverKey, serverIV;
     result = generator.GetKDFKeyIv(algo, keyBlock, clientKey, clientIV, serverKey, serverIV);
@@ -62,4 +93,5 @@ int RunKdf(int argc, char** argv) {
 
 }  // namespace
 
-ZORVANE_COMMAND("kdf", "kdf [--algo N] [--work DIR] [--hex] SECRET SEED1 SEED2   derive channel keys", RunKdf);
+ZORVANE_COMMAND("kdf", "kdf [--algo N] [--work DIR] [--hex] [--secret-file F | --secret-fd N] SEED1 SEED2   derive channel keys",
+                RunKdf);

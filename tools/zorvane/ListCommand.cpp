@@ -13,8 +13,10 @@
 #include <vector>
 
 #include "platform/PathTranslation.h"
-#include "tools/zorvane/ProgramFolder.h"
+#include "platform/Services.h"
 #include "tools/zorvane/Command.h"
+#include "tools/zorvane/OutputText.h"
+#include "tools/zorvane/ProgramFolder.h"
 
 namespace {
 
@@ -23,10 +25,17 @@ namespace fs = std::filesystem;
 const char kUsage[] =
     "list [--json] [--work DIR] [--media 0|1|2] [--drive E:] [--stores MASK] [--subject DN]\n"
     "               [--serial HEX] [--policy OID]... [--keys 0|1|2]\n"
+    "     [--media 3 --reader DIR] [--media 4 --module FILE]\n"
     "      certificates of the user's stores (GPKI 1, NPKI 2, MPKI 4, private 8; MASK 0 = all);\n"
     "      --drive reads a removable drive's root instead of the hard disk; --keys: 0 signing and\n"
     "      key-management pair, 1 signing only, 2 key management only; DIR defaults to the\n"
-    "      folder of this program and must hold Quellark.dll and IssuerOid.conf";
+    "      folder of this program and must hold Quellark.dll and IssuerOid.conf; media 3 reads the\n"
+    "      smart card in reader DIR through NpkiCard.dll, media 4 the PKCS#11 token of module FILE.\n"
+    "      What cannot be searched or read is told on standard error (and under \"warnings\" with\n"
+    "      --json); exit code 5 when the drive itself cannot be searched. Control characters in\n"
+    "      the table are shown as \\xNN; JSON replaces bytes that are not UTF-8 with U+FFFD";
+
+enum ExitCode { kListed = 0, kBadArguments = 2, kNoWorkFolder = 3, kNoToolkit = 4, kNothingSearched = 5 };
 
 struct ListOptions {
     bool json = false;
@@ -38,6 +47,8 @@ struct ListOptions {
     std::string serial;
     std::string policies;  // each OID followed by "|"
     int keySelector = 0;
+    std::string reader;  // media 3
+    std::string module;  // media 4
 };
 
 bool ParseInt(const char* text, int low, int high, int& value) {
@@ -61,7 +72,7 @@ bool ParseDrive(const char* text, std::string& root) {
 
 int Usage(const char* problem) {
     std::fprintf(stderr, "zorvane list: %s\nusage: zorvane %s\n", problem, kUsage);
-    return 2;
+    return kBadArguments;
 }
 
 // Returns 0, or the exit code for a bad command line.
@@ -81,18 +92,22 @@ int ParseOptions(int argc, char** argv, ListOptions& options) {
         const char* value = argv[++i];
         bool ok = true;
         if (option == "--work") options.work = value;
-        else if (option == "--media") ok = ParseInt(value, 0, 2, options.media), mediaGiven = true;
+        else if (option == "--media") ok = ParseInt(value, 0, 4, options.media), mediaGiven = true;
         else if (option == "--drive") ok = ParseDrive(value, options.drive);
         else if (option == "--stores") ok = ParseInt(value, 0, 15, options.storeMask);
         else if (option == "--subject") options.subject = value;
         else if (option == "--serial") options.serial = value;
         else if (option == "--policy") options.policies += std::string(value) + "|";
         else if (option == "--keys") ok = ParseInt(value, 0, 2, options.keySelector);
+        else if (option == "--reader") options.reader = value;
+        else if (option == "--module") options.module = value;
         else return Usage(("unknown option " + std::string(option)).c_str());
         if (!ok) return Usage(("bad value for " + std::string(option) + ": " + value).c_str());
     }
     if (!options.drive.empty() && !mediaGiven) options.media = 1;
-    if (options.media != 0 && options.drive.empty()) return Usage("--media 1 and 2 need --drive");
+    if ((options.media == 1 || options.media == 2) && options.drive.empty()) return Usage("--media 1 and 2 need --drive");
+    if (options.media == 3 && options.reader.empty()) return Usage("--media 3 needs --reader");
+    if (options.media == 4 && options.module.empty()) return Usage("--media 4 needs --module");
     if (options.work.empty()) options.work = ProgramFolder();
     return 0;
 }
@@ -167,21 +182,30 @@ std::size_t DisplayWidth(std::string_view text) {
     return width;
 }
 
+template <class RowType>
+auto Cells(RowType& row) {
+    return std::vector<decltype(&row.issuer)>{&row.issuer, &row.subjectCn, &row.policy, &row.validTo,
+                                              &row.state,  &row.store,     &row.medium, &row.folder};
+}
+
+// Every cell with its controls shown as escapes, so that no text from a certificate or a
+// folder name reaches the terminal as a control or splits a row.
+Row ForTerminal(Row row) {
+    for (std::string* cell : Cells(row)) *cell = TerminalText(*cell);
+    return row;
+}
+
 void PrintTable(const std::vector<Row>& rows) {
     const Row header{"ISSUER", "SUBJECT CN", "POLICY", "VALID TO", "STATE", "STORE", "MEDIUM", "FOLDER"};
-    auto fields = [](const Row& row) {
-        return std::vector<const std::string*>{&row.issuer, &row.subjectCn, &row.policy, &row.validTo,
-                                               &row.state,  &row.store,     &row.medium, &row.folder};
-    };
     std::vector<std::size_t> widths(8, 0);
-    const auto headerCells = fields(header);
+    const auto headerCells = Cells(header);
     for (std::size_t c = 0; c < headerCells.size(); ++c) widths[c] = DisplayWidth(*headerCells[c]);
     for (const Row& row : rows) {
-        const auto cells = fields(row);
+        const auto cells = Cells(row);
         for (std::size_t c = 0; c < cells.size(); ++c) widths[c] = std::max(widths[c], DisplayWidth(*cells[c]));
     }
     auto print = [&](const Row& row) {
-        const auto cells = fields(row);
+        const auto cells = Cells(row);
         std::string line;
         for (std::size_t c = 0; c < cells.size(); ++c) {
             line += *cells[c];
@@ -193,26 +217,12 @@ void PrintTable(const std::vector<Row>& rows) {
     for (const Row& row : rows) print(row);
 }
 
-std::string JsonString(std::string_view text) {
-    std::string quoted = "\"";
-    for (char c : text) {
-        const unsigned char byte = static_cast<unsigned char>(c);
-        if (c == '"' || c == '\\') {
-            quoted += '\\';
-            quoted += c;
-        } else if (byte < 0x20) {
-            char escaped[8];
-            std::snprintf(escaped, sizeof(escaped), "\\u%04x", byte);
-            quoted += escaped;
-        } else {
-            quoted += c;
-        }
-    }
-    return quoted + "\"";
-}
-
-void PrintJson(CLoadCert& loader, CArray<tagCERTLIST, tagCERTLIST&>& list, int result) {
-    std::printf("{\n  \"count\": %d,\n  \"result\": %d,\n  \"certificates\": [", list.GetSize(), result);
+void PrintJson(CLoadCert& loader, CArray<tagCERTLIST, tagCERTLIST&>& list, int result,
+               const std::vector<std::string>& warnings) {
+    std::printf("{\n  \"count\": %d,\n  \"result\": %d,\n  \"warnings\": [", list.GetSize(), result);
+    for (std::size_t i = 0; i < warnings.size(); ++i)
+        std::printf("%s\n    %s", i ? "," : "", JsonString(warnings[i]).c_str());
+    std::printf("%s],\n  \"certificates\": [", warnings.empty() ? "" : "\n  ");
     for (int i = 0; i < list.GetSize(); ++i) {
         tagCERTLIST& record = list[i];
         const Row row = MakeRow(loader, record);
@@ -244,13 +254,63 @@ void PrintJson(CLoadCert& loader, CArray<tagCERTLIST, tagCERTLIST&>& list, int r
     std::printf("%s]\n}\n", list.GetSize() ? "\n  " : "");
 }
 
+// Collects what the walk had to pass over, each text once, in the order first told.
+class WarningList : public zorvane::platform::NoticeSink {
+public:
+    void Note(const std::string& text) override {
+        if (std::find(m_texts.begin(), m_texts.end(), text) == m_texts.end()) m_texts.push_back(text);
+    }
+    const std::vector<std::string>& Texts() const { return m_texts; }
+
+private:
+    std::vector<std::string> m_texts;
+};
+
+// Whether the root of the drive the walk starts from can be searched at all; tells why not.
+bool CanSearchDrive(const ListOptions& options, WarningList& warnings) {
+    if (options.media >= 3) return true;  // a card or token: no drive is searched
+    const std::string root = options.drive.empty() ? "C:\\" : options.drive;
+    const std::string native = zorvane::paths::Win32PathToNative(root.c_str());
+    if (native.empty()) {
+        const char* table = std::getenv("ZORVANE_DRIVE_TABLE");
+        warnings.Note("drive " + root.substr(0, 2) + " is not mapped" +
+                      (table && *table ? " (the drive table " + std::string(table) + " cannot be read or has no such line)"
+                                       : std::string()));
+        return false;
+    }
+    std::error_code error;
+    fs::directory_iterator listing(native, error);
+    if (error) {
+        warnings.Note("cannot search " + native + " (drive " + root.substr(0, 2) + "): " + error.message());
+        return false;
+    }
+    return true;
+}
+
+void PrintWarnings(const std::vector<std::string>& warnings) {
+    for (const std::string& text : warnings) std::fprintf(stderr, "zorvane list: warning: %s\n", TerminalText(text).c_str());
+}
+
+void PrintList(const ListOptions& options, CLoadCert& loader, CArray<tagCERTLIST, tagCERTLIST&>& list, int result,
+               const std::vector<std::string>& warnings) {
+    PrintWarnings(warnings);
+    if (options.json) {
+        PrintJson(loader, list, result, warnings);
+        return;
+    }
+    std::vector<Row> rows;
+    for (int i = 0; i < list.GetSize(); ++i) rows.push_back(ForTerminal(MakeRow(loader, list[i])));
+    if (rows.empty()) std::printf("No certificates found.\n");
+    else PrintTable(rows);
+}
+
 int RunList(int argc, char** argv) {
     ListOptions options;
-    if (const int bad = ParseOptions(argc, argv, options)) return bad < 0 ? 0 : bad;
-    if (!CheckWorkFolder(options.work)) return 3;
+    if (const int bad = ParseOptions(argc, argv, options)) return bad < 0 ? kListed : bad;
+    if (!CheckWorkFolder(options.work)) return kNoWorkFolder;
 
-    ByteString work(options.work.c_str());
-    CLoadCert loader(work);
+    ByteString work(options.work.c_str()), text2, module(options.module.c_str());
+    CLoadCert loader(work, text2, module);
     if (!loader.m_errorText.IsEmpty())
         std::fprintf(stderr, "zorvane list: warning: %s (%s/IssuerOid.conf)\n", loader.m_errorText.GetData(),
                      options.work.c_str());
@@ -263,26 +323,30 @@ int RunList(int argc, char** argv) {
         loader.m_crypto.GetErrInfo(reason);
         std::fprintf(stderr, "zorvane list: the toolkit in %s does not open (code %d) %s\n", options.work.c_str(),
                      opened, reason.GetData());
-        return 4;
+        return kNoToolkit;
     }
 
     // One walk for the search and the folders printed after it: each folder is read once.
     const zorvane::paths::ScopedFolderListings walk;
-    ByteString subject(options.subject.c_str()), serial(options.serial.c_str());
-    ByteString policies(options.policies.c_str()), drive(options.drive.c_str()), mediaText;
+    WarningList warnings;
     CArray<tagCERTLIST, tagCERTLIST&> list;
-    int count = 0;
-    const int result = loader.LoadCerts(options.media, subject, serial, options.storeMask, policies,
-                                        options.keySelector, drive, mediaText, 0, 0, list, count);
-    if (options.json) {
-        PrintJson(loader, list, result);
-        return 0;
+    if (!CanSearchDrive(options, warnings)) {
+        PrintList(options, loader, list, 0, warnings.Texts());
+        return kNothingSearched;
     }
-    std::vector<Row> rows;
-    for (int i = 0; i < list.GetSize(); ++i) rows.push_back(MakeRow(loader, list[i]));
-    if (rows.empty()) std::printf("No certificates found.\n");
-    else PrintTable(rows);
-    return 0;
+    ByteString subject(options.subject.c_str()), serial(options.serial.c_str());
+    ByteString policies(options.policies.c_str()), drive(options.drive.c_str()),
+        mediaText(options.reader.c_str());
+    int count = 0;
+    int result = 0;
+    {
+        const zorvane::platform::ScopedService<zorvane::platform::NoticeSink> told(zorvane::platform::ReplaceNoticeSink,
+                                                                                 warnings);
+        result = loader.LoadCerts(options.media, subject, serial, options.storeMask, policies, options.keySelector,
+                                  drive, mediaText, 0, 0, list, count);
+    }
+    PrintList(options, loader, list, result, warnings.Texts());
+    return kListed;
 }
 
 }  // namespace

@@ -14,9 +14,30 @@ const char kUsage[] =
     "       zorvane msg parse [--work DIR] [--tag TAG] [--raw]\n"
     "  make prints the Base64 text of a content record (CONTENT or standard input),\n"
     "  between <TAG> and </TAG> when a tag is given; parse reads a tagged message from\n"
-    "  standard input and prints its type and content in hex (--raw: the content bytes)\n";
+    "  standard input and prints its type and content in hex (--raw: the content bytes).\n"
+    "  Input above 16 MiB (16777216 bytes) is refused\n";
+
+// Parsing holds several copies of a message (text, decoded bytes, record); a cap keeps
+// a hostile or mistaken input from taking the machine's memory.
+constexpr std::size_t kMaxInput = 16u << 20;
 
 int Usage(const std::string& error) { return UsageError("msg", kUsage, error); }
+
+// Standard input up to kMaxInput bytes; false when there is more.
+bool ReadCappedInput(std::string& text) {
+    char chunk[65536];
+    std::size_t got = 0;
+    while ((got = std::fread(chunk, 1, sizeof chunk, stdin)) > 0) {
+        if (text.size() + got > kMaxInput) return false;
+        text.append(chunk, got);
+    }
+    return true;
+}
+
+int TooLarge() {
+    std::fprintf(stderr, "zorvane msg: the input is larger than 16 MiB (%zu bytes); refused\n", kMaxInput);
+    return 1;
+}
 
 int Fail(const char* step, int code) {
     std::fprintf(stderr, "zorvane msg: %s failed with result %d\n", step, code);
@@ -26,7 +47,9 @@ int Fail(const char* step, int code) {
 int Make(CCmdGen& messages, const CommandLine& line) {
     const std::vector<std::string>& args = line.positional;
     if (args.size() < 2 || args.size() > 3) return Usage("make needs TYPE and at most one CONTENT");
-    const std::string content = args.size() == 3 ? args[2] : ReadStandardInput();
+    std::string content;
+    if (args.size() == 3) content = args[2];
+    else if (!ReadCappedInput(content)) return TooLarge();
     const int result = messages.MakeContent(std::atoi(args[1].c_str()),
                                             ByteString(content.data(), static_cast<int>(content.size())), ByteString());
     if (result != 0) return Fail("make", result);
@@ -38,7 +61,8 @@ int Make(CCmdGen& messages, const CommandLine& line) {
 
 int Parse(CCmdGen& messages, const CommandLine& line) {
     if (line.positional.size() != 1) return Usage("parse takes no further arguments");
-    const std::string message = ReadStandardInput();
+    std::string message;
+    if (!ReadCappedInput(message)) return TooLarge();
     messages.SetTag(ByteString(line.Value("--tag", "").c_str()));
     const int result = messages.Parse(ByteString(message.data(), static_cast<int>(message.size())));
     if (result != 0) return Fail("parse", result);

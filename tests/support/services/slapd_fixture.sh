@@ -1,8 +1,8 @@
 #!/bin/sh
 # A throwaway LDAP server for the tests: config and data in FOLDER, the entries of
-# LDIF loaded offline, listening on 127.0.0.1 only. Prints "port N" once it answers,
-# then stays in the foreground until it is killed.
-# Usage: slapd_fixture.sh FOLDER LDIF
+# LDIF loaded offline, listening on 127.0.0.1 only (on PORT when given, else a free one).
+# Prints "port N" once it answers, then stays in the foreground until it is killed.
+# Usage: slapd_fixture.sh FOLDER LDIF [PORT]
 set -eu
 folder=$1
 ldif=$2
@@ -21,7 +21,8 @@ directory $folder/db
 access to * by * read
 CONF
 slapadd -q -f "$folder/slapd.conf" -l "$ldif" >/dev/null 2>&1
-port=$(python3 -c 'import socket; s=socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])')
+port=${3:-}
+[ -n "$port" ] || port=$(python3 -c 'import socket; s=socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])')
 /usr/sbin/slapd -d 0 -f "$folder/slapd.conf" -h "ldap://127.0.0.1:$port/" >"$folder/slapd.log" 2>&1 &
 server=$!
 trap 'kill $server 2>/dev/null; wait $server 2>/dev/null; exit 0' TERM INT

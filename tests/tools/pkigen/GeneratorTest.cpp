@@ -27,6 +27,10 @@ namespace {
 const std::string kKeyCache = std::string(ZORVANE_TEST_BINARY_DIR) + "/pkigen-key-cache";
 const std::string kProgram = std::string(ZORVANE_TEST_WORK_DIR) + "/zorvane-pkigen";
 
+unsigned ModeOf(const fs::path& path) {
+    return static_cast<unsigned>(fs::symlink_status(path).permissions() & fs::perms::all);
+}
+
 using X509Ptr = std::unique_ptr<X509, decltype(&X509_free)>;
 using KeyPtr = std::unique_ptr<EVP_PKEY, decltype(&EVP_PKEY_free)>;
 
@@ -355,15 +359,20 @@ TEST_F(GeneratedPki, ManifestIsJsonWithEverything) {
 TEST(PkigenProgram, WritesTheRequestedVariants) {
     TempFolder dir;
     const std::string home = dir.File("home");
+    const std::string password = dir.Write("password", "pass word\n");
     const CommandResult run = RunCommand(kProgram + " --home " + home + " --cas yessign,gpki,private --count 2" +
                                          " --mixed-case-names --user-folder User --private-folder Veltrane/TarnelCERT/Tarnel" +
-                                         " --key-scheme pbes2 --password 'pass word' --seed 5 --key-cache " + kKeyCache);
+                                         " --key-scheme pbes2 --password-file " + password + " --seed 5 --key-cache " + kKeyCache);
     ASSERT_EQ(run.status, 0);
+    EXPECT_EQ(0600u, ModeOf(home + "/pkigen-manifest.json")) << "the manifest holds the password";
     EXPECT_TRUE(fs::is_regular_file(home + "/IssuerOid.conf"));
     int npki = 0, people = 0, servers = 0, privateUsers = 0;
     for (const auto& entry : fs::recursive_directory_iterator(home)) {
         const std::string name = entry.path().filename().string();
         const std::string parent = entry.path().parent_path().parent_path().string();
+        if (entry.is_directory() || Contains(name, ".key")) {
+            EXPECT_EQ(entry.is_directory() ? 0700u : 0600u, ModeOf(entry.path())) << entry.path();
+        }
         if (name == "SignCert.der" && parent == home + "/NPKI/yessign/User") ++npki;
         if (name == "SignCert.der" && parent == home + "/Veltrane/TarnelCERT/Tarnel") ++privateUsers;
         if (Contains(name, "_sig.cer") && Contains(entry.path().string(), "/class2/")) ++people;
@@ -386,6 +395,12 @@ TEST(PkigenProgram, WritesTheRequestedVariants) {
 
 TEST(PkigenProgram, RefusesBadOptions) {
     TempFolder dir;
+    EXPECT_EQ(WEXITSTATUS(RunCommand(kProgram + " --home " + dir.File("h") + " --password x 2>/dev/null").status), 2)
+        << "no password on the command line";
+    EXPECT_EQ(WEXITSTATUS(RunCommand(kProgram + " --home " + dir.File("h") + " --password-file " + dir.File("none") +
+                                     " 2>/dev/null")
+                              .status),
+              2);
     EXPECT_EQ(WEXITSTATUS(RunCommand(kProgram + " --count 2>/dev/null").status), 2);
     EXPECT_EQ(WEXITSTATUS(RunCommand(kProgram + " --home " + dir.File("h") + " --bogus 1 2>/dev/null").status), 2);
     EXPECT_EQ(WEXITSTATUS(RunCommand(kProgram + " --home " + dir.File("h") + " --count x 2>/dev/null").status), 2);
@@ -448,6 +463,8 @@ TEST(PkigenKeyCache, ReplacesDamagedKeysAndReusesGoodOnes) {
     EXPECT_EQ(conf.sections.at("Info_count").at("Policy_Info"), "0");
     ASSERT_EQ(conf.policyLines.size(), 1u);
     EXPECT_EQ(conf.policyLines[0].first, "1.2.410.200099.1.1.1");
+    EXPECT_EQ(0700u, ModeOf(cache)) << "the cache holds unencrypted CA keys";
+    for (const auto& entry : fs::directory_iterator(cache)) EXPECT_EQ(0600u, ModeOf(entry.path())) << entry.path();
 }
 
 }  // namespace

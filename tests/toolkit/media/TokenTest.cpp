@@ -1,0 +1,227 @@
+// PKCS#11 through the toolkit on SoftHSM2 tokens, checked with pkcs11-tool and openssl.
+
+#include <cstdlib>
+#include <cstring>
+#include <functional>
+#include <set>
+
+#include "toolkit/media/MediaWorld.h"
+
+namespace media_test {
+namespace {
+
+using qlk_test::OpenSsl;
+using qlk_test::Shell;
+using zorvane::testsupport::Quoted;
+using zorvane::testsupport::ReadBytes;
+using zorvane::testsupport::TempFolder;
+
+// A context with SoftHSM2 loaded and a session on zorvane-token-1.
+class TokenTest : public ::testing::Test {
+protected:
+    TokenTest() : world_(MediaWorld::Get()), context_(SOFTHSM_MODULE) {}
+
+    void OpenWithPin(const char* pin) {
+        ASSERT_EQ(QLK_PKCS11_OpenSession(context_.get(), pin), 0) << context_.ErrorText();
+    }
+    std::string Pkcs11Tool(const std::string& arguments) const {
+        return Shell("SOFTHSM2_CONF=" + Quoted(world_.softHsmConf) + " pkcs11-tool --module " SOFTHSM_MODULE " " +
+                     arguments + " 2>/dev/null");
+    }
+
+    const MediaWorld& world_;
+    LoadedContext context_;
+    TempFolder scratch_;
+};
+
+TEST(TwoTokens, SlotsTokenInfoAndTheSecondToken) {
+    const MediaWorld& world = MediaWorld::Get();
+    ScopedSoftHsmConf conf(world.twoTokensConf);
+    LoadedContext context(SOFTHSM_MODULE);
+    unsigned long slots[5] = {0};
+    unsigned long count = 0;
+    ASSERT_EQ(QLK_PKCS11_GetSlotList(context.get(), slots, &count), 0);
+    ASSERT_EQ(count, 3u);  // two tokens and SoftHSM2's blank slot
+    std::set<std::string> labels;
+    for (unsigned long i = 0; i < count; ++i) {
+        PKCS11_TOKEN_INFO info{};
+        ASSERT_EQ(QLK_PKCS11_GetTokenInfo(context.get(), slots[i], &info), 0);
+        std::string label(info.label);
+        EXPECT_EQ(label.size(), 32u);
+        labels.insert(label.substr(0, label.find_last_not_of(' ') + 1));
+        EXPECT_EQ(std::string(info.manufacturerID).substr(0, 9), "SoftHSM p");
+    }
+    EXPECT_EQ(labels, (std::set<std::string>{"", "zorvane-token-1", "zorvane-token-2"}));
+    ASSERT_EQ(QLK_PKCS11_OpenSessionWithTokenName(context.get(), "zorvane-token-2", 0), 0);
+    int certificates = 0, kind = 0;
+    Record info, id;
+    ASSERT_EQ(QLK_PKCS11_GetCertCnt(context.get(), &certificates), 0);
+    ASSERT_EQ(certificates, 1);  // the first user's signing pair only
+    ASSERT_EQ(QLK_PKCS11_GetCertInfo(context.get(), 0, &kind, info.get(), id.get()), 0);
+    EXPECT_EQ(kind, 1);
+    EXPECT_EQ(id.bytes(), IdOfCertificate(world.npki[0]->signing.certPath));
+}
+
+TEST_F(TokenTest, ListsWhatPkcs11ToolSees) {
+    OpenWithPin(nullptr);
+    int count = 0;
+    ASSERT_EQ(QLK_PKCS11_GetCertCnt(context_.get(), &count), 0);
+    const std::string listed = Pkcs11Tool("--token-label zorvane-token-1 --list-objects --type cert");
+    int seen = 0;
+    for (std::size_t at = 0; (at = listed.find("Certificate Object", at)) != std::string::npos; ++at) ++seen;
+    EXPECT_EQ(count, seen);
+    int signing = 0, keyManagement = 0;
+    for (int index = 0; index < count; ++index) {
+        int kind = 0;
+        Record info, id, certificate;
+        ASSERT_EQ(QLK_PKCS11_GetCertInfo(context_.get(), index, &kind, info.get(), id.get()), 0);
+        EXPECT_NE(listed.find("ID:         " + qlk_test::Hex(id.bytes())), std::string::npos);
+        ASSERT_EQ(QLK_PKCS11_ReadCert(context_.get(), id.get(), certificate.get()), 0);
+        EXPECT_EQ(IdOfCertificate(scratch_.Write("c.der", certificate.text())), id.bytes());
+        const std::string usage = Shell("openssl x509 -inform DER -noout -ext keyUsage -in " + scratch_ / "c.der");
+        EXPECT_EQ(kind, usage.find("Key Encipherment") != std::string::npos ? 2 : 1) << usage;
+        (kind == 1 ? signing : keyManagement)++;
+        EXPECT_NE(listed.find("label:      " + info.text()), std::string::npos);
+    }
+    EXPECT_EQ(signing, static_cast<int>(world_.npki.size()));
+    EXPECT_EQ(keyManagement, signing);
+    int kind = 0;
+    Record info, id;
+    EXPECT_EQ(QLK_PKCS11_GetCertInfo(context_.get(), count, &kind, info.get(), id.get()), 2610);
+}
+
+TEST_F(TokenTest, VidRandomBelongsToTheSigningKey) {
+    OpenWithPin(nullptr);
+    for (const pkigen_user* user : world_.npki) {
+        Record signingId(IdOfCertificate(user->signing.certPath)), kmId(IdOfCertificate(user->keyManagement.certPath));
+        Record random;
+        ASSERT_EQ(QLK_PKCS11_ReadRandomForVID(context_.get(), signingId.get(), random.get()), 0);
+        EXPECT_EQ(qlk_test::Hex(random.bytes()), user->randomHex);
+        EXPECT_EQ(QLK_PKCS11_ReadRandomForVID(context_.get(), kmId.get(), random.get()), 2609);
+    }
+}
+
+TEST_F(TokenTest, SignatureVerifiesWithOpenSsl) {
+    OpenWithPin(world_.pin.c_str());
+    const pkigen_user& user = *world_.npki[0];
+    Record id(IdOfCertificate(user.signing.certPath)), data(std::string("token data")), signature;
+    ASSERT_EQ(QLK_PKCS11_Sign(context_.get(), id.get(), data.get(), signature.get()), 0) << context_.ErrorText();
+    qlk_test::WriteFile(scratch_ / "sig", signature.bytes());
+    scratch_.Write("data", "token data");
+    Shell("openssl x509 -inform DER -in " + Quoted(user.signing.certPath) + " -pubkey -noout > " + scratch_ / "pub");
+    EXPECT_NE(Shell("openssl dgst -sha256 -verify " + scratch_ / "pub" + " -signature " + scratch_ / "sig" + " " +
+                    scratch_ / "data").find("Verified OK"),
+              std::string::npos);
+}
+
+TEST_F(TokenTest, CmsWithAndWithoutContentVerifyWithOpenSslAndTheToolkit) {
+    OpenWithPin(world_.pin.c_str());
+    const pkigen_user& user = *world_.npki[1];
+    Record id(IdOfCertificate(user.signing.certPath)), content(std::string("signed on the token"));
+    const std::string contentPath = scratch_.Write("content", "signed on the token");
+    for (bool detached : {false, true}) {
+        Record message;
+        auto sign = detached ? QLK_PKCS11_SignData_NoContent : QLK_PKCS11_SignData;
+        ASSERT_EQ(sign(context_.get(), id.get(), content.get(), message.get()), 0) << context_.ErrorText();
+        qlk_test::WriteFile(scratch_ / "cms", message.bytes());
+        const std::string out = Shell("openssl cms -verify -noverify -binary -inform DER -in " + scratch_ / "cms" +
+                                      (detached ? " -content " + contentPath : std::string()) + " 2>&1");
+        EXPECT_NE(out.find("signed on the token"), std::string::npos) << out;
+        Record verified(detached ? std::string("signed on the token") : std::string());
+        int signers = 0;
+        EXPECT_EQ(QLK_CMS_VerifyData(context_.get(), 0, message.get(), verified.get(), &signers), 0)
+            << context_.ErrorText();
+        EXPECT_EQ(verified.text(), "signed on the token");
+        Record signer;
+        char time[20];
+        ASSERT_EQ(QLK_CMS_GetSignerCert(context_.get(), 0, signer.get(), time), 0);
+        EXPECT_EQ(signer.bytes(), ReadBytes(user.signing.certPath));
+    }
+}
+
+TEST_F(TokenTest, EncryptAndDecryptOnTheToken) {
+    OpenWithPin(world_.pin.c_str());
+    const pkigen_user& user = *world_.npki[0];
+    Record id(IdOfCertificate(user.keyManagement.certPath)), plain(std::string("session key")), cipher, opened;
+    ASSERT_EQ(QLK_PKCS11_Encrypt(context_.get(), id.get(), plain.get(), cipher.get()), 0) << context_.ErrorText();
+    ASSERT_EQ(QLK_PKCS11_Decrypt(context_.get(), id.get(), cipher.get(), opened.get()), 0) << context_.ErrorText();
+    EXPECT_EQ(opened.text(), "session key");
+    // Encrypted by openssl to the certificate, opened by the token.
+    scratch_.Write("plain", "from openssl");
+    Shell("openssl x509 -inform DER -in " + Quoted(user.keyManagement.certPath) + " -pubkey -noout > " + scratch_ / "pub");
+    Shell("openssl pkeyutl -encrypt -pubin -inkey " + scratch_ / "pub" + " -in " + scratch_ / "plain" + " -out " +
+          scratch_ / "enc");
+    Record fromOpenSsl(ReadBytes(scratch_ / "enc")), result;
+    ASSERT_EQ(QLK_PKCS11_Decrypt(context_.get(), id.get(), fromOpenSsl.get(), result.get()), 0);
+    EXPECT_EQ(result.text(), "from openssl");
+    fromOpenSsl.get()->data[0] ^= 0x5a;
+    EXPECT_EQ(QLK_PKCS11_Decrypt(context_.get(), id.get(), fromOpenSsl.get(), result.get()), 2615) << context_.ErrorText();
+}
+
+TEST_F(TokenTest, RefusalsHaveTheirOwnCodes) {
+    const Bytes signingId = IdOfCertificate(world_.npki[0]->signing.certPath);
+    struct Case {
+        const char* name;
+        std::function<int(void*)> call;
+        int expected;
+    } cases[] = {
+        {"no session", [](void* c) { int n; return QLK_PKCS11_GetCertCnt(c, &n); }, 2603},
+        {"wrong PIN", [](void* c) { return QLK_PKCS11_OpenSession(c, "999999"); }, 2605},
+        {"empty PIN", [](void* c) { return QLK_PKCS11_Login(c, ""); }, 2611},
+        {"unknown token", [](void* c) { return QLK_PKCS11_OpenSessionWithTokenName(c, "nobody", 0); }, 2602},
+        {"invalid slot id", [](void* c) { return QLK_PKCS11_OpenSessionWithSlotID(c, 424242, nullptr, 0); }, 2602},
+        {"sign without login", [&](void* c) {
+             QLK_PKCS11_OpenSession(c, nullptr);
+             Record id(signingId), data(std::string("d")), out;
+             return QLK_PKCS11_Sign(c, id.get(), data.get(), out.get());
+         }, 2607},
+        {"unknown identifier", [](void* c) {
+             QLK_PKCS11_OpenSession(c, nullptr);
+             Record id(std::string("no such id")), out;
+             return QLK_PKCS11_ReadCert(c, id.get(), out.get());
+         }, 2608},
+        {"second session", [](void* c) {
+             QLK_PKCS11_OpenSession(c, nullptr);
+             return QLK_PKCS11_OpenSession(c, nullptr);
+         }, 2604},
+    };
+    for (const Case& test : cases) {
+        LoadedContext context(SOFTHSM_MODULE);
+        EXPECT_EQ(test.call(context.get()), test.expected) << test.name << ": " << context.ErrorText();
+        QLK_PKCS11_CloseSession(context.get());
+    }
+    ContextHandle bare;
+    EXPECT_EQ(QLK_PKCS11_OpenSession(bare.get(), nullptr), 2601);
+}
+
+TEST(TokenPin, LockedPinHasItsOwnCode) {
+    MediaWorld::Get();
+    ContextHandle context;
+    if (QLK_MEDIA_Load(context.get(), ONCE_MODULE) == 2509) {
+        ASSERT_EQ(QLK_MEDIA_Load(context.get(), ONCE_MODULE), 0) << context.ErrorText();
+    }
+    EXPECT_EQ(QLK_PKCS11_OpenSession(context.get(), "locked"), 2606);
+    EXPECT_NE(context.ErrorText().find("the PIN is locked"), std::string::npos);
+    ASSERT_EQ(QLK_PKCS11_OpenSession(context.get(), MediaWorld::Get().pin.c_str()), 0) << "the failed login closed its session";
+    QLK_MEDIA_Unload(context.get());
+}
+
+TEST(TokenAbsent, EmptyTokenFolderHasNoToken) {
+    MediaWorld::Get();
+    TempFolder scratch;
+    const std::string before = std::getenv("SOFTHSM2_CONF");
+    scratch.MakeFolder("tokens");
+    ::setenv("SOFTHSM2_CONF", scratch.Write("conf", "directories.tokendir = " + scratch / "tokens" + "\n").c_str(), 1);
+    {
+        LoadedContext context(SOFTHSM_MODULE);
+        EXPECT_EQ(QLK_PKCS11_OpenSession(context.get(), nullptr), 2602);
+        ASSERT_EQ(QLK_PKCS11_InitToken(context.get(), "fresh", "13579"), 0) << context.ErrorText();
+        ASSERT_EQ(QLK_PKCS11_OpenSessionWithTokenName(context.get(), "fresh", 1), 0) << context.ErrorText();
+        EXPECT_EQ(QLK_PKCS11_Login(context.get(), "13578"), 2605);
+        EXPECT_EQ(QLK_PKCS11_Login(context.get(), "13579"), 0);
+    }
+    ::setenv("SOFTHSM2_CONF", before.c_str(), 1);
+}
+
+}  // namespace
+}  // namespace media_test

@@ -1,0 +1,48 @@
+// How zorvane list shows texts that come from certificates and folder names.
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "tools/zorvane/OutputText.h"
+
+namespace {
+
+struct ShownText {
+    const char* what;
+    std::string input, terminal, json;
+};
+
+const ShownText kShownTexts[] = {
+    {"plain", "cn=kim,o=yessign", "cn=kim,o=yessign", "\"cn=kim,o=yessign\""},
+    {"Hangul", "\xEB\xB0\x95", "\xEB\xB0\x95", "\"\xEB\xB0\x95\""},
+    {"escape sequence", "a\x1B[2J", "a\\x1b[2J", "\"a\\u001b[2J\""},
+    {"line end and DEL", "x\ny\x7F", "x\\x0ay\\x7f", "\"x\\u000ay\\u007f\""},
+    {"C1 control", "a\xC2\x9B" "b", "a\\xc2\\x9bb", "\"a\\u009bb\""},
+    {"quote and backslash", "a\"b\\c", "a\"b\\\\c", "\"a\\\"b\\\\c\""},
+    {"stray byte", "bad\xFFname", "bad\\xffname", "\"bad\xEF\xBF\xBDname\""},
+    {"overlong slash", "\xC0\xAF", "\\xc0\\xaf", "\"\xEF\xBF\xBD\xEF\xBF\xBD\""},
+    {"surrogate", "\xED\xA0\x80", "\\xed\\xa0\\x80", "\"\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD\""},
+    {"above U+10FFFF", "\xF4\x90\x80\x80", "\\xf4\\x90\\x80\\x80",
+     "\"\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD\""},
+    {"cut short", "\xEA\xB2", "\\xea\\xb2", "\"\xEF\xBF\xBD\xEF\xBF\xBD\""},
+    {"largest code point", "\xF4\x8F\xBF\xBF", "\xF4\x8F\xBF\xBF", "\"\xF4\x8F\xBF\xBF\""},
+    {"last before the surrogates", "\xED\x9F\xBF", "\xED\x9F\xBF", "\"\xED\x9F\xBF\""},
+    {"four bytes", "\xF0\x9F\x98\x80", "\xF0\x9F\x98\x80", "\"\xF0\x9F\x98\x80\""},
+    {"overlong four bytes", "\xF0\x8F\xBF\xBF", "\\xf0\\x8f\\xbf\\xbf",
+     "\"\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD\""},
+    {"NUL", std::string("a\0b", 3), "a\\x00b", "\"a\\u0000b\""},
+};
+
+void PrintTo(const ShownText& text, std::ostream* out) { *out << text.what; }
+
+class OutputText : public ::testing::TestWithParam<ShownText> {};
+
+TEST_P(OutputText, TerminalAndJsonForms) {
+    EXPECT_EQ(GetParam().terminal, TerminalText(GetParam().input));
+    EXPECT_EQ(GetParam().json, JsonString(GetParam().input));
+}
+
+INSTANTIATE_TEST_SUITE_P(Texts, OutputText, ::testing::ValuesIn(kShownTexts));
+
+}  // namespace
