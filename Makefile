@@ -5,10 +5,11 @@
 # What the library, the toolkit (OpenSSL; OpenLDAP and libcurl for its directory fetch; the
 # PKCS#11 header) and the zorvane program need; the demo adds SoftHSM2 for its token; the
 # tests, benchmarks and the package test need the rest (slapd and curl serve and check
-# the directory fetch).
+# the directory fetch; strace and python3-cryptography serve the whole-process listing
+# benchmark).
 BUILD_PACKAGES := cmake ninja-build g++ make tzdata libssl-dev libldap-dev libcurl4-openssl-dev libp11-kit-dev
 DEMO_PACKAGES := $(BUILD_PACKAGES) softhsm2
-TEST_PACKAGES := pkg-config binutils python3 openssl libgtest-dev libgmock-dev libbenchmark-dev \
+TEST_PACKAGES := pkg-config binutils python3 python3-cryptography strace openssl libgtest-dev libgmock-dev libbenchmark-dev \
                  softhsm2 opensc slapd ldap-utils curl
 PACKAGES := $(BUILD_PACKAGES) $(TEST_PACKAGES)
 FUZZ_PACKAGES := clang-14 clang libclang-rt-14-dev

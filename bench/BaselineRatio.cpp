@@ -10,16 +10,31 @@
 namespace zorvane_bench {
 namespace {
 
-// Prints as the console reporter does and keeps the CPU time of every run.
+// With repetitions the median stands for a case; a single run stands for itself.
+bool IsKept(const benchmark::BenchmarkReporter::Run& run) {
+    if (run.run_type == benchmark::BenchmarkReporter::Run::RT_Aggregate) return run.aggregate_name == "median";
+    return run.iterations != 0 && run.repetitions <= 1;
+}
+
+// A benchmark that runs its work in a child process reports the child's CPU time as
+// manual time; every other one is timed on this process's CPU clock.
+double CpuTime(const benchmark::BenchmarkReporter::Run& run) {
+    return run.run_name.time_type == "manual_time" ? run.GetAdjustedRealTime() : run.GetAdjustedCPUTime();
+}
+
+// Prints as the console reporter does and keeps the CPU time of every run. With
+// repetitions, only the median is kept ("<case>/Ours_median"), so that the ratio of
+// the medians is printed and the spread of each side stays in the console output.
 class RecordingReporter : public benchmark::ConsoleReporter {
 public:
     void ReportRuns(const std::vector<Run>& runs) override {
         ConsoleReporter::ReportRuns(runs);
         for (const Run& run : runs) {
-            if (run.run_type != Run::RT_Iteration || run.iterations == 0) continue;
-            cpuPerIteration[run.benchmark_name()] = run.GetAdjustedCPUTime();
+            if (!IsKept(run)) continue;
+            cpuPerIteration[run.benchmark_name()] = CpuTime(run);
         }
     }
+
     std::map<std::string, double> cpuPerIteration;
 };
 

@@ -45,6 +45,12 @@ ByteString::ByteString(const ByteString& other) : ByteString() {
     status = SetData(other.data, other.length);
 }
 
+ByteString::ByteString(ByteString&& other) noexcept : length(other.length), data(other.data), status(kOk) {
+    other.data = nullptr;
+    other.length = 0;
+    other.status = kOk;
+}
+
 ByteString::~ByteString() { Clear(); }
 
 void ByteString::Clear() {
@@ -81,6 +87,18 @@ ByteString& ByteString::operator=(const ByteString& other) {
         data = block;
         length = other.length;
     }
+    return *this;
+}
+
+ByteString& ByteString::operator=(ByteString&& other) noexcept {
+    status = kOk;
+    if (this == &other) return *this;
+    Clear();
+    data = other.data;
+    length = other.length;
+    other.data = nullptr;
+    other.length = 0;
+    other.status = kOk;
     return *this;
 }
 

@@ -48,17 +48,21 @@ int CToolkitBackend::Finish() {
     }
     if (m_library) FreeLibrary(m_library);
     m_library = nullptr;
-    m_lookups.clear();
+    m_resolved.clear();
     return 0;
 }
 
-FARPROC CToolkitBackend::Lookup(const char* name) const {
+std::size_t NextFunctionSlot() {
+    static std::atomic<std::size_t> next{0};
+    return next++;
+}
+
+FARPROC CToolkitBackend::Lookup(const char* name, std::size_t slot) const {
     if (!m_library) return nullptr;
-    const auto known = m_lookups.find(name);
-    if (known != m_lookups.end()) return known->second;
-    const FARPROC function = GetProcAddress(m_library, name);
-    m_lookups.emplace(name, function);
-    return function;
+    if (slot >= m_resolved.size()) m_resolved.resize(slot + 1);
+    Resolution& resolution = m_resolved[slot];
+    if (!resolution.known) resolution = {true, GetProcAddress(m_library, name)};
+    return resolution.function;
 }
 
 // Written out rather than through the frame: the frame itself calls it after a failure.

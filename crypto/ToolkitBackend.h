@@ -8,7 +8,8 @@
 #include <zorvane/Pkcs11TokenInfo.h>
 
 #include <atomic>
-#include <unordered_map>
+#include <cstddef>
+#include <vector>
 
 #include "crypto/QlkApi.h"
 #include "platform/Win32.h"
@@ -33,13 +34,27 @@ struct BackendTraits {
     bool uidFirstField;            // GetUID keeps only the first comma-separated field
 };
 
+// A toolkit function as the backends call it: its type from QlkApi.h, its name (for
+// the look-up and the "Fail to call" text) and its slot in each backend's table of
+// resolved functions.
 template <typename Function>
 struct ToolkitFunction {
     const char* name;
+    std::size_t slot;
 };
 
-// Pairs a toolkit function's name with its type from QlkApi.h.
-#define QLK_FUNCTION(function) ::zorvane::ToolkitFunction<decltype(&function)>{#function}
+// A fresh slot; each place that names a function takes one, once per process.
+std::size_t NextFunctionSlot();
+
+// Pairs a toolkit function's name with its type and a slot of its own, so that a
+// backend resolves it once per loaded library and then finds it by index.
+#define QLK_FUNCTION(function)                                            \
+    ::zorvane::ToolkitFunction<decltype(&function)> {                     \
+        #function, [] {                                                   \
+            static const std::size_t slot = ::zorvane::NextFunctionSlot(); \
+            return slot;                                                  \
+        }()                                                               \
+    }
 
 // When a toolkit output is copied into the caller's ByteString.
 enum class CopyRule {
@@ -206,9 +221,13 @@ public:
     // apart, and the number of facades sharing this backend (see CCryptoEx).
     const BackendTraits& m_traits;
     std::atomic<int> m_references;
-    // Functions looked up in the loaded library, by the address of their name (missing
-    // ones too); the same library answers a name the same way until it is unloaded.
-    mutable std::unordered_map<const char*, FARPROC> m_lookups;
+    // Functions looked up in the loaded library, by slot (missing ones too); the same
+    // library answers a name the same way until it is unloaded.
+    struct Resolution {
+        bool known = false;
+        FARPROC function = nullptr;
+    };
+    mutable std::vector<Resolution> m_resolved;
 
 protected:
     CToolkitBackend(const BackendTraits& traits, int cipherAlg, int hashAlg);
@@ -237,7 +256,7 @@ protected:
                     const char* failName = nullptr);
 
 private:
-    FARPROC Lookup(const char* name) const;
+    FARPROC Lookup(const char* name, std::size_t slot) const;
     void FetchErrorText();
     int CmsType(int type) const { return m_traits.passesCallerCmsType ? type : 0; }
     void KeepKeyAndIV(CopyRule rule, const CallOutcome& outcome, const ByteString& key, const ByteString& iv);

@@ -10,9 +10,9 @@
 //   Into<Local>(target, r)    the address of a local, copied into target afterwards
 //
 // Invoke then runs the frame: library check, records prepared in argument order, the
-// function looked up by name (missing: "Fail to call" text, 102), the call with the
-// context first, the toolkit's error text on a non-zero result, outputs copied by their
-// rule, every record deleted.
+// function looked up by name (once per loaded library; missing: "Fail to call" text,
+// 102), the call with the context first, the toolkit's error text on a non-zero
+// result, outputs copied by their rule, every record deleted.
 
 #include <cstring>
 #include <tuple>
@@ -175,7 +175,7 @@ private:
 template <typename Function>
 Function CToolkitBackend::Find(ToolkitFunction<Function> function) const {
     // Through void (*)(), the function type that converts to any other without a warning.
-    return reinterpret_cast<Function>(reinterpret_cast<void (*)()>(Lookup(function.name)));
+    return reinterpret_cast<Function>(reinterpret_cast<void (*)()>(Lookup(function.name, function.slot)));
 }
 
 template <typename... Functions>

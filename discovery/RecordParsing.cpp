@@ -153,7 +153,9 @@ int CLoadCert::GetCertInfo(int toolkitKind, ByteString& cert, ByteString& encryp
 int CLoadCert::CheckCertValidity(ByteString& notBefore, ByteString& notAfter) {
     char now[32] = {};
     const std::time_t seconds = std::time(nullptr);
-    const std::tm* local = std::localtime(&seconds);
-    if (!local || !std::strftime(now, sizeof(now), "%Y-%m-%d %H:%M:%S", local)) return 0;
+    // localtime_r reads the zone once per process; localtime reads the zone file again
+    // on every call, once per certificate of a walk.
+    std::tm local{};
+    if (!localtime_r(&seconds, &local) || !std::strftime(now, sizeof(now), "%Y-%m-%d %H:%M:%S", &local)) return 0;
     return lstrcmpA(now, notBefore.GetData()) > 0 && lstrcmpA(now, notAfter.GetData()) <= 0 ? 1 : 0;
 }

@@ -1,6 +1,7 @@
 #include <zorvane/CmdGen.h>
 
 #include <cstdint>
+#include <utility>
 
 #include "message/ByteReader.h"
 #include "message/ByteWriter.h"
@@ -25,9 +26,9 @@ int CCmdBody::Parse(ByteString input) {
     if (!reader.ReadU8(typeByte) || !reader.ReadU32(length)) return zorvane::kRecordTooShort;
     ByteString content;
     if (length <= kLargestLength && !reader.ReadBytes(length, content)) return zorvane::kRecordTooShort;
-    raw = input;
+    raw = std::move(input);  // the reader is done with it
     type = static_cast<std::int8_t>(typeByte);
-    value = content;
+    value = std::move(content);
     return 0;
 }
 

@@ -1,6 +1,7 @@
 #include <zorvane/CmdGen.h>
 
 #include <cstdint>
+#include <utility>
 
 #include "message/ByteReader.h"
 #include "message/ByteWriter.h"
@@ -28,9 +29,9 @@ int CCmdEnvelope::Parse(ByteString input) {
     ByteString rest;
     if (!reader.ReadU8(majorByte) || !reader.ReadU8(minorByte)) return zorvane::kRecordTooShort;
     if (!reader.ReadRest(rest)) return zorvane::kNoMemory;
-    const int result = body.Parse(rest);
+    const int result = body.Parse(std::move(rest));
     if (result != 0) return result;
-    raw = input;
+    raw = std::move(input);
     major = majorByte;
     minor = minorByte;
     type = body.type;

@@ -1,6 +1,8 @@
 #include <zorvane/CmdGen.h>
 
 #include <cstring>
+#include <string>
+#include <utility>
 
 #include "message/ContentTypes.h"
 #include "message/MessageCodes.h"
@@ -51,9 +53,9 @@ int CCmdGen::MakeContent(int type, ByteString content, ByteString) {
     ByteString text;
     const int result = m_crypto.Base64Enc(made.encoded, text);
     if (result != 0) return result;
-    m_envelope = made;
     m_madeRecord = made.encoded;
-    m_result = text;
+    m_envelope = std::move(made);
+    m_result = std::move(text);
     m_contentType = type;
     return 0;
 }
@@ -72,7 +74,7 @@ int CCmdGen::Parse(ByteString message) {
     ByteString record;
     result = m_crypto.Base64Dec(message, record);
     if (result != 0) return result;
-    result = m_envelope.Parse(record);
+    result = m_envelope.Parse(std::move(record));
     if (result != 0) return result;
     m_contentType = m_envelope.type;
     m_result = m_envelope.value;
@@ -93,10 +95,22 @@ int CCmdGen::ProcessContent(ByteString content) {
     return zorvane::kUnknownContentType;
 }
 
+namespace {
+
+// prefix + tag + ">", made in one piece rather than by two joins.
+ByteString TagText(const char* prefix, const ByteString& tag) {
+    std::string text(prefix);
+    if (!tag.IsEmpty()) text.append(tag.GetData(), static_cast<std::size_t>(tag.GetLength()));
+    text += '>';
+    return ByteString(text.data(), static_cast<int>(text.size()));
+}
+
+}  // namespace
+
 // Both tags must be present; their order is not checked.
 int CCmdGen::CheckTag(const ByteString& tag, const ByteString& message) {
-    if (FindStr(message, ByteString("<") + tag + ">") == -1) return zorvane::kOpeningTagMissing;
-    if (FindStr(message, ByteString("</") + tag + ">") == -1) return zorvane::kClosingTagMissing;
+    if (FindStr(message, TagText("<", tag)) == -1) return zorvane::kOpeningTagMissing;
+    if (FindStr(message, TagText("</", tag)) == -1) return zorvane::kClosingTagMissing;
     return 0;
 }
 
@@ -110,8 +124,7 @@ int CCmdGen::RemoveTag(ByteString& message) {
     const char* start = opening ? opening + 1 : text;
     const char* closing = std::strrchr(start, '<');
     const std::size_t kept = closing ? static_cast<std::size_t>(closing - start) : std::strlen(start);
-    ByteString inner(start, static_cast<int>(kept));
-    message = inner;
+    message = ByteString(start, static_cast<int>(kept));
     return 0;
 }
 

@@ -1,6 +1,7 @@
 #include <zorvane/CmdGen.h>
 
 #include <cstdint>
+#include <utility>
 
 #include "message/ByteReader.h"
 #include "message/ByteWriter.h"
@@ -27,10 +28,10 @@ int CCmdSignItem::Parse(ByteString input) {
     ByteString rest;
     if (!reader.ReadBytes(kPrefixSize, readPrefix) || !reader.ReadU8(typeByte)) return zorvane::kRecordTooShort;
     if (!reader.ReadRest(rest)) return zorvane::kNoMemory;
-    raw = input;
-    prefix = readPrefix;
+    raw = std::move(input);
+    prefix = std::move(readPrefix);
     type = static_cast<std::int8_t>(typeByte);
-    value = rest;
+    value = std::move(rest);
     return 0;
 }
 

@@ -1,5 +1,7 @@
 #include <zorvane/CmdGen.h>
 
+#include <utility>
+
 #include "message/ByteReader.h"
 #include "message/MessageCodes.h"
 
@@ -18,8 +20,8 @@ int CCmdTrailerItem::Parse(ByteString input) {
     ByteString readTrailer;
     if (!reader.ReadBytes(reader.Remaining() - kTrailerSize, readValue) || !reader.ReadRest(readTrailer))
         return zorvane::kNoMemory;
-    raw = input;
-    value = readValue;
-    trailer = readTrailer;
+    raw = std::move(input);
+    value = std::move(readValue);
+    trailer = std::move(readTrailer);
     return 0;
 }

@@ -125,9 +125,11 @@ std::vector<Drive> CurrentDrives() {
     return HomeAndMediaDrives();
 }
 
-bool FindDrive(char letter, Drive& drive) {
+bool FindDrive(char letter, Drive& drive) { return FindDriveIn(CurrentDrives(), letter, drive); }
+
+bool FindDriveIn(const std::vector<Drive>& drives, char letter, Drive& drive) {
     const char wanted = static_cast<char>(std::toupper(static_cast<unsigned char>(letter)));
-    for (const Drive& candidate : CurrentDrives()) {
+    for (const Drive& candidate : drives) {
         if (candidate.letter == wanted) {
             drive = candidate;
             return true;

@@ -76,8 +76,13 @@ bool MatchesPattern(const char* pattern, const char* name) {
     return *pattern == 0;
 }
 
-FoundEntry Describe(const std::string& folder, const std::string& name) {
+// A folder's type is known from the listing; anything else (sizes, links) needs a stat.
+FoundEntry Describe(const std::string& folder, const std::string& name, bool isFolder) {
     FoundEntry entry{name, FILE_ATTRIBUTE_NORMAL, 0};
+    if (isFolder) {
+        entry.attributes = FILE_ATTRIBUTE_DIRECTORY;
+        return entry;
+    }
     struct stat info;
     if (stat((folder + "/" + name).c_str(), &info) == 0) {
         if (S_ISDIR(info.st_mode)) entry.attributes = FILE_ATTRIBUTE_DIRECTORY;
@@ -92,17 +97,21 @@ bool ListFolder(const std::string& folder, const std::string& pattern, std::vect
         NoteFailure("cannot search", folder, errno);
         return false;
     }
-    std::vector<std::string> names;
+    std::vector<std::string> all;
+    std::vector<std::pair<std::string, bool>> names;  // with whether the listing says folder
     while (const dirent* entry = readdir(listing)) {
         const std::string name = entry->d_name;
-        if (name != "." && name != ".." && MatchesPattern(pattern.c_str(), name.c_str())) names.push_back(name);
+        if (name == "." || name == "..") continue;
+        all.push_back(name);
+        if (MatchesPattern(pattern.c_str(), name.c_str())) names.emplace_back(name, entry->d_type == DT_DIR);
     }
     closedir(listing);
+    paths::NoteFolderListing(folder, all);
     std::sort(names.begin(), names.end());  // char_traits compare bytes as unsigned: byte order
     for (const char* dots : {".", ".."}) {
         if (MatchesPattern(pattern.c_str(), dots)) entries.push_back({dots, FILE_ATTRIBUTE_DIRECTORY, 0});
     }
-    for (const std::string& name : names) entries.push_back(Describe(folder, name));
+    for (const auto& [name, isFolder] : names) entries.push_back(Describe(folder, name, isFolder));
     return true;
 }
 

@@ -26,30 +26,50 @@ std::string LowerAscii(std::string text) {
     return text;
 }
 
-// A folder's entries by their lower-cased names; each keeps the name first in byte order.
-using Listing = std::map<std::string, std::string>;
+// A folder's entries grouped by their lower-cased names, each group in byte order.
+using Listing = std::map<std::string, std::vector<std::string>>;
+
+void AddEntry(Listing& listing, const std::string& name) {
+    std::vector<std::string>& group = listing[LowerAscii(name)];
+    group.insert(std::upper_bound(group.begin(), group.end(), name), name);
+}
 
 bool ReadListing(const std::string& folder, Listing& listing) {
     DIR* opened = opendir(folder.empty() ? "." : folder.c_str());
     if (!opened) return false;
-    while (const dirent* entry = readdir(opened)) {
-        auto inserted = listing.emplace(LowerAscii(entry->d_name), entry->d_name);
-        if (!inserted.second) inserted.first->second = std::min(inserted.first->second, std::string(entry->d_name));
-    }
+    while (const dirent* entry = readdir(opened)) AddEntry(listing, entry->d_name);
     closedir(opened);
     return true;
 }
 
-// Listings kept while a ScopedFolderListings lives on this thread; null otherwise.
-thread_local std::map<std::string, Listing>* t_listings = nullptr;
+// A folder of the last absolute path resolved in a walk: as written and as found.
+struct ResolvedFolder {
+    std::string written;
+    std::string found;
+};
+
+// What a walk has learned, kept while a ScopedFolderListings lives on this thread.
+struct WalkMemory {
+    std::map<std::string, Listing> listings;  // by folder, as the resolver spells it ("/a/b/")
+    bool drivesKnown = false;
+    std::vector<Drive> drives;
+    // Consecutive paths of a walk share their leading folders; those are not resolved again.
+    std::vector<ResolvedFolder> lastFolders;
+};
+thread_local WalkMemory* t_walk = nullptr;
+
+const Listing* KnownListing(const std::string& folder) {
+    if (!t_walk) return nullptr;
+    const auto found = t_walk->listings.find(folder);
+    return found != t_walk->listings.end() ? &found->second : nullptr;
+}
 
 const Listing* ListingOf(const std::string& folder, Listing& uncached) {
-    if (!t_listings) return ReadListing(folder, uncached) ? &uncached : nullptr;
-    const auto found = t_listings->find(folder);
-    if (found != t_listings->end()) return &found->second;
+    if (!t_walk) return ReadListing(folder, uncached) ? &uncached : nullptr;
+    if (const Listing* known = KnownListing(folder)) return known;
     Listing read;
     if (!ReadListing(folder, read)) return nullptr;  // unreadable now may be readable later
-    return &t_listings->emplace(folder, std::move(read)).first->second;
+    return &t_walk->listings.emplace(folder, std::move(read)).first->second;
 }
 
 // The entry of `folder` whose name equals `name` ignoring ASCII case, first in byte order.
@@ -59,8 +79,41 @@ bool FindEntryIgnoringCase(const std::string& folder, const std::string& name, s
     if (!listing) return false;
     const auto found = listing->find(LowerAscii(name));
     if (found == listing->end()) return false;
-    match = found->second;
+    match = found->second.front();
     return true;
+}
+
+// Where the folder's listing is already known, the name is looked up there: the exact
+// name if present, else the first match ignoring case. Otherwise the exact name is
+// tried on disk first and the folder listed only when that fails.
+bool FindComponent(const std::string& folder, const std::string& name, std::string& found) {
+    if (const Listing* known = KnownListing(folder)) {
+        const auto group = known->find(LowerAscii(name));
+        if (group == known->end()) return false;
+        const bool exact = std::binary_search(group->second.begin(), group->second.end(), name);
+        found = exact ? name : group->second.front();
+        return true;
+    }
+    found = name;
+    if (Exists(folder + name)) return true;
+    return name != "." && name != ".." && FindEntryIgnoringCase(folder, name, found);
+}
+
+// In a walk: how many leading folders of `parts` (the last part excepted, which may be a
+// file) it resolved for the previous path; their found names are appended to `resolved`.
+std::size_t ReuseLastFolders(const std::vector<std::string>& parts, std::string& resolved) {
+    const std::vector<ResolvedFolder>& last = t_walk->lastFolders;
+    std::size_t reused = 0;
+    while (reused < last.size() && reused + 1 < parts.size() && last[reused].written == parts[reused]) {
+        resolved += last[reused].found + "/";
+        ++reused;
+    }
+    return reused;
+}
+
+void RememberFolder(std::size_t index, const std::string& written, const std::string& found) {
+    t_walk->lastFolders.resize(index);
+    t_walk->lastFolders.push_back({written, found});
 }
 
 std::vector<std::string> SplitComponents(const std::string& path) {
@@ -76,16 +129,35 @@ std::vector<std::string> SplitComponents(const std::string& path) {
     return parts;
 }
 
+// The drives of a walk are read once: the drive table or the media folders.
+bool FindWalkDrive(char letter, Drive& drive) {
+    if (!t_walk) return FindDrive(letter, drive);
+    if (!t_walk->drivesKnown) {
+        t_walk->drives = CurrentDrives();
+        t_walk->drivesKnown = true;
+    }
+    return FindDriveIn(t_walk->drives, letter, drive);
+}
+
 }  // namespace
 
-ScopedFolderListings::ScopedFolderListings() : m_outermost(t_listings == nullptr) {
-    if (m_outermost) t_listings = new std::map<std::string, Listing>;
+ScopedFolderListings::ScopedFolderListings() : m_outermost(t_walk == nullptr) {
+    if (m_outermost) t_walk = new WalkMemory;
 }
 
 ScopedFolderListings::~ScopedFolderListings() {
     if (!m_outermost) return;
-    delete t_listings;
-    t_listings = nullptr;
+    delete t_walk;
+    t_walk = nullptr;
+}
+
+void NoteFolderListing(const std::string& folder, const std::vector<std::string>& names) {
+    if (!t_walk || folder.empty() || folder[0] != '/') return;
+    Listing listing;
+    for (const char* dots : {".", ".."}) AddEntry(listing, dots);
+    for (const std::string& name : names) AddEntry(listing, name);
+    const std::string key = folder.back() == '/' ? folder : folder + "/";
+    t_walk->listings[key] = std::move(listing);
 }
 
 std::string NormalizeSeparators(const std::string& path) {
@@ -100,22 +172,23 @@ std::string NormalizeSeparators(const std::string& path) {
 }
 
 std::string ResolveCaseInsensitively(const std::string& nativePath) {
-    if (nativePath.empty() || Exists(nativePath)) return nativePath;
+    if (nativePath.empty()) return nativePath;
     const bool absolute = nativePath[0] == '/';
+    // In a walk an absolute path goes component by component from what the walk knows;
+    // elsewhere one look-up of the whole path settles the usual case.
+    const bool walking = t_walk && absolute;
+    if (!walking && Exists(nativePath)) return nativePath;
     const bool trailingSlash = nativePath.size() > 1 && nativePath.back() == '/';
     const std::vector<std::string> parts = SplitComponents(nativePath);
     std::string resolved = absolute ? "/" : "";
     bool matching = true;  // once a component is missing, nothing below it can exist
-    for (std::size_t i = 0; i < parts.size(); ++i) {
+    for (std::size_t i = walking ? ReuseLastFolders(parts, resolved) : 0; i < parts.size(); ++i) {
         std::string part = parts[i];
-        const std::string exact = resolved + part;
-        if (matching && !Exists(exact)) {
-            std::string match;
-            if (part != "." && part != ".." && FindEntryIgnoringCase(resolved, part, match)) part = match;
-            else matching = false;
-        }
+        if (matching && !FindComponent(resolved, parts[i], part)) matching = false;
         resolved += part;
-        if (i + 1 < parts.size()) resolved += "/";
+        if (i + 1 == parts.size()) break;
+        resolved += "/";
+        if (walking && matching) RememberFolder(i, parts[i], part);
     }
     if (trailingSlash && !parts.empty()) resolved += "/";
     return resolved;
@@ -126,7 +199,7 @@ std::string Win32PathToNative(const char* windowsPath) {
     std::string path = windowsPath;
     if (HasDriveLetter(path)) {
         Drive drive;
-        if (!FindDrive(path[0], drive)) return "";
+        if (!FindWalkDrive(path[0], drive)) return "";
         path = drive.folder + "/" + path.substr(2);
     }
     return ResolveCaseInsensitively(NormalizeSeparators(path));

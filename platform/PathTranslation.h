@@ -32,6 +32,8 @@ std::vector<Drive> CurrentDrives();
 
 // Looks a letter up (either case) in the drives in force; false when it is not mapped.
 bool FindDrive(char letter, Drive& drive);
+// The same in a given list of drives.
+bool FindDriveIn(const std::vector<Drive>& drives, char letter, Drive& drive);
 
 // Parses the text of a drive table file. Malformed lines are skipped.
 std::vector<Drive> ParseDriveTable(const std::string& text);
@@ -60,6 +62,9 @@ std::string ResolveCaseInsensitively(const std::string& nativePath);
 // listing once and answers from it after that, so that a walk looking up many missing
 // names in one folder of N entries costs N, not N times N. A folder that changes
 // meanwhile is seen as it was when first read; nested scopes share the outer one.
+// The walk also reads the drives once, answers names in folders it has listed from
+// those listings, and does not look up again the leading folders that a path shares
+// with the one translated before it.
 class ScopedFolderListings {
 public:
     ScopedFolderListings();
@@ -70,6 +75,10 @@ public:
 private:
     bool m_outermost;
 };
+
+// Tells the walk on this thread (if any) the entries of a folder it has just listed, so
+// that names in it are answered without going to the disk again.
+void NoteFolderListing(const std::string& folder, const std::vector<std::string>& names);
 
 }  // namespace paths
 }  // namespace zorvane

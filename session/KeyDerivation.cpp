@@ -2,6 +2,8 @@
 #include <zorvane/GenKey.h>
 #include <zorvane/Util.h>
 
+#include <utility>
+
 #include "session/KeyLayout.h"
 #include "session/SessionCodes.h"
 
@@ -33,11 +35,11 @@ bool CutKeyBlock(int algo, const ByteString& keyBlock, KeyPieces& pieces) {
     return true;
 }
 
-void FillSession(int algo, const KeyPieces& pieces, tagSESSIONINFO& session) {
-    session.clientKey = pieces.clientKey;
-    session.clientIV = pieces.clientIV;
-    session.serverKey = pieces.serverKey;
-    session.serverIV = pieces.serverIV;
+void FillSession(int algo, KeyPieces&& pieces, tagSESSIONINFO& session) {
+    session.clientKey = std::move(pieces.clientKey);
+    session.clientIV = std::move(pieces.clientIV);
+    session.serverKey = std::move(pieces.serverKey);
+    session.serverIV = std::move(pieces.serverIV);
     session.algo = algo;
     session.algoText.Format("%d", algo);
 }
@@ -59,7 +61,7 @@ void WriteKeyReport(int algo, const ByteString& keyBlock, const KeyPieces& piece
         algo, keyBlock.GetData(), pieces.clientKey.GetData(), pieces.clientIV.GetData(),
         pieces.serverKey.GetData(), pieces.serverIV.GetData());
     ErrorLog log;
-    log.WriteLogInfo(ByteString(kReportFolder), report);
+    log.WriteLogInfo(ByteString(kReportFolder), std::move(report));
 }
 
 }  // namespace
@@ -68,10 +70,14 @@ void WriteKeyReport(int algo, const ByteString& keyBlock, const KeyPieces& piece
 // Only a failed H4 ends the loop; the rounds already made stay in keyBlock.
 int CGenKey::MakeKeyBlock(int, ByteString master, ByteString seed, ByteString& keyBlock) {
     for (const char* label : kRoundLabels) {
-        ByteString innerInput = ByteString(label) + master + seed;
+        // Appended in place: each join of operator+ would copy the key material again.
+        ByteString innerInput(label);
+        innerInput += master;
+        innerInput += seed;
         ByteString inner;
         m_crypto.Hash(zorvane::kHashH1, innerInput, inner);
-        ByteString middleInput = master + inner;
+        ByteString middleInput(master);
+        middleInput += inner;
         ByteString middle;
         m_crypto.Hash(zorvane::kHashH1, middleInput, middle);
         ByteString round;
@@ -88,9 +94,9 @@ int CGenKey::MakeKDF(int algo, ByteString secret, ByteString seed1, ByteString s
     if (result != 0) return result;
     keyBlock.Clear();
     ByteString made;
-    result = MakeKeyBlock(algo, master, seed1 + seed2, made);
+    result = MakeKeyBlock(algo, std::move(master), seed1 + seed2, made);
     if (result != 0) return result;
-    keyBlock = made;
+    keyBlock = std::move(made);
     return 0;
 }
 
@@ -99,16 +105,16 @@ int CGenKey::MakeKDF(int algo, ByteString secret, ByteString seed1, ByteString s
     int result = MasterSecret(m_crypto, secret, seed1, seed2, master);
     if (result != 0) return result;
     ByteString keyBlock;
-    result = MakeKeyBlock(algo, master, seed1 + seed2, keyBlock);
+    result = MakeKeyBlock(algo, std::move(master), seed1 + seed2, keyBlock);
     if (result != 0) return result;
-    return GetSessionKey(algo, keyBlock, session);
+    return GetSessionKey(algo, std::move(keyBlock), session);
 }
 
 int CGenKey::GetSessionKey(int algo, ByteString keyBlock, tagSESSIONINFO& session) {
     KeyPieces pieces;
     if (!CutKeyBlock(algo, keyBlock, pieces)) return zorvane::kKeyMaterialTooShort;
     WriteKeyReport(algo, keyBlock, pieces);
-    FillSession(algo, pieces, session);
+    FillSession(algo, std::move(pieces), session);
     return 0;
 }
 
@@ -116,10 +122,10 @@ int CGenKey::GetKDFKeyIv(int algo, ByteString keyBlock, ByteString& clientKey, B
                          ByteString& serverKey, ByteString& serverIV) {
     KeyPieces pieces;
     if (!CutKeyBlock(algo, keyBlock, pieces)) return zorvane::kKeyMaterialTooShort;
-    clientKey = pieces.clientKey;
-    clientIV = pieces.clientIV;
-    serverKey = pieces.serverKey;
-    serverIV = pieces.serverIV;
+    clientKey = std::move(pieces.clientKey);
+    clientIV = std::move(pieces.clientIV);
+    serverKey = std::move(pieces.serverKey);
+    serverIV = std::move(pieces.serverIV);
     return 0;
 }
 

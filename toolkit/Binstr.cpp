@@ -28,16 +28,41 @@ void ReleaseRecord(BINSTR* record) {
     record->length = 0;
 }
 
-Status WriteOutput(BINSTR* record, const unsigned char* data, std::size_t length) {
+namespace {
+
+Status CheckOutput(const BINSTR* record, std::size_t length) {
     if (record == nullptr || record->length < 0) return Fail(Code::InvalidArgument, "output record");
     if (length > static_cast<std::size_t>(INT_MAX) - 1) return Fail(Code::InputTooLarge);
-    auto* copy = static_cast<unsigned char*>(std::malloc(length + 1));
-    if (copy == nullptr) return Fail(Code::OutOfMemory);
-    if (length > 0) std::memcpy(copy, data, length);
-    copy[length] = 0;
+    return Ok();
+}
+
+}  // namespace
+
+Status WriteOutput(BINSTR* record, const unsigned char* data, std::size_t length) {
+    QLK_RETURN_IF_FAILED(CheckOutput(record, length));
+    OutputBlock copy(length);
+    if (copy.data() == nullptr) return Fail(Code::OutOfMemory);
+    if (length > 0) std::memcpy(copy.data(), data, length);
+    return copy.HandTo(record, length);
+}
+
+// One byte more than the capacity, for the zero after the contents.
+OutputBlock::OutputBlock(std::size_t capacity)
+    : block_(static_cast<unsigned char*>(std::malloc(capacity + 1))), size_(capacity + 1) {}
+
+OutputBlock::~OutputBlock() {
+    if (block_ == nullptr) return;
+    OPENSSL_cleanse(block_, size_);
+    std::free(block_);
+}
+
+Status OutputBlock::HandTo(BINSTR* record, std::size_t length) {
+    QLK_RETURN_IF_FAILED(CheckOutput(record, length));
+    block_[length] = 0;
     ReleaseRecord(record);
-    record->data = copy;
+    record->data = block_;
     record->length = static_cast<int>(length);
+    block_ = nullptr;
     return Ok();
 }
 

@@ -26,6 +26,26 @@ Status ReadInput(const BINSTR* record, Input& input, bool nonEmpty = true);
 // Replaces the output record's contents (the old buffer is cleansed and freed) with a
 // copy of the bytes. The copy is zero-terminated for callers that read it as text.
 Status WriteOutput(BINSTR* record, const unsigned char* data, std::size_t length);
+
+// A block that a producer fills in place and then hands to an output record, so that
+// large outputs are not made once and copied again. Cleansed and freed when it is not
+// handed over.
+class OutputBlock {
+public:
+    explicit OutputBlock(std::size_t capacity);
+    OutputBlock(const OutputBlock&) = delete;
+    OutputBlock& operator=(const OutputBlock&) = delete;
+    ~OutputBlock();
+
+    unsigned char* data() { return block_; }  // null when memory could not be had
+    // The first length bytes (at most the capacity) become the record's contents, as
+    // WriteOutput would have copied them.
+    Status HandTo(BINSTR* record, std::size_t length);
+
+private:
+    unsigned char* block_;
+    std::size_t size_;
+};
 template <class Container>
 Status WriteOutput(BINSTR* record, const Container& bytes) {
     return WriteOutput(record, reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size());

@@ -15,9 +15,12 @@ int QLK_CRYPT_Hash(void* context, int hash, BINSTR* input, BINSTR* digest) {
     return QLK_CALL(context, [&](Context&) -> Status {
         Input in;
         QLK_RETURN_IF_FAILED(ReadInput(input, in, false));
-        Bytes value;
-        QLK_RETURN_IF_FAILED(ComputeDigest(hash, in, value));
-        return WriteOutput(digest, value);
+        unsigned char value[EVP_MAX_MD_SIZE];
+        unsigned int length = 0;
+        QLK_RETURN_IF_FAILED(ComputeDigest(hash, in, value, length));
+        Status written = WriteOutput(digest, value, length);
+        OPENSSL_cleanse(value, sizeof value);  // digests of key material are key material
+        return written;
     });
 }
 

@@ -9,15 +9,12 @@
 
 namespace qlk {
 
-Status ComputeDigest(int hashId, const Input& data, Bytes& digest) {
+Status ComputeDigest(int hashId, const Input& data, unsigned char (&digest)[EVP_MAX_MD_SIZE], unsigned int& length) {
     MdPtr md;
     QLK_RETURN_IF_FAILED(FetchHash(hashId, md));
-    digest.resize(static_cast<std::size_t>(EVP_MD_get_size(md.get())));
-    unsigned int length = 0;
-    if (!EVP_Digest(data.data, data.length, digest.data(), &length, md.get(), nullptr)) {
+    if (!EVP_Digest(data.data, data.length, digest, &length, md.get(), nullptr)) {
         return Fail(Code::CryptoFailure, TakeOpenSslError());
     }
-    digest.resize(length);
     return Ok();
 }
 

@@ -12,8 +12,14 @@ namespace qlk {
 // One line, no line breaks.
 std::string Base64Encode(const unsigned char* data, std::size_t length);
 
+// The most bytes that length characters of Base64 text decode to.
+inline std::size_t Base64DecodedCapacity(std::size_t length) { return length / 4 * 3; }
+
 // Accepts line breaks, spaces and tabs anywhere; anything else outside the alphabet,
 // a length that is not a multiple of four, or misplaced padding fails with MalformedBase64.
+// Writes into out, which has room for Base64DecodedCapacity(length) bytes, and sets
+// written to the number of bytes decoded.
+Status Base64DecodeInto(const unsigned char* text, std::size_t length, unsigned char* out, std::size_t& written);
 Status Base64Decode(const unsigned char* text, std::size_t length, SecureBytes& bytes);
 
 // "-----BEGIN label-----", 64-character lines, "-----END label-----", each line ending in "\n".

@@ -34,9 +34,11 @@ int QLK_BASE64_Decode(void* context, BINSTR* input, BINSTR* output) {
     return QLK_CALL(context, [&](Context&) -> Status {
         Input in;
         QLK_RETURN_IF_FAILED(ReadInput(input, in, false));
-        SecureBytes bytes;
-        QLK_RETURN_IF_FAILED(Base64Decode(in.data, in.length, bytes));
-        return WriteOutput(output, bytes);
+        OutputBlock bytes(Base64DecodedCapacity(in.length));
+        if (bytes.data() == nullptr) return Fail(Code::OutOfMemory);
+        std::size_t written = 0;
+        QLK_RETURN_IF_FAILED(Base64DecodeInto(in.data, in.length, bytes.data(), written));
+        return bytes.HandTo(output, written);
     });
 }
 

@@ -14,10 +14,15 @@ int Call(void* handle, const char* function, Body&& body) {
     Context* context = Context::From(handle);
     if (context == nullptr) return static_cast<int>(Code::InvalidContext);
     context->ClearError();
-    ERR_clear_error();
+    // Errors queued before this call (by the host, or left by an earlier call's
+    // successful fallbacks) must not become this call's detail. Peeking is cheap;
+    // emptying the queue is done only when there is something in it.
+    if (ERR_peek_error() != 0) ERR_clear_error();
     Status status = body(*context);
-    if (!status.ok()) context->SetError(status, function);
-    ERR_clear_error();
+    if (!status.ok()) {
+        context->SetError(status, function);
+        ERR_clear_error();  // a failure leaves nothing of its own behind for the host
+    }
     return static_cast<int>(status.code);
 }
 

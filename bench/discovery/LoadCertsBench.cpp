@@ -18,9 +18,7 @@
 #include <vector>
 
 #include "BaselineRatio.h"
-#include "discovery/ScratchHome.h"
-#include "platform/PathTranslation.h"
-#include "tools/pkigen/Generator.h"
+#include "discovery/GeneratedStore.h"
 
 namespace {
 
@@ -30,29 +28,13 @@ const int kCertificates = 1000;
 
 // The generated store: one CA folder holding kCertificates certificate folders.
 struct Store {
-    ScratchHome scratch;
-    std::string home = scratch.Home(), work = scratch.Root() + "/work";
+    GeneratedStore generated{kCertificates, ZORVANE_BENCH_WORK_DIR};
+    const std::string& work = generated.Work();
     std::vector<fs::path> folders;
 
     Store() {
-        fs::create_directories(work);
-        for (const char* toolkit : {"Quellark.dll", "gpkiapi.dll"})
-            fs::create_symlink(fs::path(ZORVANE_BENCH_WORK_DIR) / toolkit, fs::path(work) / toolkit);
-        zorvane::pkigen::Options options;
-        options.home = home;
-        options.work = work;
-        options.cas = {"yessign"};
-        options.count = kCertificates;
-        options.seed = 1;
-        options.seedGiven = true;
-        options.keyCache = ZORVANE_BENCH_WORK_DIR "/../pkigen-key-cache";
-        zorvane::pkigen::Result result;
-        std::string error;
-        if (!zorvane::pkigen::Generate(options, result, error)) {
-            std::fprintf(stderr, "test PKI generation failed: %s\n", error.c_str());
-            std::exit(1);
-        }
-        for (const auto& user : result.users) folders.push_back(fs::path(user.signing.certPath).parent_path());
+        for (const auto& user : generated.Generated().users)
+            folders.push_back(fs::path(user.signing.certPath).parent_path());
         std::sort(folders.begin(), folders.end());
     }
 };

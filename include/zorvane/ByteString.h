@@ -11,10 +11,13 @@ public:
     ByteString(const char* text);               // the text's bytes, without its zero
     ByteString(const void* bytes, int count);
     ByteString(const ByteString& other);
+    // Takes the other's block without copying it; the other is left empty, status 0.
+    ByteString(ByteString&& other) noexcept;
     virtual ~ByteString();
 
     int SetData(const void* bytes, int count);  // replaces the content: 0, or 2 out of memory
     ByteString& operator=(const ByteString& other);
+    ByteString& operator=(ByteString&& other) noexcept;  // own block wiped and freed, the other's taken
     ByteString& operator=(const char* text);
     void Clear();
 

@@ -12,6 +12,7 @@
 #include <map>
 #include <new>
 #include <string>
+#include <utility>
 #include <vector>
 
 template <class TYPE, class ARG_TYPE = const TYPE&>
@@ -62,7 +63,7 @@ public:
         const int newMax = newSize < m_nMaxSize + step ? m_nMaxSize + step : newSize;
         TYPE* block = Allocate(newMax);
         for (int i = 0; i < m_nSize; ++i) {
-            new (block + i) TYPE(m_pData[i]);
+            new (block + i) TYPE(std::move(m_pData[i]));  // growing moves; it need not copy
             m_pData[i].~TYPE();
         }
         std::free(m_pData);

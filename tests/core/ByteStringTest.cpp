@@ -165,6 +165,58 @@ TEST(ByteStringCopy, OwnBlocksAndStatusIsNotCopied) {
     EXPECT_TRUE(original == "text");
 }
 
+// A move hands the block over as it is: the same pointer, no allocation (so it works
+// where memory cannot be had), status 0, and the source left empty and usable.
+void ExpectTaken(const ByteString& moved, ByteString& source, const unsigned char* block, const std::string& content) {
+    EXPECT_EQ(block, moved.data);
+    EXPECT_EQ(content, std::string(moved.GetData(), moved.length));
+    EXPECT_EQ(0, moved.status);
+    EXPECT_EQ(nullptr, source.data);
+    EXPECT_EQ(0, source.length);
+    EXPECT_EQ(0, source.status);
+    source = "reused";
+    EXPECT_TRUE(source == "reused");
+}
+
+const std::string kMoveSources[] = {"abc", "", std::string("a\0b", 3)};
+
+TEST(ByteStringMove, ConstructionTakesTheBlock) {
+    for (const std::string& content : kMoveSources) {
+        ByteString source(content.data(), static_cast<int>(content.size()));
+        source.status = 2;
+        const unsigned char* block = source.data;
+        ByteString moved = [&] {
+            FailingAllocation noMemory;
+            return ByteString(std::move(source));
+        }();
+        ExpectTaken(moved, source, block, content);
+    }
+}
+
+TEST(ByteStringMove, AssignmentFreesTheOldBlockAndTakesTheOther) {
+    for (const std::string& content : kMoveSources) {
+        for (const char* old : {"old", ""}) {
+            ByteString source(content.data(), static_cast<int>(content.size()));
+            const unsigned char* block = source.data;
+            ByteString target(old);
+            target.status = 2;
+            {
+                FailingAllocation noMemory;
+                target = std::move(source);
+            }
+            ExpectTaken(target, source, block, content);
+        }
+    }
+}
+
+TEST(ByteStringMove, SelfAssignmentKeepsTheContent) {
+    ByteString text("same");
+    ByteString& alias = text;
+    text = std::move(alias);
+    EXPECT_TRUE(text == "same");
+    EXPECT_EQ(0, text.status);
+}
+
 TEST(ByteStringAssign, TextAssignmentReportsFailureAndEmptyTextClears) {
     ByteString target("old");
     {

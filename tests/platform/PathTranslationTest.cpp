@@ -5,6 +5,8 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <string>
+#include <vector>
 
 #include "platform/Win32.h"
 #include "tests/platform/ScopedDrives.h"
@@ -79,6 +81,40 @@ TEST_F(MixedCaseTree, AWalkListsEachFolderOnce) {
         EXPECT_EQ(home / "NPKI/yessign/USER/cn=Hong()0012345/KMCERT.DER", Win32PathToNative(added));
     }
     EXPECT_EQ(home / "NPKI/yessign/USER/cn=Hong()0012345/kmCert.der", Win32PathToNative(added));
+}
+
+// A walk reuses the folders a path shares with the one before it and answers from the
+// listings it holds; none of that may change a result. The order below goes down a
+// tree, across to a sibling, through a missing folder and back up.
+TEST_F(MixedCaseTree, AWalkTranslatesEveryPathAsWithoutOne) {
+    const char* const paths[] = {
+        "C:\\NPKI\\yessign\\User\\cn=Hong()0012345\\signCert.der",
+        "C:\\NPKI\\yessign\\User\\cn=Hong()0012345\\SIGNPRI.KEY",
+        "C:\\NPKI\\yessign\\User\\cn=Hong()0012345\\",
+        "C:\\NPKI\\yessign\\User\\cn=Other\\signCert.der",
+        "C:\\NPKI\\yessign\\Missing\\cn=Hong()0012345\\signCert.der",
+        "C:\\NPKI\\KICA\\user\\.\\..\\User",
+        "C:\\NPKI\\yessign\\USER\\cn=hong()0012345\\signcert.der",
+        "C:\\npki",
+        "E:\\GPKI\\certificate\\CLASS1\\x_sig.cer",
+        "C:",
+    };
+    std::vector<std::string> alone;
+    for (const char* path : paths) alone.push_back(Win32PathToNative(path));
+    const zorvane::paths::ScopedFolderListings walk;
+    for (std::size_t i = 0; i < alone.size(); ++i) EXPECT_EQ(alone[i], Win32PathToNative(paths[i])) << paths[i];
+}
+
+// A folder searched in a walk is listed there once: the search's listing answers the
+// look-ups of its entries afterwards.
+TEST_F(MixedCaseTree, ASearchInAWalkListsItsFolderForLaterLookUps) {
+    const zorvane::paths::ScopedFolderListings walk;
+    WIN32_FIND_DATAA entry = {};
+    HANDLE search = FindFirstFileA("C:\\NPKI\\yessign\\User\\*.*", &entry);
+    ASSERT_NE(INVALID_HANDLE_VALUE, search);
+    FindClose(search);
+    home.MakeFolder("NPKI/yessign/USER/CN=LATER");
+    EXPECT_EQ(home / "NPKI/yessign/USER/cn=later", Win32PathToNative("C:\\NPKI\\yessign\\User\\cn=later"));
 }
 
 TEST(Separators, BackslashesBecomeSlashesAndRunsCollapse) {

@@ -44,6 +44,24 @@ TEST_F(EncodingDigestTest, Base64DecodeReadsLineBrokenTextAndRefusesGarbage) {
     }
 }
 
+// Whole blocks of plain symbols are decoded many at a time and the rest one by one: a
+// blank or a bad byte at any place around those blocks must read as it does alone.
+TEST_F(EncodingDigestTest, Base64DecodeAgreesWhereverABlankOrBadByteStands) {
+    const Bytes data = SampleBytes(75);
+    Record plain(data), encoded;
+    ASSERT_EQ(0, QLK_BASE64_Encode(context_.get(), plain.get(), encoded.get()));
+    const std::string text = encoded.text();
+    for (std::size_t at = 0; at <= text.size(); ++at) {
+        Record spaced{text.substr(0, at) + "\r\n" + text.substr(at)}, decoded;
+        ASSERT_EQ(0, QLK_BASE64_Decode(context_.get(), spaced.get(), decoded.get())) << at;
+        EXPECT_EQ(data, decoded.bytes()) << at;
+        if (at == text.size()) break;
+        Record broken{text.substr(0, at) + "!" + text.substr(at + 1)}, refused;
+        EXPECT_EQ(2015, QLK_BASE64_Decode(context_.get(), broken.get(), refused.get())) << at;
+        EXPECT_NE(std::string::npos, context_.ErrorText().find("group " + std::to_string(at / 4))) << at;
+    }
+}
+
 TEST_F(EncodingDigestTest, PemRoundTripAndOpenSslReadsIt) {
     ScratchFolder folder;
     TestCertificate plain = MakePlainCertificate(folder);

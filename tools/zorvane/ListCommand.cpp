@@ -131,10 +131,18 @@ std::string NativePath(const ByteString& recordPath) {
     return recordPath.IsEmpty() ? std::string() : zorvane::paths::Win32PathToNative(recordPath.GetData());
 }
 
-// The native folder that holds the certificate file.
+// The native folder that holds the certificate file; the folder alone is translated,
+// as the walk has already found the file in it.
 std::string CertificateFolder(const tagCERTLIST& record) {
-    const std::string native = NativePath(record.signCertPath);
-    return native.empty() ? std::string() : fs::path(native).parent_path().string();
+    const std::string path = record.signCertPath.GetData();
+    const auto cut = path.find_last_of('\\');
+    if (cut == std::string::npos) {
+        const std::string native = zorvane::paths::Win32PathToNative(path.c_str());
+        return native.empty() ? std::string() : fs::path(native).parent_path().string();
+    }
+    std::string folder = zorvane::paths::Win32PathToNative(path.substr(0, cut).c_str());
+    if (folder.size() > 1 && folder.back() == '/') folder.pop_back();  // a drive's root: "C:" is "/home/"
+    return folder;
 }
 
 struct Row {
@@ -306,6 +314,8 @@ int RunList(int argc, char** argv) {
     CLoadCert loader(work, text2, module);
     if (!OpenStoreToolkit("list", loader, options.work)) return kNoToolkit;
 
+    // One walk for the search and the folders printed after it: each folder is read once.
+    const zorvane::paths::ScopedFolderListings walk;
     WarningList warnings;
     CArray<tagCERTLIST, tagCERTLIST&> list;
     if (!CanSearchDrive(options, warnings)) {
