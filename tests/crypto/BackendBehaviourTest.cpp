@@ -9,34 +9,17 @@
 #include <memory>
 #include <regex>
 #include <string>
+#include <vector>
 
+#include "crypto/FacadeCase.h"
 #include "crypto/FaultKit.h"
-#include "crypto/GpkiEx.h"
-#include "crypto/NpkiEx.h"
 
 namespace {
 
-std::string Text(const ByteString& bytes) { return std::string(bytes.GetData(), bytes.GetLength()); }
-
-const ByteString& ErrorText(const CCryptoEx& facade) {
-    return facade.m_gpki ? facade.m_gpki->m_errorText : facade.m_npki->m_errorText;
-}
-
-struct Side {
-    int type;
-    const char* file;
-    const char* className;
-    int notLoaded;
-};
-
-const Side kSides[] = {{0, "gpkiapi.dll", "CGpkiEx", 100}, {1, "Quellark.dll", "CNpkiEx", 101}};
-
-std::string FailText(const Side& side, const std::string& name) {
-    return std::string(side.className) + " Class : ERROR CODE : 102 - Fail to call " + name;
-}
+using namespace facadecase;
 
 TEST(BackendInit, MissingLibraryAnswersNotLoaded) {
-    for (const Side& side : kSides) {
+    for (const Backend& side : kBackends) {
         SCOPED_TRACE(side.className);
         CCryptoEx facade;
         EXPECT_EQ(side.notLoaded, facade.Init(side.type, 48, 1, ByteString("/nonexistent/zorvane")));
@@ -48,7 +31,7 @@ TEST(BackendInit, MissingLibraryAnswersNotLoaded) {
 }
 
 TEST(BackendInit, LibraryWithoutInitAnswers102NamingIt) {
-    for (const Side& side : kSides) {
+    for (const Backend& side : kBackends) {
         SCOPED_TRACE(side.className);
         FaultKit kit("noinit", side.file);
         CCryptoEx facade;
@@ -59,7 +42,7 @@ TEST(BackendInit, LibraryWithoutInitAnswers102NamingIt) {
 }
 
 TEST(BackendInit, FailingInitReturnsTheToolkitCodeAndText) {
-    for (const Side& side : kSides) {
+    for (const Backend& side : kBackends) {
         SCOPED_TRACE(side.className);
         FaultKit kit("full", side.file);
         kit.Fail("QLK_API_Init", 1234, "no context today");
@@ -75,7 +58,7 @@ TEST(BackendInit, FailingInitReturnsTheToolkitCodeAndText) {
 }
 
 TEST(BackendErrors, GetErrInfoAsksTheToolkitNotTheKeptText) {
-    for (const Side& side : kSides) {
+    for (const Backend& side : kBackends) {
         SCOPED_TRACE(side.className);
         FaultKit kit("full", side.file);
         CCryptoEx facade;
@@ -101,7 +84,7 @@ TEST(BackendErrors, GetErrInfoAsksTheToolkitNotTheKeptText) {
 }
 
 TEST(BackendErrors, GetErrInfoWithoutLibraryAnswersNotLoaded) {
-    for (const Side& side : kSides) {
+    for (const Backend& side : kBackends) {
         SCOPED_TRACE(side.className);
         CCryptoEx facade;
         ASSERT_EQ(0, facade.Init(side.type, 48, 1));
@@ -111,74 +94,77 @@ TEST(BackendErrors, GetErrInfoWithoutLibraryAnswersNotLoaded) {
     }
 }
 
-// The operations that look up two functions answer 102 when either is missing, with
-// the name the backend gives the pair.
+// An operation that looks up two functions, with the name the backend gives the pair.
+struct PairRow {
+    const char* failName;
+    Operation operation;
+    const char* changes;  // what the failed call still wrote back
+    const char* calls;    // what reached the toolkit before the failure
+};
+
+// The operations that look up two functions answer 102 when either is missing.
 TEST(TwoFunctionOperations, EitherMissingAnswers102) {
-    FaultKit gpkiKit("partial", "gpkiapi.dll");
-    CCryptoEx gpki;
-    ASSERT_EQ(0, OpenOn(gpki, 0, gpkiKit));
-    gpkiKit.Reset();
-    ByteString a("A"), b("B"), c("C"), d("D"), e("E");
-
-    EXPECT_EQ(102, gpki.MakeSignedData(a, b, c, d));
-    EXPECT_EQ(FailText(kSides[0], "QLK_CMS_SignData"), Text(ErrorText(gpki)));
-    EXPECT_EQ("D", Text(d));
-
-    EXPECT_EQ(102, gpki.VerifySignedData(a, b, c));
-    EXPECT_EQ(FailText(kSides[0], "GPKI_CMS_ProcessSignedData"), Text(ErrorText(gpki)));
-    EXPECT_TRUE(b.IsEmpty());
-    EXPECT_TRUE(c.IsEmpty());
-
-    EXPECT_EQ(102, gpki.SetVerifyEnv(1, 2, true, a, e));
-    EXPECT_EQ(FailText(kSides[0], "QLK_CERT_SetVerifyEnv1"), Text(ErrorText(gpki)));
-
-    EXPECT_EQ(102, gpki.VerifyCert(a, 1, e, e, true, e, e));
-    EXPECT_EQ(FailText(kSides[0], "QLK_CERT_Verify"), Text(ErrorText(gpki)));
-    EXPECT_EQ("", gpkiKit.Calls());
-
-    FaultKit npkiKit("partial", "Quellark.dll");
-    CCryptoEx npki;
-    ASSERT_EQ(0, OpenOn(npki, 1, npkiKit));
-    ByteString content("content"), signTime("time"), signer("signer");
-    EXPECT_EQ(102, npki.VerifySignedData(1, a, content, signTime, signer));
-    EXPECT_EQ(FailText(kSides[1], "QLK_CMS_GetSignerCert"), Text(ErrorText(npki)));
-    EXPECT_EQ("content", Text(content));
-    EXPECT_EQ("time", Text(signTime));
-    EXPECT_TRUE(signer.IsEmpty());
+    const std::vector<PairRow> gpkiRows = {
+        {"QLK_CMS_SignData", FACADE_OP(MakeSignedData(a.a, a.b, a.c, a.d)), "", ""},
+        {"GPKI_CMS_ProcessSignedData", FACADE_OP(VerifySignedData(a.a, a.b, a.c)), "b= c=", ""},
+        {"QLK_CERT_SetVerifyEnv1", FACADE_OP(SetVerifyEnv(1, 2, true, a.a, a.b)), "", ""},
+        {"QLK_CERT_Verify", FACADE_OP(VerifyCert(a.a, 1, a.b, a.c, true, a.d, a.e)), "", ""},
+    };
+    const std::vector<PairRow> npkiRows = {
+        {"QLK_CMS_GetSignerCert", FACADE_OP(VerifySignedData(1, a.a, a.b, a.c, a.d)), "d=",
+         "QLK_CMS_VerifyData(1, [A], out, &0)"},
+    };
+    for (const Backend& side : kBackends) {
+        FaultKit kit("partial", side.file);
+        CCryptoEx facade;
+        ASSERT_EQ(0, OpenOn(facade, side.type, kit));
+        for (const PairRow& row : side.type == 0 ? gpkiRows : npkiRows) {
+            SCOPED_TRACE(row.failName);
+            kit.Reset();
+            Args args;
+            EXPECT_EQ(102, row.operation(facade, args));
+            EXPECT_EQ(FailText(side, row.failName), Text(ErrorText(facade)));
+            EXPECT_EQ(row.changes, Changes(args));
+            EXPECT_EQ(row.calls, kit.Calls());
+        }
+    }
 }
 
 // A library with the disk functions but not the card functions answers 102 for every
-// media operation, also for the disk.
+// media operation, also for the disk; the media number travels in Args::counter.
 TEST(TwoFunctionOperations, MediaOperationsNeedBothDiskAndCard) {
-    for (const Side& side : kSides) {
-        SCOPED_TRACE(side.className);
+    const PairRow rows[] = {
+        {"GPKI_STORAGE_ReadCert", FACADE_OP(ReadCertFromStorage(a.counter, a.a, 1, a.b)), "", ""},
+        {"GPKI_STORAGE_ReadPriKey", FACADE_OP(ReadPriKeyFromStroage(a.counter, a.a, a.b, 1, a.c)), "", ""},
+        {"QLK_MEDIA_DISK_WriteCert", FACADE_OP(WriteCertToStorage(a.counter, a.a, 1, a.b)), "", ""},
+        {"QLK_MEDIA_DISK_WritePriKey", FACADE_OP(WritePriKeyToStorage(a.counter, a.a, a.b, 1, 0, a.c)), "", ""},
+        {"QLK_MEDIA_DISK_DeleteCert", FACADE_OP(DeleteCertFromStorage(a.counter, a.a, 1)), "", ""},
+        {"QLK_MEDIA_DISK_DeletePriKey", FACADE_OP(DeletePriKeyFromStorage(a.counter, a.a, a.b, 1)), "", ""},
+    };
+    for (const Backend& side : kBackends) {
         FaultKit kit("partial", side.file);
         CCryptoEx facade;
         ASSERT_EQ(0, OpenOn(facade, side.type, kit));
         kit.Reset();
-        ByteString location("L"), t3("T"), bytes("X");
         for (int media : {1, 2}) {
-            EXPECT_EQ(102, facade.ReadCertFromStorage(media, location, 1, bytes));
-            EXPECT_EQ(FailText(side, "GPKI_STORAGE_ReadCert"), Text(ErrorText(facade)));
-            EXPECT_EQ(102, facade.ReadPriKeyFromStroage(media, location, t3, 1, bytes));
-            EXPECT_EQ(FailText(side, "GPKI_STORAGE_ReadPriKey"), Text(ErrorText(facade)));
-            EXPECT_EQ(102, facade.WriteCertToStorage(media, location, 1, bytes));
-            EXPECT_EQ(FailText(side, "QLK_MEDIA_DISK_WriteCert"), Text(ErrorText(facade)));
-            EXPECT_EQ(102, facade.WritePriKeyToStorage(media, location, t3, 1, 0, bytes));
-            EXPECT_EQ(FailText(side, "QLK_MEDIA_DISK_WritePriKey"), Text(ErrorText(facade)));
-            EXPECT_EQ(102, facade.DeleteCertFromStorage(media, location, 1));
-            EXPECT_EQ(FailText(side, "QLK_MEDIA_DISK_DeleteCert"), Text(ErrorText(facade)));
-            EXPECT_EQ(102, facade.DeletePriKeyFromStorage(media, location, t3, 1));
-            EXPECT_EQ(FailText(side, "QLK_MEDIA_DISK_DeletePriKey"), Text(ErrorText(facade)));
+            for (const PairRow& row : rows) {
+                SCOPED_TRACE(std::string(side.className) + " " + row.failName + " media " + std::to_string(media));
+                Args args;
+                args.counter = media;
+                EXPECT_EQ(102, row.operation(facade, args));
+                EXPECT_EQ(FailText(side, row.failName), Text(ErrorText(facade)));
+                EXPECT_EQ("counter=" + std::to_string(media), Changes(args));
+                EXPECT_EQ(row.calls, kit.Calls());
+            }
         }
-        EXPECT_EQ("X", Text(bytes));
+        ByteString location("L"), bytes("X");
         EXPECT_EQ(0, facade.WriteFileToStorage(location, bytes));
         EXPECT_EQ("QLK_MEDIA_DISK_WriteFile(\"L\", [X])", kit.Calls());
     }
 }
 
 TEST(TwoCallOperations, FirstCallFailureOnlyLeavesItsText) {
-    for (const Side& side : kSides) {
+    for (const Backend& side : kBackends) {
         SCOPED_TRACE(side.className);
         FaultKit kit("full", side.file);
         CCryptoEx facade;
@@ -247,7 +233,7 @@ TEST(Keys, NpkiHandsAnEmptyKeyAndIVToTheShortCipherForms) {
 }
 
 TEST(Keys, FetchingAMissingKeyTouchesGpkiOutputsNeverAndNpkiOutputsAlways) {
-    for (const Side& side : kSides) {
+    for (const Backend& side : kBackends) {
         SCOPED_TRACE(side.className);
         FaultKit kit("bare", side.file);
         CCryptoEx facade;
@@ -269,7 +255,7 @@ TEST(Keys, ClearKeyAndIVNeverSucceeds) {
     FaultKit kit("full", "Quellark.dll");
     ASSERT_EQ(0, OpenOn(npki, 1, kit));
     EXPECT_EQ(102, npki.ClearKeyAndIV());
-    EXPECT_EQ(FailText(kSides[1], "ClearKeyAndIV"), Text(ErrorText(npki)));
+    EXPECT_EQ(FailText(kNpki, "ClearKeyAndIV"), Text(ErrorText(npki)));
 }
 
 // The signing and verification times the backends make are the current local time.
@@ -298,7 +284,7 @@ protected:
     ByteString notBefore{"nb"}, notAfter{"na"}, notAfterDate{"nad"};
     int expired = -1;
 
-    int Read(const Side& side, const char* before, const char* after) {
+    int Read(const Backend& side, const char* before, const char* after) {
         kit_ = std::make_unique<FaultKit>("full", side.file);
         kit_->SetOutput("QLK_CERT_GetValidity", 1, before);
         kit_->SetOutput("QLK_CERT_GetValidity", 2, after);
@@ -312,7 +298,7 @@ private:
 };
 
 TEST_F(Validity, GpkiShowsTheMomentAsUtc) {
-    ASSERT_EQ(0, Read(kSides[0], "2029-12-31 09:00:00", "2030-01-01 09:00:00"));
+    ASSERT_EQ(0, Read(kGpki, "2029-12-31 09:00:00", "2030-01-01 09:00:00"));
     EXPECT_EQ("2030-01-01", Text(notAfterDate));
     EXPECT_EQ("2030년 01월 01일 00:00:00", Text(notAfter));
     EXPECT_EQ("2029년 12월 31일 00:00:00", Text(notBefore));
@@ -320,7 +306,7 @@ TEST_F(Validity, GpkiShowsTheMomentAsUtc) {
 }
 
 TEST_F(Validity, NpkiShowsTheMomentInLocalTime) {
-    ASSERT_EQ(0, Read(kSides[1], "2029-12-31 09:00:00", "2030-01-01 09:30:15"));
+    ASSERT_EQ(0, Read(kNpki, "2029-12-31 09:00:00", "2030-01-01 09:30:15"));
     std::tm utc{};
     utc.tm_year = 130;
     utc.tm_mon = 0;
@@ -338,7 +324,7 @@ TEST_F(Validity, NpkiShowsTheMomentInLocalTime) {
 }
 
 TEST_F(Validity, PastEndIsExpired) {
-    for (const Side& side : kSides) {
+    for (const Backend& side : kBackends) {
         SCOPED_TRACE(side.className);
         ASSERT_EQ(0, Read(side, "1999-01-01 09:00:00", "2020-06-30 23:59:59"));
         EXPECT_EQ(1, expired);
@@ -347,7 +333,7 @@ TEST_F(Validity, PastEndIsExpired) {
 
 TEST_F(Validity, UnreadableTextStillConverts) {
     // Fewer than six parts: the parse gives a small number that is converted as it is.
-    ASSERT_EQ(0, Read(kSides[0], "", "2030-01-01"));
+    ASSERT_EQ(0, Read(kGpki, "", "2030-01-01"));
     EXPECT_EQ(1, expired);
     EXPECT_EQ(std::string::npos, Text(notAfterDate).find("2030"));
 }
@@ -366,7 +352,7 @@ TEST(UserIdentifier, FromSerialNumberOrCommonName) {
         {"cn=,,,", ",,,", "unchanged"},
         {"cn=,,Park,o=z", ",,Park,o=z", "Park"},
     };
-    for (const Side& side : kSides) {
+    for (const Backend& side : kBackends) {
         FaultKit kit("full", side.file);
         CCryptoEx facade;
         ASSERT_EQ(0, OpenOn(facade, side.type, kit));
@@ -400,7 +386,7 @@ TEST(TextBuffers, AreAsLargeAsAnnounced) {
         {"GetPubKeyAlgo", &CCryptoEx::GetPubKeyAlgo, 47, 47},
         {"GetPubKeyLen", &CCryptoEx::GetPubKeyLen, 1023, 2047},
     };
-    for (const Side& side : kSides) {
+    for (const Backend& side : kBackends) {
         FaultKit kit("full", side.file);
         CCryptoEx facade;
         ASSERT_EQ(0, OpenOn(facade, side.type, kit));
@@ -418,7 +404,7 @@ TEST(TextBuffers, AreAsLargeAsAnnounced) {
 }
 
 TEST(Pkcs11, SlotListClearsFiveEntriesAndLeavesTheArrayToTheCaller) {
-    for (const Side& side : kSides) {
+    for (const Backend& side : kBackends) {
         SCOPED_TRACE(side.className);
         FaultKit kit("full", side.file);
         CCryptoEx facade;

@@ -6,53 +6,18 @@
 
 #include <gtest/gtest.h>
 
-#include <cstring>
-#include <functional>
-#include <ostream>
 #include <string>
 #include <vector>
 
+#include "crypto/FacadeCase.h"
 #include "crypto/FaultKit.h"
-#include "crypto/GpkiEx.h"
-#include "crypto/NpkiEx.h"
 
 namespace {
 
 const int kToolkitError = 77;
 const char kToolkitText[] = "the toolkit refused";
 
-struct Args {
-    ByteString a{"A"}, b{"B"}, c{"C"}, d{"D"}, e{"E"}, f{"F"};
-    int counter = 0;
-    bool flag = false;
-    unsigned long slots[5] = {9, 9, 9, 9, 9};
-    unsigned long slotCount = 9;
-    PKCS11_TOKEN_INFO info{};
-};
-
-// The fields that differ from a fresh Args, e.g. "b=CRYPT_Hash#1 counter=3".
-std::string Changes(const Args& args) {
-    const Args fresh;
-    std::string text;
-    const auto add = [&text](const std::string& change) { text += (text.empty() ? "" : " ") + change; };
-    const std::pair<const char*, const ByteString*> strings[] = {{"a", &args.a}, {"b", &args.b}, {"c", &args.c},
-                                                                 {"d", &args.d}, {"e", &args.e}, {"f", &args.f}};
-    const ByteString* freshStrings[] = {&fresh.a, &fresh.b, &fresh.c, &fresh.d, &fresh.e, &fresh.f};
-    for (int i = 0; i < 6; ++i) {
-        if (*strings[i].second == *freshStrings[i]) continue;
-        add(std::string(strings[i].first) + "=" + strings[i].second->GetData());
-    }
-    if (args.counter != fresh.counter) add("counter=" + std::to_string(args.counter));
-    if (args.flag != fresh.flag) add(std::string("flag=") + (args.flag ? "1" : "0"));
-    if (std::memcmp(args.slots, fresh.slots, sizeof(args.slots)) != 0) {
-        std::string slots = "slots={";
-        for (int i = 0; i < 5; ++i) slots += (i ? "," : "") + std::to_string(args.slots[i]);
-        add(slots + "}");
-    }
-    if (args.slotCount != fresh.slotCount) add("slotCount=" + std::to_string(args.slotCount));
-    if (std::memcmp(&args.info, &fresh.info, sizeof(args.info)) != 0) add(std::string("info=") + args.info.label);
-    return text;
-}
+using namespace facadecase;
 
 struct Expectation {
     int result;
@@ -62,12 +27,12 @@ struct Expectation {
 struct Row {
     const char* label;
     std::vector<const char*> failing;  // functions made to fail; none: the successful call
-    std::function<int(CCryptoEx&, Args&)> operation;
+    Operation operation;
     Expectation gpki;
     Expectation npki;
 };
 
-#define OP(call) [](CCryptoEx& x, [[maybe_unused]] Args& a) { return x.call; }
+#define OP FACADE_OP
 
 const int E = kToolkitError;
 
@@ -177,14 +142,6 @@ const std::vector<Row>& Rows() {
 
 #undef OP
 
-struct Backend {
-    int type;
-    const char* file;
-    const char* className;
-};
-
-void PrintTo(const Backend& backend, std::ostream* out) { *out << backend.className; }
-
 class OutputCopy : public ::testing::TestWithParam<Backend> {};
 
 TEST_P(OutputCopy, OutputsAreWrittenBackByTheBackendsRules) {
@@ -201,19 +158,13 @@ TEST_P(OutputCopy, OutputsAreWrittenBackByTheBackendsRules) {
         const int result = row.operation(facade, args);
         EXPECT_EQ(expected.result, result);
         EXPECT_EQ(expected.changes, Changes(args));
-        const ByteString& errorText = facade.m_gpki ? facade.m_gpki->m_errorText : facade.m_npki->m_errorText;
         if (result == kToolkitError) {
-            EXPECT_EQ(kToolkitText, std::string(errorText.GetData()));
+            EXPECT_EQ(kToolkitText, Text(ErrorText(facade)));
         }
         EXPECT_EQ(0, kit.LiveBinstrs());
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Backends, OutputCopy,
-                         ::testing::Values(Backend{0, "gpkiapi.dll", "CGpkiEx"},
-                                           Backend{1, "Quellark.dll", "CNpkiEx"}),
-                         [](const ::testing::TestParamInfo<Backend>& info) {
-                             return std::string(info.param.className);
-                         });
+INSTANTIATE_TEST_SUITE_P(Backends, OutputCopy, ::testing::ValuesIn(kBackends), BackendName);
 
 }  // namespace

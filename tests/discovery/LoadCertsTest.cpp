@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <fstream>
 #include <map>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -94,33 +95,42 @@ std::vector<std::string> Files(const std::vector<const UserRecord*>& users, int 
     return files;
 }
 
-class LoadCertsTest : public StoreTest {};
+// Each test loads through a fresh loader on the generated work folder.
+class LoadCertsTest : public StoreTest {
+protected:
+    // A fresh loader and list; count starts at the given value.
+    int LoadWith(const Request& request, int count = 0) {
+        m_work = WorkPath();
+        m_loader = std::make_unique<CLoadCert>(m_work);
+        m_list.RemoveAll();
+        m_count = count;
+        return Load(*m_loader, request, m_list, m_count);
+    }
+    std::vector<const UserRecord*> Order(int storeMask = 0) const { return VisitOrder(*m_loader, storeMask); }
+
+    ByteString m_work;
+    std::unique_ptr<CLoadCert> m_loader;
+    CertList m_list;
+    int m_count = 0;
+};
 
 TEST_F(LoadCertsTest, AllStoresInReaderOrderWithSummedCount) {
-    ByteString work = WorkPath();
-    CLoadCert loader(work);
-    CertList list;
-    int count = -1;
-    EXPECT_EQ(Load(loader, Request{}, list, count), 0);
-    const auto order = VisitOrder(loader, 0);
+    EXPECT_EQ(LoadWith(Request{}, -1), 0);
+    const auto order = Order();
     ASSERT_GE(order.size(), 20u);
-    EXPECT_EQ(count, static_cast<int>(order.size()));
-    ExpectFiles(list, 0, Files(order, 1));
+    EXPECT_EQ(m_count, static_cast<int>(order.size()));
+    ExpectFiles(m_list, 0, Files(order, 1));
 }
 
 TEST_F(LoadCertsTest, RecordFieldsAgreeWithOpenSslAndSha1sum) {
-    ByteString work = WorkPath();
-    CLoadCert loader(work);
-    CertList list;
-    int count = 0;
-    Load(loader, Request{}, list, count);
-    const auto order = VisitOrder(loader, 0);
-    ASSERT_EQ(list.GetSize(), static_cast<int>(order.size()));
+    LoadWith(Request{});
+    const auto order = Order();
+    ASSERT_EQ(m_list.GetSize(), static_cast<int>(order.size()));
     const long long now = static_cast<long long>(std::time(nullptr));
     const std::map<std::string, int> storeKinds = {{"gpki", 0}, {"npki", 1}, {"mpki", 2}, {"private", 3}};
-    for (int i = 0; i < list.GetSize(); ++i) {
+    for (int i = 0; i < m_list.GetSize(); ++i) {
         const UserRecord& user = *order[i];
-        tagCERTLIST& record = list[i];
+        tagCERTLIST& record = m_list[i];
         SCOPED_TRACE(user.signing.certPath);
         const OpenSslView openssl = ReadWithOpenSsl(user.signing.certPath);
         EXPECT_EQ(Text(record.subjectName), openssl.subject);
@@ -145,23 +155,27 @@ TEST_F(LoadCertsTest, RecordFieldsAgreeWithOpenSslAndSha1sum) {
         EXPECT_FALSE(record.crlDP.IsEmpty());
         EXPECT_FALSE(record.authKeyID.IsEmpty());
         EXPECT_EQ(record.pubKeyAlgo.Find("RSA "), 0);
+        // The alias: the display name IssuerOid.conf gives an NPKI CA, the private
+        // issuer's O (not in IssuerOid.conf), else the issuer's CN.
+        std::string alias = Text(record.issuerCN);
+        for (const auto& ca : Stores().pki.cas) {
+            if (ca.id == user.ca && ca.store == "npki") alias = ca.displayName;
+        }
+        if (user.store == "private") alias = "Veltrane";
+        EXPECT_EQ(Text(record.issuerAlias), alias);
     }
 }
 
 TEST_F(LoadCertsTest, KeySelectorsChooseThePair) {
-    ByteString work = WorkPath();
     for (int selector : {0, 1, 2}) {
         SCOPED_TRACE(selector);
-        CLoadCert loader(work);
-        CertList list;
-        int count = 0;
         Request request;
         request.keySelector = selector;
-        Load(loader, request, list, count);
-        const auto order = VisitOrder(loader, 0);
-        ExpectFiles(list, 0, Files(order, selector));
+        LoadWith(request);
+        const auto order = Order();
+        ExpectFiles(m_list, 0, Files(order, selector));
         const UserRecord& user = *order.front();
-        const tagCERTLIST& record = list[0];
+        const tagCERTLIST& record = m_list[0];
         EXPECT_EQ(Text(record.signCert), ReadText(CertFile(user, selector)));
         EXPECT_EQ(Text(record.kmCert), selector == 0 ? ReadText(user.keyManagement.certPath) : "");
         EXPECT_EQ(Text(record.kmPriKey), selector == 0 ? ReadText(user.keyManagement.keyPath) : "");
@@ -170,18 +184,15 @@ TEST_F(LoadCertsTest, KeySelectorsChooseThePair) {
 }
 
 TEST_F(LoadCertsTest, StoreMaskBitsAddEachReadersCountOnce) {
-    ByteString work = WorkPath();
     for (int mask : {1, 2, 4, 8, 3, 15}) {
         SCOPED_TRACE(mask);
-        CLoadCert loader(work);
-        CertList list;
-        int count = 1000;  // with a mask, counts are added to the caller's
         Request request;
         request.storeMask = mask;
-        EXPECT_EQ(Load(loader, request, list, count), 0);
-        const auto order = VisitOrder(loader, mask);
-        EXPECT_EQ(count, 1000 + static_cast<int>(order.size()));
-        ExpectFiles(list, 0, Files(order, 1));
+        // With a mask, counts are added to the caller's.
+        EXPECT_EQ(LoadWith(request, 1000), 0);
+        const auto order = Order(mask);
+        EXPECT_EQ(m_count, 1000 + static_cast<int>(order.size()));
+        ExpectFiles(m_list, 0, Files(order, 1));
     }
 }
 
@@ -214,79 +225,50 @@ TEST_F(LoadCertsTest, CallersListOfOneIsKeptLongerListsAreEmptied) {
     }
 }
 
-TEST_F(LoadCertsTest, SubjectAndSerialFiltersIgnoreCaseAndSpaces) {
-    ByteString work = WorkPath();
+std::string Upper(std::string text) {
+    for (char& c : text) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    return text;
+}
+
+// One loader through a sequence of filtered calls: subject and serial ignore case and
+// spaces; the policy filter compares the policy text as the toolkit gave it (TradeSign
+// joins its two OIDs), and an empty policy text keeps the previous call's filter.
+TEST_F(LoadCertsTest, FiltersIgnoreCaseAndSpacesAndCompareTheJoinedPolicyText) {
     const UserRecord& user = Stores().FirstUser("npki", "yessign");
-    std::string shouted = user.signing.subject;
-    for (char& c : shouted) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    shouted.insert(3, "  ");
-
-    CLoadCert loader(work);
-    CertList list;
-    int count = 0;
-    Request request;
-    request.subject = shouted;
-    Load(loader, request, list, count);
-    ASSERT_EQ(count, 1);
-    EXPECT_EQ(Text(list[0].hashValue), Sha1Sum(user.signing.certPath));
-    for (char c : Text(loader.m_subjectFilter)) EXPECT_FALSE(c >= 'A' && c <= 'Z');
-
-    std::string serial = user.signing.serial;
-    for (char& c : serial) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    request = Request{};
-    request.serial = serial;
-    Load(loader, request, list, count);
-    ASSERT_EQ(count, 1);
-    EXPECT_EQ(Text(list[0].serialNo), user.signing.serial);
-
-    request = Request{};
-    request.subject = "cn=nobody,o=yessign,c=KR";
-    Load(loader, request, list, count);
-    EXPECT_EQ(count, 0);
-}
-
-TEST_F(LoadCertsTest, PolicyFilterSeesThePolicyTextAsTheToolkitGaveIt) {
-    ByteString work = WorkPath();
-    CLoadCert loader(work);
-    CertList list;
-    int count = 0;
-    Request request;
-    request.policies = "1.2.410.200005.1.1.1|";
-    Load(loader, request, list, count);
-    EXPECT_EQ(count, static_cast<int>(Stores().Users("npki", "yessign").size()));
-    for (int i = 0; i < list.GetSize(); ++i) EXPECT_EQ(Text(list[i].policyID), "1.2.410.200005.1.1.1");
-
-    // TradeSign certificates carry two OIDs; the filter compares the joined text.
-    request.policies = "1.2.410.200012.1.1.1|";
-    Load(loader, request, list, count);
-    EXPECT_EQ(count, 0);
-    request.policies = "1.2.410.200012.1.1.101, 1.2.410.200012.1.1.1|";
-    Load(loader, request, list, count);
-    EXPECT_EQ(count, static_cast<int>(Stores().Users("npki", "tradesign").size()));
-
-    // An empty policy text keeps the filter of the previous call.
-    request.policies = "";
-    Load(loader, request, list, count);
-    EXPECT_EQ(count, static_cast<int>(Stores().Users("npki", "tradesign").size()));
-}
-
-TEST_F(LoadCertsTest, IssuerAliasFromMapOrganisationOrCn) {
-    ByteString work = WorkPath();
-    CLoadCert loader(work);
-    CertList list;
-    int count = 0;
-    Load(loader, Request{}, list, count);
-    const auto order = VisitOrder(loader, 0);
-    for (int i = 0; i < list.GetSize(); ++i) {
-        const UserRecord& user = *order[i];
-        const tagCERTLIST& record = list[i];
-        SCOPED_TRACE(user.signing.certPath);
-        std::string expected = Text(record.issuerCN);
-        for (const auto& ca : Stores().pki.cas) {
-            if (ca.id == user.ca && ca.store == "npki") expected = ca.displayName;
+    const int yessign = static_cast<int>(Stores().Users("npki", "yessign").size());
+    const int tradesign = static_cast<int>(Stores().Users("npki", "tradesign").size());
+    const std::string joined = "1.2.410.200012.1.1.101, 1.2.410.200012.1.1.1";
+    struct FilterRow {
+        std::string subject, serial, policies;
+        int count;
+        std::string firstHash;  // "" when not checked
+        std::string policyID;   // of every record; "" when not checked
+    };
+    const FilterRow rows[] = {
+        {Upper(user.signing.subject).insert(3, "  "), "", "", 1, Sha1Sum(user.signing.certPath), ""},
+        {"", Upper(user.signing.serial), "", 1, Sha1Sum(user.signing.certPath), ""},
+        {"cn=nobody,o=yessign,c=KR", "", "", 0, "", ""},
+        {"", "", "1.2.410.200005.1.1.1|", yessign, "", "1.2.410.200005.1.1.1"},
+        {"", "", "1.2.410.200012.1.1.1|", 0, "", ""},
+        {"", "", joined + "|", tradesign, "", ""},
+        {"", "", "", tradesign, "", ""},
+    };
+    LoadWith(Request{});
+    for (const FilterRow& row : rows) {
+        SCOPED_TRACE(row.subject + row.serial + row.policies);
+        Request request;
+        request.subject = row.subject;
+        request.serial = row.serial;
+        request.policies = row.policies;
+        Load(*m_loader, request, m_list, m_count);
+        ASSERT_EQ(m_count, row.count);
+        if (!row.firstHash.empty()) {
+            EXPECT_EQ(Text(m_list[0].hashValue), row.firstHash);
         }
-        if (user.store == "private") expected = "Veltrane";  // the issuer's O: not in IssuerOid.conf
-        EXPECT_EQ(Text(record.issuerAlias), expected);
+        for (int i = 0; !row.policyID.empty() && i < m_list.GetSize(); ++i) {
+            EXPECT_EQ(Text(m_list[i].policyID), row.policyID);
+        }
+        for (char c : Text(m_loader->m_subjectFilter)) EXPECT_FALSE(c >= 'A' && c <= 'Z');
     }
 }
 
@@ -300,19 +282,15 @@ TEST_F(LoadCertsTest, TradeSignRuleUsesTheIssuerCnAlreadyInTheWorkingRecord) {
     CopyTree(fs::path(user.signing.certPath).parent_path(), userFolder + "b");
     UseDrives(home, Stores().stick);
 
-    ByteString work = WorkPath();
-    CLoadCert loader(work);
-    CertList list;
-    int count = 0;
     Request request;
     request.storeMask = kMaskNpki;
-    Load(loader, request, list, count);
-    ASSERT_EQ(count, 2);
-    EXPECT_EQ(Text(list[0].policyID), "1.2.410.200012.1.1.101, 1.2.410.200012.1.1.1");
-    EXPECT_EQ(Text(list[0].policyName), Text(list[0].policyID));
-    EXPECT_EQ(Text(list[1].policyID), "1.2.410.200012.1.1.1");
-    EXPECT_EQ(Text(list[1].policyName), "범용(개인)");
-    EXPECT_EQ(Text(list[1].issuerCN), "TradeSignCA");
+    LoadWith(request);
+    ASSERT_EQ(m_count, 2);
+    EXPECT_EQ(Text(m_list[0].policyID), "1.2.410.200012.1.1.101, 1.2.410.200012.1.1.1");
+    EXPECT_EQ(Text(m_list[0].policyName), Text(m_list[0].policyID));
+    EXPECT_EQ(Text(m_list[1].policyID), "1.2.410.200012.1.1.1");
+    EXPECT_EQ(Text(m_list[1].policyName), "범용(개인)");
+    EXPECT_EQ(Text(m_list[1].issuerCN), "TradeSignCA");
 }
 
 TEST_F(LoadCertsTest, RemovableDriveMediaReadsTheDriveRoot) {
@@ -323,24 +301,20 @@ TEST_F(LoadCertsTest, RemovableDriveMediaReadsTheDriveRoot) {
     CopyTree(fs::path(mpki.signing.certPath).parent_path(), stick + "/MPKI/User/y");
     UseDrives(m_scratch / "empty-home", stick);
 
-    ByteString work = WorkPath();
-    CLoadCert loader(work);
-    CertList list;
-    int count = 0;
     Request request;
     request.media = 1;
     request.drive = "E:\\";
-    Load(loader, request, list, count);
-    ExpectFiles(list, 0, {mpki.signing.certPath, npki.signing.certPath});
-    EXPECT_EQ(list[0].mediaType, 1);
-    EXPECT_EQ(list[1].certType, 1);
+    LoadWith(request);
+    ExpectFiles(m_list, 0, {mpki.signing.certPath, npki.signing.certPath});
+    EXPECT_EQ(m_list[0].mediaType, 1);
+    EXPECT_EQ(m_list[1].certType, 1);
 
     request.media = 0;  // the same stick is not the hard disk
-    Load(loader, request, list, count);
-    EXPECT_EQ(count, 0);
+    LoadWith(request);
+    EXPECT_EQ(m_count, 0);
     request.media = 5;  // no folder is built for other media, not even the current folder
-    EXPECT_EQ(Load(loader, request, list, count), 0);
-    EXPECT_EQ(count, 0);
+    EXPECT_EQ(LoadWith(request), 0);
+    EXPECT_EQ(m_count, 0);
 }
 
 // The readers use the toolkit that LoadCerts opens; called on their own, they need it open.
