@@ -22,6 +22,13 @@ Status ReadOptionalObjects(const BINSTR* record, ObjectSet& objects) {
     return input.empty() ? Ok() : ReadObjects(input, objects);
 }
 
+// The CRL input of the verification functions: what cannot be read is a CRL that
+// cannot be read.
+Status ReadOptionalCrls(const BINSTR* record, ObjectSet& objects) {
+    const Status read = ReadOptionalObjects(record, objects);
+    return read.code == Code::NotAnObject ? Fail(Code::MalformedCrl) : read;
+}
+
 Status ReadCertificateInput(const BINSTR* record, X509Ptr& certificate) {
     Input input;
     QLK_RETURN_IF_FAILED(ReadInput(record, input));
@@ -109,7 +116,7 @@ int QLK_CERT_SetVerifyEnv2(void* context, const char* time, BINSTR* in2, BINSTR*
         if (!when.empty() && !ParseLocalTime(when, parsed)) return Fail(Code::BadTimeText, when);
         ObjectSet extras;
         QLK_RETURN_IF_FAILED(ReadOptionalObjects(in2, extras));
-        QLK_RETURN_IF_FAILED(ReadOptionalObjects(in3, extras));
+        QLK_RETURN_IF_FAILED(ReadOptionalCrls(in3, extras));
         open.verification.time = when;
         open.verification.extras = std::move(extras);
         return Ok();
@@ -125,7 +132,7 @@ int QLK_CERT_Verify(void* context, BINSTR* certificate, int p2, const char* in3,
         QLK_RETURN_IF_FAILED(ReadText(in3, request.policies, true));
         request.fetch = p5 != 0;
         QLK_RETURN_IF_FAILED(ReadOptionalObjects(in6, request.extras));
-        QLK_RETURN_IF_FAILED(ReadOptionalObjects(in7, request.extras));
+        QLK_RETURN_IF_FAILED(ReadOptionalCrls(in7, request.extras));
         return Verify(open, certificate, request);
     });
 }
