@@ -382,7 +382,7 @@ Status Envelope(const std::vector<X509Ptr>& recipients, const Input& content, in
     return EncodeMessage(enveloped.get(), message);
 }
 
-Status OpenEnvelope(const KeyHolder& recipient, const Input& message, SecureBytes& content, int& innerType) {
+Status OpenEnvelope(const KeyHolder& recipient, const Input& message, SecureBytes& content) {
     CmsPtr enveloped;
     QLK_RETURN_IF_FAILED(ParseMessage(message, NID_pkcs7_enveloped, enveloped));
     QLK_RETURN_IF_FAILED(FindRecipient(enveloped.get(), recipient.certificate.get()));
@@ -394,7 +394,6 @@ Status OpenEnvelope(const KeyHolder& recipient, const Input& message, SecureByte
                      CMS_BINARY)) {
         return FailFromQueue(Code::DecryptionFailed);
     }
-    innerType = OBJ_obj2nid(CMS_get0_eContentType(enveloped.get()));
     return DrainBio(sink.get(), content);
 }
 

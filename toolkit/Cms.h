@@ -71,7 +71,7 @@ Status ReadCertificateList(const Input& list, std::vector<X509Ptr>& certificates
 // An EnvelopedData for the recipients; innerType is the NID of the encrypted content.
 Status Envelope(const std::vector<X509Ptr>& recipients, const Input& content, int cipherId, int innerType,
                 Bytes& message);
-// The content of an EnvelopedData, for the recipient; innerType receives its content type NID.
-Status OpenEnvelope(const KeyHolder& recipient, const Input& message, SecureBytes& content, int& innerType);
+// The content of an EnvelopedData, for the recipient.
+Status OpenEnvelope(const KeyHolder& recipient, const Input& message, SecureBytes& content);
 
 }  // namespace qlk

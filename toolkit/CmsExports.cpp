@@ -55,6 +55,15 @@ Status VerifyInContext(Context& context, int type, const Input& message, const I
     return Ok();
 }
 
+// The content of an enveloped message, for the recipient's certificate and key.
+Status OpenAsRecipient(BINSTR* certificate, BINSTR* privateKey, BINSTR* enveloped, SecureBytes& content) {
+    KeyHolder recipient;
+    QLK_RETURN_IF_FAILED(ReadHolder(certificate, privateKey, recipient));
+    Input message;
+    QLK_RETURN_IF_FAILED(ReadInput(enveloped, message));
+    return OpenEnvelope(recipient, message, content);
+}
+
 Status WriteCertificate(BINSTR* record, X509* certificate) {
     if (certificate == nullptr) return Fail(Code::SignerCertificateMissing);
     unsigned char* der = nullptr;
@@ -149,13 +158,8 @@ int QLK_CMS_EncryptDataWithMultiReps(void* context, int type, BINSTR* in1, BINST
 
 int QLK_CMS_DecryptData(void* context, BINSTR* in1, BINSTR* in2, BINSTR* in3, BINSTR* content) {
     return QLK_CALL(context, [&](Context&) -> Status {
-        KeyHolder recipient;
-        QLK_RETURN_IF_FAILED(ReadHolder(in1, in2, recipient));
-        Input message;
-        QLK_RETURN_IF_FAILED(ReadInput(in3, message));
         SecureBytes opened;
-        int innerType = 0;
-        QLK_RETURN_IF_FAILED(OpenEnvelope(recipient, message, opened, innerType));
+        QLK_RETURN_IF_FAILED(OpenAsRecipient(in1, in2, in3, opened));
         return WriteOutput(content, opened);
     });
 }
@@ -182,13 +186,8 @@ int QLK_CMS_VerifyAndDecData(void* context, int type, BINSTR* in1, BINSTR* in2, 
                              BINSTR* second) {
     return QLK_CALL(context, [&](Context& open) -> Status {
         if (first == nullptr || second == nullptr) return Fail(Code::InvalidArgument);
-        KeyHolder recipient;
-        QLK_RETURN_IF_FAILED(ReadHolder(in1, in2, recipient));
-        Input message;
-        QLK_RETURN_IF_FAILED(ReadInput(in3, message));
         SecureBytes inner;
-        int innerType = 0;
-        QLK_RETURN_IF_FAILED(OpenEnvelope(recipient, message, inner, innerType));
+        QLK_RETURN_IF_FAILED(OpenAsRecipient(in1, in2, in3, inner));
         VerifiedMessage verified;
         int signerCount = 0;
         QLK_RETURN_IF_FAILED(VerifyInContext(open, type, Input{inner.data(), inner.size()}, Input{}, verified,
