@@ -3,11 +3,8 @@
 #include <openssl/err.h>
 #include <openssl/sha.h>
 
-#include <cstdio>
-#include <fstream>
-#include <iterator>
-
 #include "platform/ProfileReader.h"
+#include "platform/SafeFiles.h"
 #include "toolkit/Directory.h"
 #include "toolkit/LocalTime.h"
 #include "toolkit/Names.h"
@@ -85,7 +82,9 @@ Status ApplySettingsFile(const std::string& path, Effective& effective) {
         return Fail(Code::BadSettingsFile, "KeyUsage=" + found);
     }
     if (value("CRLCache", found)) effective.crlCache = found;
-    if (value("Time", found) && !ParseLocalTime(found, effective.when)) return Fail(Code::BadSettingsFile, "Time=" + found);
+    if (value("Time", found) && !ParseLocalTime(found, effective.when)) {
+        return Fail(Code::BadSettingsFile, "Time=" + found);
+    }
     if (value("Trusted", found)) QLK_RETURN_IF_FAILED(ReadObjectFiles(found, effective.trusted));
     if (value("Intermediates", found)) QLK_RETURN_IF_FAILED(ReadObjectFiles(found, effective.extras));
     if (value("CRLs", found)) QLK_RETURN_IF_FAILED(ReadObjectFiles(found, effective.extras));
@@ -156,19 +155,12 @@ std::string CacheFile(const CrlSource& source, const std::string& url) {
     return source.cache + "/" + ToHex(digest, sizeof digest) + ".crl";
 }
 
-// A fetched CRL replaces the cached one atomically, so a reader never sees half a file.
-void StoreInCache(const std::string& path, const Bytes& bytes) {
-    const std::string temporary = path + ".part";
-    std::ofstream file(temporary, std::ios::binary | std::ios::trunc);
-    file.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-    file.close();
-    if (!file || std::rename(temporary.c_str(), path.c_str()) != 0) std::remove(temporary.c_str());
-}
-
 CrlPtr CachedOrFetchedCrl(const CrlSource& source, const std::string& url) {
     const std::string cached = source.cache.empty() ? std::string() : CacheFile(source, url);
     Bytes bytes;
-    if (!cached.empty() && ReadRegularFile(cached, kMaxFetchBytes, bytes)) {
+    // The cache is this process's own: only files it wrote there are believed.
+    using zorvane::paths::FileResult;
+    if (!cached.empty() && zorvane::paths::ReadOwnedFile(cached, kMaxFetchBytes, bytes) == FileResult::Ok) {
         CrlPtr crl = ParseCrl(bytes);
         std::time_t when = source.when;
         const ASN1_TIME* next = crl ? X509_CRL_get0_nextUpdate(crl.get()) : nullptr;
@@ -176,7 +168,9 @@ CrlPtr CachedOrFetchedCrl(const CrlSource& source, const std::string& url) {
     }
     if (!source.fetch || !FetchUrl(url, 0, bytes).ok()) return nullptr;
     CrlPtr crl = ParseCrl(bytes);
-    if (crl && !cached.empty()) StoreInCache(cached, bytes);
+    // Replaced atomically, so a reader never sees half a file; a cache that cannot be
+    // written only costs the next fetch.
+    if (crl && !cached.empty()) zorvane::paths::WriteFileAtomically(cached, bytes.data(), bytes.size(), 0644, true);
     return crl;
 }
 
