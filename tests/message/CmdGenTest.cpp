@@ -1,3 +1,5 @@
+// Tagged messages through CCmdGen over the real toolkit's Base64: the tags found, the
+// records made and read, and the layouts of each content type.
 #include <zorvane/CmdGen.h>
 
 #include <gtest/gtest.h>
@@ -11,193 +13,117 @@ namespace {
 constexpr int kNpki = 1;
 
 // "AQABAAAAA2FiYw==" is the Base64 text of 01 00 01 00 00 00 03 61 62 63.
-const char kAbcOfTypeOne[] = "AQABAAAAA2FiYw==";
+const std::string kAbc = "AQABAAAAA2FiYw==";
 
 class CmdGenWithToolkit : public ::testing::Test {
 protected:
-    CmdGenWithToolkit() : messages(kNpki, 48, 1, ByteString(ZORVANE_TEST_WORK_DIR)) {}
-
-    // A record as Base64 text between <tag> and </tag>, encoded by the same object.
-    ByteString Tagged(const char* tag, ByteString record) {
+    // A record as Base64 text between <tag> and </tag>.
+    std::string Tagged(const char* tag, ByteString record) {
         ByteString text;
         EXPECT_EQ(0, messages.m_crypto.Base64Enc(record, text));
-        return ByteString("<") + tag + ">" + text + "</" + tag + ">";
+        return std::string("<") + tag + ">" + text.GetData() + "</" + tag + ">";
     }
 
-    CCmdGen messages;
+    CCmdGen messages{kNpki, 48, 1, ByteString(ZORVANE_TEST_WORK_DIR)};
 };
 
-TEST_F(CmdGenWithToolkit, MakeContentGivesTheBase64OfTheWireRecord) {
-    ASSERT_EQ(0, messages.MakeContent(1, ByteString("abc"), ByteString("ignored")));
-    EXPECT_EQ(std::string(kAbcOfTypeOne), messages.GetResult().GetData());
-    EXPECT_EQ("01000100000003616263", Hex(messages.m_madeRecord));
-    EXPECT_EQ(1, messages.GetContentType());
-}
-
-TEST_F(CmdGenWithToolkit, UnknownTypesAreRefusedAndLeaveTheResult) {
-    ASSERT_EQ(0, messages.MakeContent(1, ByteString("abc"), ByteString()));
-    for (int type : {2, -1, 34, 255, 19}) {
-        EXPECT_EQ(500, messages.MakeContent(type, ByteString("x"), ByteString())) << type;
-    }
-    EXPECT_EQ(std::string(kAbcOfTypeOne), messages.GetResult().GetData());
-    for (int type : {0, 1, 20, 21, 22, 23, 30, 31, 32, 33}) {
-        EXPECT_EQ(0, messages.MakeContent(type, ByteString("x"), ByteString())) << type;
+// Every row parses on an object that has read "abc" of type 1 before.
+TEST_F(CmdGenWithToolkit, ParseFindsTheTagsAndReadsTheRecord) {
+    const std::string kept = "abc 1";
+    const struct Row {
+        const char* tag;
+        std::string message;
+        int result;
+        std::string parsed;  // result text and content type afterwards
+    } kRows[] = {
+        {"DATA", "HTTP/1.0 200\r\n\r\n<DATA>" + kAbc + "</DATA>\r\ntrailing", 0, "abc 1"},
+        {"DATA", kAbc + "</DATA>", 501, kept},
+        {"DATA", "<DATA>" + kAbc, 502, kept},
+        {"DATA", "<data>" + kAbc + "</data>", 501, kept},
+        {"DATA", "", 501, kept},
+        {"DATA", "<DATA>" + kAbc + std::string(1, '\0') + "</DATA>", 502, kept},  // read as a text
+        {"T", "</T>" + kAbc + "<T>", 0, "abc 1"},  // the order of the tags is not checked
+        {"", "<>" + kAbc + "</>", 0, "abc 1"},
+        {"", "<X>" + kAbc + "</X>", 501, kept},
+        {"", "<>" + kAbc + "</X>", 502, kept},
+        {"M", Tagged("M", Bytes({0x02, 0x05, 0xFF, 0, 0, 0, 1, 'z'})), 0, "z -1"},
+        {"M", Tagged("M", Bytes({0x01, 0x00, 0x01, 0, 0, 0, 4, 'a', 'b', 'c'})), -1, kept},
+        {"M", Tagged("M", Bytes({0x01, 0x00, 0x01, 0x7F, 0xFF, 0xFF, 0xFF})), -1, kept},
+        {"M", Tagged("M", Bytes({0x01, 0x00, 0x01, 0, 0, 0})), -1, kept},
+        {"M", "<M>*** not base64 ***</M>", 2015, kept},
+    };
+    for (const Row& row : kRows) {
+        SCOPED_TRACE(row.message);
+        messages.SetTag(ByteString("P"));
+        ASSERT_EQ(0, messages.Parse(ByteString(("<P>" + kAbc + "</P>").c_str())));
+        messages.SetTag(ByteString(row.tag));
+        EXPECT_EQ(row.result, messages.Parse(ByteString(row.message.data(), static_cast<int>(row.message.size()))));
+        EXPECT_EQ(row.parsed, std::string(messages.GetResult().GetData()) + " " +
+                                  std::to_string(messages.GetContentType()));
     }
 }
 
 TEST_F(CmdGenWithToolkit, ParseReadsWhatMakeContentMade) {
-    ByteString content = Bytes({0x00, 0x01, 0xFE, 0xFF}) + Repeated(300, 0x5A);
+    const ByteString content = Bytes({0x00, 0x01, 0xFE, 0xFF}) + Repeated(300, 0x5A);
     ASSERT_EQ(0, messages.MakeContent(22, content, ByteString()));
     CCmdGen reader(kNpki, 48, 1, ByteString(ZORVANE_TEST_WORK_DIR));
     reader.SetTag(ByteString("DATA"));
     ASSERT_EQ(0, reader.Parse(ByteString("<DATA>") + messages.GetResult() + "</DATA>"));
     EXPECT_EQ(22, reader.GetContentType());
     EXPECT_TRUE(reader.GetResult() == content);
+    // The version bytes of a parsed record carry into the next record made.
+    reader.SetTag(ByteString("M"));
+    ASSERT_EQ(0, reader.Parse(ByteString(Tagged("M", Bytes({0x02, 0x05, 0x14, 0, 0, 0, 0})).c_str())));
+    ASSERT_EQ(0, reader.MakeContent(20, ByteString("r"), ByteString()));
+    EXPECT_EQ("02051400000001" "72", Hex(reader.m_madeRecord));
 }
 
-// --- Tags --------------------------------------------------------------------------------
-
-TEST_F(CmdGenWithToolkit, TextAroundTheTagsIsIgnored) {
-    messages.SetTag(ByteString("DATA"));
-    ASSERT_EQ(0, messages.Parse(ByteString("HTTP/1.0 200\r\n\r\n<DATA>") + kAbcOfTypeOne + "</DATA>\r\ntrailing"));
-    EXPECT_EQ(std::string("abc"), messages.GetResult().GetData());
-    EXPECT_EQ(1, messages.GetContentType());
-}
-
-TEST_F(CmdGenWithToolkit, MissingTagsAreReportedAndChangeNothing) {
-    messages.SetTag(ByteString("DATA"));
-    ASSERT_EQ(0, messages.Parse(ByteString("<DATA>") + kAbcOfTypeOne + "</DATA>"));
-    EXPECT_EQ(501, messages.Parse(ByteString(kAbcOfTypeOne) + "</DATA>"));
-    EXPECT_EQ(502, messages.Parse(ByteString("<DATA>") + kAbcOfTypeOne));
-    EXPECT_EQ(501, messages.Parse(ByteString("<data>") + kAbcOfTypeOne + "</data>"));
-    EXPECT_EQ(501, messages.Parse(ByteString()));
-    EXPECT_EQ(std::string("abc"), messages.GetResult().GetData());
-    EXPECT_EQ(1, messages.GetContentType());
-}
-
-// Tags are found as texts: a zero byte ends the message before a tag behind it.
-TEST_F(CmdGenWithToolkit, TagsBehindAZeroByteAreNotSeen) {
-    messages.SetTag(ByteString("DATA"));
-    ByteString message = ByteString("<DATA>") + kAbcOfTypeOne + Bytes({0}) + "</DATA>";
-    EXPECT_EQ(502, messages.Parse(message));
-}
-
-// The order of the tags is not checked: the text after the first ">" up to the last
-// "<" is what gets decoded.
-TEST_F(CmdGenWithToolkit, ReversedTagsPassTheCheck) {
-    messages.SetTag(ByteString("T"));
-    ASSERT_EQ(0, messages.Parse(ByteString("</T>") + kAbcOfTypeOne + "<T>"));
-    EXPECT_EQ(std::string("abc"), messages.GetResult().GetData());
-}
-
-TEST_F(CmdGenWithToolkit, EmptyTagLooksForBareBrackets) {
-    ASSERT_EQ(0, messages.Parse(ByteString("<>") + kAbcOfTypeOne + "</>"));
-    EXPECT_EQ(std::string("abc"), messages.GetResult().GetData());
-    EXPECT_EQ(501, messages.Parse(ByteString("<X>") + kAbcOfTypeOne + "</X>"));
-    EXPECT_EQ(502, messages.Parse(ByteString("<>") + kAbcOfTypeOne + "</X>"));
-}
-
-// --- Records inside the Base64 text ------------------------------------------------------------
-
-TEST_F(CmdGenWithToolkit, TypeByteFFReadsBackAsMinusOne) {
-    messages.SetTag(ByteString("M"));
-    ASSERT_EQ(0, messages.Parse(Tagged("M", Bytes({0x01, 0x00, 0xFF, 0, 0, 0, 1, 'z'}))));
-    EXPECT_EQ(-1, messages.GetContentType());
-    EXPECT_EQ(500, messages.ProcessContent(messages.GetResult()));
-}
-
-TEST_F(CmdGenWithToolkit, LyingAndShortRecordsAreRefusedWithMinusOne) {
-    messages.SetTag(ByteString("M"));
-    ASSERT_EQ(0, messages.Parse(ByteString("<M>") + kAbcOfTypeOne + "</M>"));
-    const ByteString refused[] = {
-        Bytes({0x01, 0x00, 0x01, 0, 0, 0, 4, 'a', 'b', 'c'}),  // one byte more than present
-        Bytes({0x01, 0x00, 0x01, 0x7F, 0xFF, 0xFF, 0xFF}),      // far more
-        Bytes({0x01, 0x00, 0x01, 0, 0, 0}),                      // shorter than the header
-        Bytes({0x01}),
+// Each known type is made and has its inner layout: plain (nothing to read), sign (more
+// than a 20-byte prefix) or trailer (at least the 32-byte trailer); others are refused.
+TEST_F(CmdGenWithToolkit, ContentTypesAndTheirLayouts) {
+    ASSERT_EQ(0, messages.MakeContent(1, ByteString("abc"), ByteString("ignored")));
+    EXPECT_EQ(kAbc, messages.GetResult().GetData());
+    EXPECT_EQ("01000100000003616263", Hex(messages.m_madeRecord));
+    const struct Row {
+        int type;
+        int needs;  // bytes the inner layout needs at least; 0: plain; -1: unknown type
+    } kRows[] = {
+        {0, 32}, {21, 32}, {31, 32}, {1, 21}, {22, 21}, {32, 21}, {20, 0}, {23, 0}, {30, 0}, {33, 0},
+        {2, -1}, {-1, -1}, {19, -1}, {34, -1}, {255, -1},
     };
-    for (const ByteString& record : refused) {
-        EXPECT_EQ(-1, messages.Parse(Tagged("M", record))) << Hex(record);
+    for (const Row& row : kRows) {
+        SCOPED_TRACE(row.type);
+        const int made = messages.MakeContent(row.type, ByteString("x"), ByteString());
+        if (row.needs < 0) {
+            EXPECT_EQ(500, made);
+            EXPECT_EQ(kAbc, messages.GetResult().GetData());
+            continue;
+        }
+        ASSERT_EQ(0, made);
+        EXPECT_EQ(row.type, messages.GetContentType());
+        EXPECT_EQ(row.needs ? -1 : 0, messages.ProcessContent(Repeated(row.needs - 1 + !row.needs, 0x01)));
+        EXPECT_EQ(0, messages.ProcessContent(Repeated(row.needs, 0x02)));
+        ASSERT_EQ(0, messages.MakeContent(1, ByteString("abc"), ByteString()));
     }
-    EXPECT_EQ(std::string("abc"), messages.GetResult().GetData());
-    EXPECT_EQ(1, messages.GetContentType());
-}
-
-TEST_F(CmdGenWithToolkit, BadBase64GivesTheFacadeCode) {
     messages.SetTag(ByteString("M"));
-    ByteString notBase64("*** not base64 ***"), decoded;
-    const int decodeFailure = messages.m_crypto.Base64Dec(notBase64, decoded);
-    ASSERT_NE(0, decodeFailure);
-    EXPECT_EQ(decodeFailure, messages.Parse(ByteString("<M>") + notBase64 + "</M>"));
-}
-
-TEST_F(CmdGenWithToolkit, VersionBytesOfAParsedRecordCarryIntoTheNextMake) {
-    messages.SetTag(ByteString("M"));
-    ASSERT_EQ(0, messages.Parse(Tagged("M", Bytes({0x02, 0x05, 0x14, 0, 0, 0, 0}))));
-    ASSERT_EQ(0, messages.MakeContent(20, ByteString("r"), ByteString()));
-    EXPECT_EQ("02051400000001" "72", Hex(messages.m_madeRecord));
-}
-
-// --- Content layouts --------------------------------------------------------------------------
-
-TEST_F(CmdGenWithToolkit, TrailerLayoutAtItsBoundary) {
-    for (int type : {0, 21, 31}) {
-        ASSERT_EQ(0, messages.MakeContent(type, ByteString("x"), ByteString()));
-        EXPECT_EQ(-1, messages.ProcessContent(Repeated(31, 0x01))) << type;
-        ASSERT_EQ(0, messages.ProcessContent(Repeated(32, 0x02))) << type;
-        EXPECT_TRUE(messages.m_trailerItem.value.IsEmpty());
-        EXPECT_EQ(Hex(Repeated(32, 0x02)), Hex(messages.m_trailerItem.trailer));
-    }
-}
-
-TEST_F(CmdGenWithToolkit, SignLayoutAtItsBoundary) {
-    for (int type : {1, 22, 32}) {
-        ASSERT_EQ(0, messages.MakeContent(type, ByteString("x"), ByteString()));
-        EXPECT_EQ(-1, messages.ProcessContent(Repeated(20, 0x01))) << type;
-        ASSERT_EQ(0, messages.ProcessContent(Repeated(21, 0x03))) << type;
-        EXPECT_TRUE(messages.m_signItem.value.IsEmpty());
-        EXPECT_EQ(3, messages.m_signItem.type);
-    }
-}
-
-TEST_F(CmdGenWithToolkit, PlainLayoutsReadNothing) {
-    for (int type : {20, 23, 30, 33}) {
-        ASSERT_EQ(0, messages.MakeContent(type, ByteString("x"), ByteString()));
-        EXPECT_EQ(0, messages.ProcessContent(ByteString())) << type;
-    }
-}
-
-// --- Without a toolkit ----------------------------------------------------------------------
-
-TEST(CmdGenWithoutToolkit, ProcessContentBeforeAnyParseKnowsNoType) {
-    CCmdGen messages;
-    EXPECT_EQ(-1, messages.GetContentType());
+    ASSERT_EQ(0, messages.Parse(ByteString(Tagged("M", Bytes({0x01, 0x00, 0xFF, 0, 0, 0, 0})).c_str())));
     EXPECT_EQ(500, messages.ProcessContent(Repeated(64, 0)));
 }
 
-TEST(CmdGenWithoutToolkit, Base64FailureIsPassedOnAndLeavesTheResult) {
+TEST(CmdGenWithoutToolkit, NothingIsMadeAndNoTypeIsKnown) {
     CCmdGen messages;
-    const int result = messages.MakeContent(1, ByteString("abc"), ByteString());
-    EXPECT_NE(0, result);
-    EXPECT_NE(500, result);
+    EXPECT_EQ(-1, messages.GetContentType());
+    EXPECT_EQ(500, messages.ProcessContent(Repeated(64, 0)));
+    EXPECT_EQ(101, messages.Init(kNpki, 48, 1, ByteString("/nonexistent/folder")));
+    EXPECT_EQ(101, messages.MakeContent(1, ByteString("abc"), ByteString()));
     EXPECT_TRUE(messages.GetResult().IsEmpty());
     EXPECT_TRUE(messages.m_madeRecord.IsEmpty());
-}
-
-TEST(CmdGenWithoutToolkit, SignRecordLayout) {
-    CCmdGen messages;
+    // The sign record needs no toolkit.
     ASSERT_EQ(0, messages.MakeSignContent(ByteString("abc"), ByteString()));
     EXPECT_EQ("0000" "00000003" "616263", Hex(messages.m_signRecord));
     ASSERT_EQ(0, messages.MakeSignContent(ByteString(), ByteString("z")));
-    EXPECT_EQ("0001" "7a" "00000000", Hex(messages.m_signRecord));
     EXPECT_EQ(503, messages.MakeSignContent(ByteString("a"), Repeated(70000, 1)));
     EXPECT_EQ("0001" "7a" "00000000", Hex(messages.m_signRecord));
-}
-
-TEST(CmdGenWithoutToolkit, InitReportsTheFacadeResult) {
-    CCmdGen messages;
-    EXPECT_NE(0, messages.Init(kNpki, 48, 1, ByteString("/nonexistent/folder")));
-    EXPECT_EQ(kNpki, messages.m_type);
-    EXPECT_EQ(std::string("/nonexistent/folder"), messages.m_workFolder.GetData());
 }
 
 }  // namespace
