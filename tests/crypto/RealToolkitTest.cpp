@@ -131,7 +131,7 @@ TEST_P(RealToolkit, SymmetricRoundTripsWithEveryAlgorithm) {
         const char* openssl;  // cipher name for the openssl command line; null: not checked there
     };
     const Algorithm algorithms[] = {
-        {32, 24, 8, "des-ede3-cbc"}, {48, 16, 16, nullptr}, {49, 16, 16, "aria-128-cbc"},
+        {32, 24, 8, "des-ede3-cbc"}, {48, 16, 16, "seed-cbc"}, {49, 16, 16, "aria-128-cbc"},
         {50, 16, 16, "aes-128-cbc"}, {240, 32, 32, nullptr},
     };
     ByteString plain("a key block worth protecting, longer than one cipher block");
@@ -144,31 +144,21 @@ TEST_P(RealToolkit, SymmetricRoundTripsWithEveryAlgorithm) {
         EXPECT_NE(Text(plain), Text(sealed));
         ASSERT_EQ(0, facade.DecryptKey(algorithm.id, key, iv, sealed, opened));
         EXPECT_EQ(Text(plain), Text(opened));
+        if (algorithm.id == 48) {
+            // SEED is the cipher of the forms that name none.
+            ByteString byDefault;
+            ASSERT_EQ(0, facade.EncryptKey(key, iv, plain, byDefault));
+            EXPECT_EQ(Text(sealed), Text(byDefault));
+        }
         if (!algorithm.openssl) continue;
         TempFolder dir;
         WriteFile(dir.File("sealed"), Vector(sealed));
-        const auto byOpenSsl = RunCommand(std::string("openssl enc -d -") + algorithm.openssl + " -K " +
+        const auto byOpenSsl = RunCommand(std::string("openssl enc -d -") + algorithm.openssl + kOpenSslProviders +
+                                          " -K " +
                                           Hex(Vector(key)) + " -iv " + Hex(Vector(iv)) + " -in " +
                                           Quoted(dir.File("sealed")));
         EXPECT_EQ(Text(plain), byOpenSsl.output);
     }
-}
-
-TEST_P(RealToolkit, DefaultCipherIsSeed) {
-    ByteString key, iv, plain("seed by default"), sealed, explicitSeed, opened;
-    ASSERT_EQ(0, facade.GenerateRandom(16, key));
-    ASSERT_EQ(0, facade.GenerateRandom(16, iv));
-    ASSERT_EQ(0, facade.EncryptKey(key, iv, plain, sealed));
-    ASSERT_EQ(0, facade.EncryptKey(48, key, iv, plain, explicitSeed));
-    EXPECT_EQ(Text(explicitSeed), Text(sealed));
-    TempFolder dir;
-    WriteFile(dir.File("sealed"), Vector(sealed));
-    const auto byOpenSsl = RunCommand(std::string("openssl enc -d -seed-cbc") + kOpenSslProviders + " -K " +
-                                      Hex(Vector(key)) + " -iv " + Hex(Vector(iv)) + " -in " +
-                                      Quoted(dir.File("sealed")));
-    EXPECT_EQ(Text(plain), byOpenSsl.output);
-    ASSERT_EQ(0, facade.DecryptKey(key, iv, sealed, opened));
-    EXPECT_EQ(Text(plain), Text(opened));
 }
 
 // The short forms reuse the GPKI backend's last key and IV; the NPKI backend hands the
@@ -209,32 +199,6 @@ TEST_P(RealToolkit, Base64AndHashesMatchOpenSsl) {
     EXPECT_EQ(digest("sha256"), Hex(Vector(sha256)));
     ByteString bad("not base64!"), untouched("untouched");
     EXPECT_EQ(2015, facade.Base64Dec(bad, untouched));
-}
-
-TEST_P(RealToolkit, InitTwiceReleasesTheFirstBackend) {
-    ASSERT_EQ(0, facade.Init(GetParam().type, 48, 1, ByteString(kWorkFolder)));
-    EXPECT_NE(nullptr, Gpki() ? static_cast<void*>(facade.m_gpki) : static_cast<void*>(facade.m_npki));
-    ByteString hash, data("x");
-    EXPECT_EQ(0, facade.Hash(data, hash));
-    // The asan preset's leak check fails this program if the first backend, its context
-    // or its library handle were left behind.
-}
-
-TEST_P(RealToolkit, CopyWorksAfterTheOriginalIsGone) {
-    const auto& user = User();
-    auto original = std::make_unique<CCryptoEx>();
-    ASSERT_EQ(0, original->Init(GetParam().type, 48, 1, ByteString(kWorkFolder)));
-    ByteString cert = FileBytes(user.signing.certPath);
-    ASSERT_EQ(0, original->LoadCert(cert));
-    CCryptoEx copy(*original);
-    CCryptoEx assigned;
-    assigned = *original;
-    original.reset();
-    ByteString subject;
-    ASSERT_EQ(0, copy.GetSubjectName(subject));
-    EXPECT_EQ(user.signing.subject, Text(subject));
-    ASSERT_EQ(0, assigned.UnloadCert());
-    EXPECT_EQ(1501, copy.GetSubjectName(subject));
 }
 
 TEST_P(RealToolkit, VersionAndInformationOnNpkiOnly) {

@@ -65,7 +65,8 @@ TEST(CmdEnvelope, ParsesVersionBytesAndBody) {
         ByteString input;
         std::string parsed;
     } kRows[] = {
-        {Bytes({0x02, 0x07, 0x15, 0, 0, 0, 2, 'h', 'i'}), "0 2.7 type=21 value=6869 raw=9 body type=21 value=6869 raw=7"},
+        {Bytes({0x02, 0x07, 0x15, 0, 0, 0, 2, 'h', 'i'}),
+         "0 2.7 type=21 value=6869 raw=9 body type=21 value=6869 raw=7"},
         {Bytes({0x01, 0x00, 0x01, 0, 0, 0, 0}), "0 1.0 type=1 value= raw=7 body type=1 value= raw=5"},
         {Bytes({0x01, 0x00, 0x01, 0, 0, 0}), kept},
         {Bytes({0x01}), kept},

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 
 #include "session/ReferenceTools.h"
@@ -65,7 +66,8 @@ TEST_F(GenKeyWithToolkit, KeyBlockAndItsPiecesMatchTheIndependentComputation) {
         tagSESSIONINFO session;
         session.sessionId = "caller's";
         ASSERT_EQ(0, generator.MakeKDF(layout.algo, secret, seed1, seed2, session));
-        EXPECT_EQ(Pieces(block, layout), Pieces(session.clientKey, session.clientIV, session.serverKey, session.serverIV));
+        EXPECT_EQ(Pieces(block, layout),
+                  Pieces(session.clientKey, session.clientIV, session.serverKey, session.serverIV));
         EXPECT_EQ(layout.algo, session.algo);
         EXPECT_EQ(std::to_string(layout.algo), session.algoText.GetData());
         EXPECT_EQ(std::string("caller's"), session.sessionId.GetData());

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include "session/ReferenceTools.h"
 #include "support/ZorvaneProcess.h"
@@ -12,7 +13,8 @@ TEST(KdfCommand, PrintsTheKeyBlockAndItsPiecesInHex) {
     const std::string block = ReferenceBlock("block 00ff73 0102 a0");
     zorvane::testsupport::TempFolder folder;
     const std::string file = folder.Write("secret", "00ff73\n");
-    for (const auto& secret : {std::vector<std::string>{"--secret-fd", "0"}, {"--secret-file", file}}) {
+    const std::vector<std::string> kSecretOptions[] = {{"--secret-fd", "0"}, {"--secret-file", file}};
+    for (const auto& secret : kSecretOptions) {
         Finished run = RunZorvane({"kdf", "--algo", "32", "--hex", secret[0], secret[1], "0102", "a0"}, "00ff73\n");
         ASSERT_EQ(0, run.exitCode) << run.output;
         EXPECT_EQ("algorithm   32\nkey block   " + block + "\nclient key  " + block.substr(0, 48) +

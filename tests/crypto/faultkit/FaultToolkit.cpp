@@ -299,23 +299,81 @@ int QLK_BINSTR_Delete(BINSTR* binstr) {
     return 0;
 }
 
-// Every other function: recorded and answered by Handle.
+// Every other function: recorded and answered by Handle; the families of one shape
+// through a macro each.
+
+#define TEXT_FIELD(name) int name(void* c, int size, char* text) { return Handle(#name, c, size, TextOut{text, size}); }
+#define ONE_TO_ONE(name) \
+    int name(void* c, BINSTR* input, BINSTR* output) { return Handle(#name, c, In{input}, Out{output}); }
+#define TWO_TO_ONE(name) \
+    int name(void* c, BINSTR* in1, BINSTR* in2, BINSTR* out) { return Handle(#name, c, In{in1}, In{in2}, Out{out}); }
+#define NO_ARGUMENT(name) int name(void* c) { return Handle(#name, c); }
+#define ONE_TEXT(name) int name(void* c, const char* text) { return Handle(#name, c, text); }
+#define ONE_IN(name) int name(void* c, BINSTR* input) { return Handle(#name, c, In{input}); }
+#define MAC(name)                                                        \
+    int name(void* c, int p1, const char* in2, BINSTR* in3, BINSTR* mac) { \
+        return Handle(#name, c, p1, in2, In{in3}, Out{mac});               \
+    }
+
+TEXT_FIELD(QLK_CERT_GetSerialNum)
+TEXT_FIELD(QLK_CERT_GetIssuerName)
+TEXT_FIELD(QLK_CERT_GetSubjectName)
+TEXT_FIELD(QLK_CERT_GetSignatureAlgorithm)
+TEXT_FIELD(QLK_CERT_GetSignature)
+TEXT_FIELD(QLK_CERT_GetKeyUsage)
+TEXT_FIELD(QLK_CERT_GetCertPolicy)
+TEXT_FIELD(QLK_CERT_GetCertPolicy_PolicyID)
+TEXT_FIELD(QLK_CERT_GetBasicConstraints)
+TEXT_FIELD(QLK_CERT_GetExtKeyUsage)
+TEXT_FIELD(QLK_CERT_GetSubjectAltName)
+TEXT_FIELD(QLK_CERT_GetSubKeyID)
+TEXT_FIELD(QLK_CERT_GetAuthKeyID)
+TEXT_FIELD(QLK_CERT_GetCRLDP)
+TEXT_FIELD(QLK_CERT_GetAIA)
+ONE_TO_ONE(QLK_UTIL_AddObject)
+ONE_TO_ONE(QLK_UTIL_GetRootCert)
+ONE_TO_ONE(QLK_UTIL_GetCertPath)
+ONE_TO_ONE(QLK_VID_GetRandomFromPriKey)
+ONE_TO_ONE(QLK_CRYPT_Encrypt)
+ONE_TO_ONE(QLK_CRYPT_Decrypt)
+ONE_TO_ONE(QLK_BASE64_Encode)
+ONE_TO_ONE(QLK_BASE64_Decode)
+ONE_TO_ONE(QLK_PEM_Decode)
+ONE_TO_ONE(QLK_PKCS11_ReadCert)
+ONE_TO_ONE(QLK_PKCS11_ReadRandomForVID)
+TWO_TO_ONE(QLK_PKCS11_Sign)
+TWO_TO_ONE(QLK_PKCS11_SignData)
+TWO_TO_ONE(QLK_PKCS11_SignData_NoContent)
+TWO_TO_ONE(QLK_PKCS11_Encrypt)
+TWO_TO_ONE(QLK_PKCS11_Decrypt)
+NO_ARGUMENT(QLK_CERT_Unload)
+NO_ARGUMENT(QLK_MEDIA_Unload)
+NO_ARGUMENT(QLK_CRYPT_SetEnvChangeIV)
+NO_ARGUMENT(QLK_PKCS11_CloseSession)
+ONE_TEXT(QLK_API_SetConfFile)
+ONE_TEXT(QLK_MEDIA_Load)
+ONE_TEXT(QLK_MEDIA_DISK_DeleteCert)
+ONE_TEXT(QLK_PKCS11_OpenSession)
+ONE_TEXT(QLK_PKCS11_Login)
+ONE_IN(QLK_CERT_Load)
+ONE_IN(QLK_CERT_AddTrustedCert)
+MAC(QLK_CRYPT_GenMAC)
+MAC(GPKI_CRYPT_GenMAC)
+
+#undef TEXT_FIELD
+#undef ONE_TO_ONE
+#undef TWO_TO_ONE
+#undef NO_ARGUMENT
+#undef ONE_TEXT
+#undef ONE_IN
+#undef MAC
 
 int QLK_API_GetInfo(void* c, char* version, char* info) {
     return Handle(__func__, c, TextOut{version, kVersionBuffer}, TextOut{info, kInfoBuffer});
 }
-int QLK_API_SetConfFile(void* c, const char* path) { return Handle(__func__, c, path); }
 
-int QLK_CERT_Load(void* c, BINSTR* certificate) { return Handle(__func__, c, In{certificate}); }
-int QLK_CERT_Unload(void* c) { return Handle(__func__, c); }
 int QLK_CERT_GetVersion(void* c, int* version) { return Handle(__func__, c, IntOut{version}); }
-int QLK_CERT_GetSerialNum(void* c, int size, char* text) { return Handle(__func__, c, size, TextOut{text, size}); }
-int QLK_CERT_GetIssuerName(void* c, int size, char* text) { return Handle(__func__, c, size, TextOut{text, size}); }
-int QLK_CERT_GetSubjectName(void* c, int size, char* text) { return Handle(__func__, c, size, TextOut{text, size}); }
 int QLK_CERT_GetSubjectName_DERFormat(void* c, BINSTR* name) { return Handle(__func__, c, Out{name}); }
-int QLK_CERT_GetSignatureAlgorithm(void* c, int size, char* text) {
-    return Handle(__func__, c, size, TextOut{text, size});
-}
 int QLK_CERT_GetValidity(void* c, char* notBefore, char* notAfter) {
     return Handle(__func__, c, TextOut{notBefore, kValidityBuffer}, TextOut{notAfter, kValidityBuffer});
 }
@@ -325,25 +383,7 @@ int QLK_CERT_GetPubKey(void* c, int size, char* algorithm, char* key) {
 int QLK_CERT_GetPubKey2(void* c, char* algorithm, char* bits, BINSTR* key) {
     return Handle(__func__, c, TextOut{algorithm, kPubKey2Buffer}, TextOut{bits, kPubKey2Buffer}, Out{key});
 }
-int QLK_CERT_GetSignature(void* c, int size, char* text) { return Handle(__func__, c, size, TextOut{text, size}); }
-int QLK_CERT_GetKeyUsage(void* c, int size, char* text) { return Handle(__func__, c, size, TextOut{text, size}); }
-int QLK_CERT_GetCertPolicy(void* c, int size, char* text) { return Handle(__func__, c, size, TextOut{text, size}); }
-int QLK_CERT_GetCertPolicy_PolicyID(void* c, int size, char* text) {
-    return Handle(__func__, c, size, TextOut{text, size});
-}
-int QLK_CERT_GetBasicConstraints(void* c, int size, char* text) {
-    return Handle(__func__, c, size, TextOut{text, size});
-}
-int QLK_CERT_GetExtKeyUsage(void* c, int size, char* text) { return Handle(__func__, c, size, TextOut{text, size}); }
-int QLK_CERT_GetSubjectAltName(void* c, int size, char* text) {
-    return Handle(__func__, c, size, TextOut{text, size});
-}
-int QLK_CERT_GetSubKeyID(void* c, int size, char* text) { return Handle(__func__, c, size, TextOut{text, size}); }
-int QLK_CERT_GetAuthKeyID(void* c, int size, char* text) { return Handle(__func__, c, size, TextOut{text, size}); }
-int QLK_CERT_GetCRLDP(void* c, int size, char* text) { return Handle(__func__, c, size, TextOut{text, size}); }
-int QLK_CERT_GetAIA(void* c, int size, char* text) { return Handle(__func__, c, size, TextOut{text, size}); }
 
-int QLK_CERT_AddTrustedCert(void* c, BINSTR* certificates) { return Handle(__func__, c, In{certificates}); }
 int QLK_CERT_SetVerifyEnv1(void* c, int p1, int p2, int p3, const char* text) {
     return Handle(__func__, c, p1, p2, p3, text);
 }
@@ -360,7 +400,6 @@ int QLK_CERT_VerifyByIVS(void* c, const char* in1, BINSTR* in2, BINSTR* in3) {
     return Handle(__func__, c, in1, In{in2}, In{in3});
 }
 
-int QLK_UTIL_AddObject(void* c, BINSTR* object, BINSTR* list) { return Handle(__func__, c, In{object}, Out{list}); }
 int QLK_UTIL_GetObjectCount(void* c, BINSTR* list, int* count) {
     return Handle(__func__, c, In{list}, IntOut{count});
 }
@@ -368,21 +407,12 @@ int QLK_UTIL_GetObject(void* c, BINSTR* list, int index, BINSTR* object) {
     return Handle(__func__, c, In{list}, index, Out{object});
 }
 int QLK_UTIL_CompareDN(void* c, const char* first, const char* second) { return Handle(__func__, c, first, second); }
-int QLK_UTIL_GetRootCert(void* c, BINSTR* certificate, BINSTR* root) {
-    return Handle(__func__, c, In{certificate}, Out{root});
-}
-int QLK_UTIL_GetCertPath(void* c, BINSTR* certificate, BINSTR* path) {
-    return Handle(__func__, c, In{certificate}, Out{path});
-}
 int QLK_UTIL_IsTrustCert(void* c, BINSTR* in1, BINSTR* in2, unsigned char* trusted) {
     return Handle(__func__, c, In{in1}, In{in2}, FlagOut{trusted});
 }
 
 int QLK_VID_VerifyByIVS(void* c, const char* in1, BINSTR* in2, BINSTR* in3, const char* in4, BINSTR* in5) {
     return Handle(__func__, c, in1, In{in2}, In{in3}, in4, In{in5});
-}
-int QLK_VID_GetRandomFromPriKey(void* c, BINSTR* privateKey, BINSTR* random) {
-    return Handle(__func__, c, In{privateKey}, Out{random});
 }
 int QLK_VID_Verify(void* c, BINSTR* certificate, BINSTR* random, const char* identityNumber) {
     return Handle(__func__, c, In{certificate}, In{random}, identityNumber);
@@ -400,8 +430,6 @@ int QLK_PRIKEY_ChangePasswd(void* c, const char* oldPassword, const char* newPas
 }
 int QLK_PRIKEY_CheckKeyPair(void* c, BINSTR* in1, BINSTR* in2) { return Handle(__func__, c, In{in1}, In{in2}); }
 
-int QLK_MEDIA_Load(void* c, const char* driverPath) { return Handle(__func__, c, driverPath); }
-int QLK_MEDIA_Unload(void* c) { return Handle(__func__, c); }
 int QLK_MEDIA_DISK_ReadCert(void* c, const char* location, BINSTR* certificate) {
     return Handle(__func__, c, location, Out{certificate});
 }
@@ -426,7 +454,6 @@ int QLK_MEDIA_DISK_WritePriKey(void* c, int p5, const char* t2, const char* t3, 
 int QLK_MEDIA_CARD_WritePriKey(void* c, int selector, int p5, const char* t2, const char* t3, BINSTR* key) {
     return Handle(__func__, c, selector, p5, t2, t3, In{key});
 }
-int QLK_MEDIA_DISK_DeleteCert(void* c, const char* location) { return Handle(__func__, c, location); }
 int QLK_MEDIA_CARD_DeleteCert(void* c, int selector, const char* location) {
     return Handle(__func__, c, selector, location);
 }
@@ -482,9 +509,6 @@ int QLK_CRYPT_SetKeyAndIV(void* c, int cipher, BINSTR* key, BINSTR* iv) {
 int QLK_CRYPT_GetKeyAndIV(void* c, int* cipher, BINSTR* key, BINSTR* iv) {
     return Handle(__func__, c, IntOut{cipher}, Out{key}, Out{iv});
 }
-int QLK_CRYPT_SetEnvChangeIV(void* c) { return Handle(__func__, c); }
-int QLK_CRYPT_Encrypt(void* c, BINSTR* input, BINSTR* output) { return Handle(__func__, c, In{input}, Out{output}); }
-int QLK_CRYPT_Decrypt(void* c, BINSTR* input, BINSTR* output) { return Handle(__func__, c, In{input}, Out{output}); }
 int QLK_CRYPT_Sign(void* c, BINSTR* in1, BINSTR* in2, int hash, BINSTR* in3, BINSTR* signature) {
     return Handle(__func__, c, In{in1}, In{in2}, hash, In{in3}, Out{signature});
 }
@@ -500,33 +524,22 @@ int QLK_CRYPT_AsymDecrypt(void* c, int p1, BINSTR* in1, BINSTR* in2, BINSTR* out
 int QLK_CRYPT_Hash(void* c, int hash, BINSTR* input, BINSTR* digest) {
     return Handle(__func__, c, hash, In{input}, Out{digest});
 }
-int QLK_CRYPT_GenMAC(void* c, int p1, const char* in2, BINSTR* in3, BINSTR* mac) {
-    return Handle(__func__, c, p1, in2, In{in3}, Out{mac});
-}
-int GPKI_CRYPT_GenMAC(void* c, int p1, const char* in2, BINSTR* in3, BINSTR* mac) {
-    return Handle(__func__, c, p1, in2, In{in3}, Out{mac});
-}
 int QLK_CRYPT_VerifyMAC(void* c, int p1, const char* in2, BINSTR* in3, BINSTR* in4) {
     return Handle(__func__, c, p1, in2, In{in3}, In{in4});
 }
 
-int QLK_BASE64_Encode(void* c, BINSTR* input, BINSTR* output) { return Handle(__func__, c, In{input}, Out{output}); }
-int QLK_BASE64_Decode(void* c, BINSTR* input, BINSTR* output) { return Handle(__func__, c, In{input}, Out{output}); }
 int QLK_PEM_Encode(void* c, int p1, BINSTR* input, BINSTR* output) {
     return Handle(__func__, c, p1, In{input}, Out{output});
 }
-int QLK_PEM_Decode(void* c, BINSTR* input, BINSTR* output) { return Handle(__func__, c, In{input}, Out{output}); }
 int QLK_DSAP_GetDataByURL(void* c, int p1, const char* url, BINSTR* data) {
     return Handle(__func__, c, p1, url, Out{data});
 }
 
 int QLK_PKCS11_InitToken(void* c, const char* t1, const char* t2) { return Handle(__func__, c, t1, t2); }
-int QLK_PKCS11_OpenSession(void* c, const char* t1) { return Handle(__func__, c, t1); }
 int QLK_PKCS11_OpenSessionWithSlotID(void* c, unsigned long slot, const char* t2, int p3) {
     return Handle(__func__, c, slot, t2, p3);
 }
 int QLK_PKCS11_OpenSessionWithTokenName(void* c, const char* name, int p2) { return Handle(__func__, c, name, p2); }
-int QLK_PKCS11_Login(void* c, const char* pin) { return Handle(__func__, c, pin); }
 int QLK_PKCS11_GetSlotList(void* c, unsigned long* slots, unsigned long* count) {
     return Handle(__func__, c, SlotsOut{slots, count});
 }
@@ -537,25 +550,3 @@ int QLK_PKCS11_GetCertCnt(void* c, int* count) { return Handle(__func__, c, IntO
 int QLK_PKCS11_GetCertInfo(void* c, int index, int* kind, BINSTR* info, BINSTR* id) {
     return Handle(__func__, c, index, IntOut{kind}, Out{info}, Out{id});
 }
-int QLK_PKCS11_ReadCert(void* c, BINSTR* id, BINSTR* certificate) {
-    return Handle(__func__, c, In{id}, Out{certificate});
-}
-int QLK_PKCS11_ReadRandomForVID(void* c, BINSTR* id, BINSTR* random) {
-    return Handle(__func__, c, In{id}, Out{random});
-}
-int QLK_PKCS11_Sign(void* c, BINSTR* in1, BINSTR* in2, BINSTR* output) {
-    return Handle(__func__, c, In{in1}, In{in2}, Out{output});
-}
-int QLK_PKCS11_SignData(void* c, BINSTR* in1, BINSTR* in2, BINSTR* output) {
-    return Handle(__func__, c, In{in1}, In{in2}, Out{output});
-}
-int QLK_PKCS11_SignData_NoContent(void* c, BINSTR* in1, BINSTR* in2, BINSTR* output) {
-    return Handle(__func__, c, In{in1}, In{in2}, Out{output});
-}
-int QLK_PKCS11_Encrypt(void* c, BINSTR* in1, BINSTR* in2, BINSTR* output) {
-    return Handle(__func__, c, In{in1}, In{in2}, Out{output});
-}
-int QLK_PKCS11_Decrypt(void* c, BINSTR* in1, BINSTR* in2, BINSTR* output) {
-    return Handle(__func__, c, In{in1}, In{in2}, Out{output});
-}
-int QLK_PKCS11_CloseSession(void* c) { return Handle(__func__, c); }
