@@ -2,7 +2,6 @@
 // generated certificate inspected end to end, key files, symmetric round trips, Base64
 // and hashes, each checked against the openssl command line or the generator's record.
 #include <ctime>
-#include <memory>
 
 #include "crypto/GpkiEx.h"
 #include "crypto/NpkiEx.h"
