@@ -26,14 +26,4 @@ TEST(GenKeyCalls, ShortDigestsAreRefusedNotCut) {
     EXPECT_EQ(std::string("untouched"), out.GetData());
 }
 
-// A failed digest of a round ends the derivation with its code.
-TEST(GenKeyCalls, DigestFailureIsPassedOn) {
-    FaultKit kit("full", "Quellark.dll");
-    CGenKey generator(1, 48, 1, ByteString(kit.Folder().c_str()));
-    kit.Fail("QLK_CRYPT_Hash", 1234, "no digest");
-    ByteString block("untouched");
-    EXPECT_EQ(1234, generator.MakeKDF(48, ByteString("pw"), ByteString("s1"), ByteString("s2"), block));
-    EXPECT_EQ(std::string("untouched"), block.GetData());
-}
-
 }  // namespace
