@@ -2,20 +2,21 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
-#include <cstring>
+#include <cstdint>
+#include <functional>
 #include <string>
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
+#include "core/FileLoading.h"
 #include "core/SecureMemory.h"
 #include "platform/Services.h"
-#include "tests/platform/ScopedDrives.h"
 #include "support/TestSupport.h"
+#include "tests/platform/ScopedDrives.h"
 
 namespace {
+
+using zorvane::platform::DefaultFileAccess;
+
+std::string Text(const ByteString& s) { return std::string(s.GetData(), s.GetLength()); }
 
 // Makes every allocation fail while it is in scope.
 class FailingAllocation {
@@ -27,352 +28,243 @@ private:
     zorvane::AllocateFunction previous_;
 };
 
-TEST(ByteStringConstruction, EmptyFormsHaveNoBlockAndStatusZero) {
+TEST(ByteStringConstruction, EmptyFormsHaveNoBlockAndZeroBytesCount) {
     for (const ByteString& s : {ByteString(), ByteString(static_cast<const char*>(nullptr)), ByteString(""),
                                 ByteString("abc", 0), ByteString("abc", -4), ByteString(nullptr, 3)}) {
-        EXPECT_TRUE(s.IsEmpty());
         EXPECT_EQ(nullptr, s.data);
         EXPECT_EQ(0, s.GetLength());
         EXPECT_STREQ("", s.GetData());
         EXPECT_EQ(0, s.status);
+        EXPECT_TRUE(s == static_cast<const char*>(nullptr));
     }
-}
-
-TEST(ByteStringConstruction, ZeroBytesInsideCountAndTrailingZeroFollows) {
-    const unsigned char bytes[] = {0x61, 0x00, 0x62};
-    ByteString s(bytes, 3);
-    EXPECT_EQ(3, s.GetLength());
-    EXPECT_EQ(0, s.data[3]);
-    EXPECT_TRUE(s == ByteString(bytes, 3));
-    EXPECT_FALSE(s == "a");
-    EXPECT_TRUE(s != "a");
-}
-
-TEST(ByteStringAppend, SelfAppendDoublesTheContent) {
-    ByteString s("ab");
-    s += s;
-    EXPECT_TRUE(s == "abab");
-    EXPECT_EQ(0, s.status);
-}
-
-TEST(ByteStringAppend, FailedAllocationKeepsContentAndReportsTwo) {
-    ByteString s("keep");
-    {
-        FailingAllocation failing;
-        s += "more";
-    }
-    EXPECT_EQ(2, s.status);
-    EXPECT_TRUE(s == "keep");
-    s += "";
-    EXPECT_EQ(2, s.status) << "appending an empty text leaves status untouched";
-    s += ByteString();
-    EXPECT_EQ(0, s.status);
-}
-
-TEST(ByteStringAssign, FailedAllocationLeavesEmptyWithStatusTwo) {
-    ByteString source("value");
-    ByteString target("old");
-    {
-        FailingAllocation failing;
-        target = source;
-    }
-    EXPECT_TRUE(target.IsEmpty());
-    EXPECT_EQ(2, target.status);
-    target = target;
-    EXPECT_EQ(0, target.status);
-}
-
-TEST(ByteStringCompare, NullTextMeansEmpty) {
-    EXPECT_TRUE(ByteString() == static_cast<const char*>(nullptr));
+    const ByteString zeros("a\0b", 3);
+    EXPECT_EQ(0, zeros.data[3]);
+    EXPECT_TRUE(zeros == ByteString("a\0b", 3));
+    EXPECT_TRUE(zeros != "a");
+    EXPECT_TRUE(zeros != ByteString("a\0c", 3));
     EXPECT_TRUE(ByteString("x") != static_cast<const char*>(nullptr));
-    EXPECT_FALSE(ByteString("x") == static_cast<const char*>(nullptr));
 }
 
-TEST(ByteStringFind, EdgeCases) {
-    ByteString s("abc");
-    EXPECT_EQ(2, s.Find("c"));
-    EXPECT_EQ(-1, s.Find(""));
-    EXPECT_EQ(-1, s.Find("abcd"));
-    EXPECT_EQ(-1, s.Find(static_cast<const char*>(nullptr)));
-    const unsigned char withZero[] = {'x', 0, 'y', 0, 'z'};
-    ByteString z(withZero, 5);
-    const unsigned char pattern[] = {0, 'z'};
-    EXPECT_EQ(3, z.Find(pattern, 2));
-}
-
-TEST(ByteStringHex, LowercaseHighNibbleFirst) {
-    const unsigned char bytes[] = {0x0A, 0xFF};
-    ByteString s(bytes, 2);
-    EXPECT_TRUE(s.ToHex() == "0aff");
-    EXPECT_TRUE(ByteString().ToHex().IsEmpty());
-}
-
-TEST(ByteStringFormat, MatchesPrintfForLongTexts) {
-    std::string longText(70000, 'k');
-    ByteString s;
-    EXPECT_EQ(0, s.Format("%s|%d|%5.2f", longText.c_str(), -42, 3.14159));
-    char expectedTail[32];
-    std::snprintf(expectedTail, sizeof expectedTail, "|%d|%5.2f", -42, 3.14159);
-    EXPECT_EQ(longText + expectedTail, std::string(s.GetData(), s.GetLength()));
-}
-
-TEST(ByteStringFormat, FailedAllocationKeepsContent) {
-    ByteString s("before");
-    int result;
-    {
-        FailingAllocation failing;
-        result = s.Format("%d", 7);
-    }
-    EXPECT_EQ(2, result);
-    EXPECT_TRUE(s == "before");
-}
-
-}  // namespace
-
-namespace {
-
-using zorvane::testing::ScopedDrives;
-using zorvane::testsupport::TempFolder;
-
-TEST(ByteStringAppend, SelfAppendKeepsZeroBytesAndRepeats) {
-    const unsigned char bytes[] = {'x', 0, 'y'};
-    ByteString s(bytes, 3);
+// Appending to itself, joining, copying: the result, with the operands left as they were.
+TEST(ByteStringAppend, SelfAppendJoinAndCopyKeepZeroBytes) {
+    ByteString s("x\0y", 3);
     s += s;
     s += s;
-    ASSERT_EQ(12, s.GetLength());
-    const unsigned char expected[] = {'x', 0, 'y', 'x', 0, 'y', 'x', 0, 'y', 'x', 0, 'y'};
-    EXPECT_TRUE(s == ByteString(expected, 12));
+    EXPECT_EQ(std::string("x\0yx\0yx\0yx\0y", 12), Text(s));
     EXPECT_EQ(0, s.data[12]);
-}
-
-TEST(ByteStringJoin, OperandsStayAndTextsJoin) {
     const ByteString left("ab");
-    const ByteString right("cd");
-    EXPECT_TRUE(left + right == "abcd");
-    EXPECT_TRUE(left + "ef" == "abef");
-    EXPECT_TRUE(left + static_cast<const char*>(nullptr) == "ab");
-    EXPECT_TRUE(left == "ab");
-    EXPECT_TRUE(right == "cd");
-}
-
-TEST(ByteStringCopy, OwnBlocksAndStatusIsNotCopied) {
+    EXPECT_EQ("abcd", Text(left + ByteString("cd")));
+    EXPECT_EQ("abef", Text(left + "ef"));
+    EXPECT_EQ("ab", Text(left + static_cast<const char*>(nullptr)));
+    EXPECT_EQ("ab", Text(left));
     ByteString original("text");
     original.status = 2;
     ByteString copy(original);
     EXPECT_EQ(0, copy.status);
-    EXPECT_NE(original.data, copy.data);
     copy.data[0] = 'n';
-    EXPECT_TRUE(original == "text");
+    EXPECT_EQ("text", Text(original));
 }
 
-// A move hands the block over as it is: the same pointer, no allocation (so it works
-// where memory cannot be had), status 0, and the source left empty and usable.
-void ExpectTaken(const ByteString& moved, ByteString& source, const unsigned char* block, const std::string& content) {
-    EXPECT_EQ(block, moved.data);
-    EXPECT_EQ(content, std::string(moved.GetData(), moved.length));
-    EXPECT_EQ(0, moved.status);
-    EXPECT_EQ(nullptr, source.data);
-    EXPECT_EQ(0, source.length);
-    EXPECT_EQ(0, source.status);
-    source = "reused";
-    EXPECT_TRUE(source == "reused");
-}
+// Every operation that needs memory, when none can be had: its status and what is left.
+struct NoMemoryRow {
+    const char* what;
+    std::function<int(ByteString&)> operation;  // returns its result where it has one
+    int result;
+    const char* left;
+};
 
-const std::string kMoveSources[] = {"abc", "", std::string("a\0b", 3)};
+const NoMemoryRow kNoMemoryRows[] = {
+    {"append keeps the content", [](ByteString& s) { return (s += "more").status; }, 2, "keep"},
+    {"assigning a text empties", [](ByteString& s) { return (s = "new").status; }, 2, ""},
+    {"setting bytes empties", [](ByteString& s) { return s.SetData("x", 1); }, 2, ""},
+    {"Format keeps the content", [](ByteString& s) { return s.Format("%d", 7); }, 2, "keep"},
+    {"ToHex reports on the source", [](ByteString& s) { return s.ToHex().IsEmpty() ? s.status : -1; }, 2, "keep"},
+};
 
-TEST(ByteStringMove, ConstructionTakesTheBlock) {
-    for (const std::string& content : kMoveSources) {
-        ByteString source(content.data(), static_cast<int>(content.size()));
-        source.status = 2;
-        const unsigned char* block = source.data;
-        ByteString moved = [&] {
-            FailingAllocation noMemory;
-            return ByteString(std::move(source));
-        }();
-        ExpectTaken(moved, source, block, content);
-    }
-}
-
-TEST(ByteStringMove, AssignmentFreesTheOldBlockAndTakesTheOther) {
-    for (const std::string& content : kMoveSources) {
-        for (const char* old : {"old", ""}) {
-            ByteString source(content.data(), static_cast<int>(content.size()));
-            const unsigned char* block = source.data;
-            ByteString target(old);
-            target.status = 2;
-            {
-                FailingAllocation noMemory;
-                target = std::move(source);
-            }
-            ExpectTaken(target, source, block, content);
+TEST(ByteStringAssign, FailedAllocationReportsTwo) {
+    for (const NoMemoryRow& row : kNoMemoryRows) {
+        SCOPED_TRACE(row.what);
+        ByteString s("keep");
+        int result;
+        {
+            FailingAllocation failing;
+            result = row.operation(s);
         }
+        EXPECT_EQ(row.result, result);
+        EXPECT_EQ(row.left, Text(s));
     }
-}
-
-TEST(ByteStringMove, SelfAssignmentKeepsTheContent) {
-    ByteString text("same");
-    ByteString& alias = text;
-    text = std::move(alias);
-    EXPECT_TRUE(text == "same");
-    EXPECT_EQ(0, text.status);
-}
-
-TEST(ByteStringAssign, TextAssignmentReportsFailureAndEmptyTextClears) {
+    const ByteString source("value");
     ByteString target("old");
     {
         FailingAllocation failing;
-        target = "new";
+        target = source;
+        EXPECT_EQ(2, ByteString("abc").status);
     }
     EXPECT_TRUE(target.IsEmpty());
     EXPECT_EQ(2, target.status);
-    target = "again";
-    EXPECT_TRUE(target == "again");
+    target += "";
+    EXPECT_EQ(2, target.status) << "an empty text leaves status untouched";
+    target += ByteString();
     EXPECT_EQ(0, target.status);
-    target = "";
-    EXPECT_TRUE(target.IsEmpty());
-    target = ByteString("x");
+    target = "again";
     target = static_cast<const char*>(nullptr);
     EXPECT_TRUE(target.IsEmpty());
-    EXPECT_EQ(0, target.status);
 }
 
-TEST(ByteStringConstruction, FailedAllocationGivesEmptyWithStatusTwo) {
-    FailingAllocation failing;
-    ByteString fromText("abc");
-    ByteString fromBytes("abc", 3);
-    EXPECT_TRUE(fromText.IsEmpty());
-    EXPECT_EQ(2, fromText.status);
-    EXPECT_EQ(2, fromBytes.status);
-    EXPECT_EQ(2, fromBytes.SetData("x", 1));
-}
-
-TEST(ByteStringHex, FailedBufferReportsTwoOnTheSource) {
-    ByteString s("ab");
-    ByteString hex;
-    {
+// A move hands the block over as it is, without allocating, and leaves the source empty.
+TEST(ByteStringMove, ConstructionAndAssignmentTakeTheBlock) {
+    for (const std::string& content : {std::string("abc"), std::string(), std::string("a\0b", 3)}) {
+        SCOPED_TRACE(content);
+        ByteString first(content.data(), static_cast<int>(content.size()));
+        ByteString second(content.data(), static_cast<int>(content.size()));
+        first.status = 2;
+        const unsigned char* blocks[] = {first.data, second.data};
+        ByteString target("old");
+        target.status = 2;
         FailingAllocation failing;
-        hex = s.ToHex();
+        ByteString constructed(std::move(first));
+        target = std::move(second);
+        const ByteString* moved[] = {&constructed, &target};
+        ByteString* sources[] = {&first, &second};
+        for (int i = 0; i < 2; ++i) {
+            EXPECT_EQ(blocks[i], moved[i]->data);
+            EXPECT_EQ(content, Text(*moved[i]));
+            EXPECT_EQ(0, moved[i]->status);
+            EXPECT_EQ(nullptr, sources[i]->data);
+            EXPECT_EQ(0, sources[i]->length);
+            EXPECT_EQ(0, sources[i]->status);
+        }
     }
-    EXPECT_TRUE(hex.IsEmpty());
-    EXPECT_EQ(2, s.status);
-    EXPECT_TRUE(s.ToHex() == "6162");
-    EXPECT_EQ(0, s.status);
+    ByteString text("same");
+    ByteString& alias = text;
+    text = std::move(alias);
+    EXPECT_EQ("same", Text(text));
 }
 
-TEST(ByteStringFormat, ZeroCharactersClearAndNullFormatChangesNothing) {
+TEST(ByteStringFind, FirstMatchOrMinusOne) {
+    const ByteString s("x\0y\0z", 5);
+    const struct Row {
+        const char* pattern;
+        int count;
+        int found;
+    } kRows[] = {
+        {"x", 1, 0}, {"\0z", 2, 3}, {"z", 1, 4}, {"x\0y\0z", 5, 0}, {"x\0y\0zz", 6, -1}, {"y", 0, -1}, {nullptr, 1, -1},
+    };
+    for (const Row& row : kRows) {
+        SCOPED_TRACE(row.found);
+        EXPECT_EQ(row.found, s.Find(row.pattern, row.count));
+    }
+    EXPECT_EQ(2, ByteString("abc").Find("c"));
+    EXPECT_EQ(-1, ByteString("abc").Find(""));
+    EXPECT_EQ(-1, ByteString("abc").Find(static_cast<const char*>(nullptr)));
+}
+
+TEST(ByteStringFormat, HexAndPrintfTexts) {
+    EXPECT_EQ("0aff", Text(ByteString("\x0a\xff", 2).ToHex()));
+    EXPECT_TRUE(ByteString().ToHex().IsEmpty());
+    const std::string longText(70000, 'k');
     ByteString s("before");
+    EXPECT_EQ(0, s.Format("%s|%d|%5.2f", longText.c_str(), -42, 3.14159));
+    EXPECT_EQ(longText + "|-42| 3.14", Text(s));
     EXPECT_EQ(0, s.Format("%s", ""));
     EXPECT_TRUE(s.IsEmpty());
     s = "kept";
     EXPECT_EQ(0, s.Format(nullptr));
-    EXPECT_TRUE(s == "kept");
+    EXPECT_EQ("kept", Text(s));
 }
 
-// File access that fails at a chosen step, for the results a real file rarely gives.
-class FailingFiles : public zorvane::platform::FileAccess {
+// File access that reports a chosen size, or fails a read, for what a real file rarely gives.
+class ReportingFiles : public zorvane::platform::FileAccess {
 public:
-    enum Step { kSize, kRead, kShortRead };
-    explicit FailingFiles(Step step) : m_step(step) {}
-    int Open(const std::string& path) override { return zorvane::platform::DefaultFileAccess().Open(path); }
+    int Open(const std::string& path) override { return DefaultFileAccess().Open(path); }
     bool Size(int descriptor, std::uint64_t& size) override {
-        return m_step != kSize && zorvane::platform::DefaultFileAccess().Size(descriptor, size);
+        if (!DefaultFileAccess().Size(descriptor, size)) return false;
+        size = sizeOverride ? sizeOverride : size;
+        return !failSize;
     }
     long Read(int descriptor, void* buffer, std::size_t count) override {
-        if (m_step == kRead) return -1;
-        const long got = zorvane::platform::DefaultFileAccess().Read(descriptor, buffer, count);
-        return m_step == kShortRead && got > 0 ? got - 1 : got;
+        const long got = DefaultFileAccess().Read(descriptor, buffer, count);
+        return failRead ? -1 : got > 0 ? got - shortBy : got;
     }
     void Close(int descriptor) override {
         ++closed;
-        zorvane::platform::DefaultFileAccess().Close(descriptor);
+        DefaultFileAccess().Close(descriptor);
     }
+    std::uint64_t sizeOverride = 0;
+    bool failSize = false;
+    bool failRead = false;
+    long shortBy = 0;
     int closed = 0;
-
-private:
-    Step m_step;
 };
 
-class LoadFile : public ::testing::Test {
-protected:
-    TempFolder home;
-    ScopedDrives drives{{{'C', home.Path(), zorvane::paths::DriveKind::Fixed}}};
-    ByteString s{"old"};
-};
-
-TEST_F(LoadFile, ReadsBinaryContentByWindowsPath) {
+// Results: 1 no path, 2 cannot open, 3 no size (or beyond what a byte string holds),
+// 4 no buffer, 5 read failed, 6 short read, 7 over the caller's limit. Failures keep
+// the old content.
+TEST(LoadFile, ResultsByStepAndSize) {
+    zorvane::testsupport::TempFolder home;
+    zorvane::testing::ScopedDrives drives{{{'C', home.Path(), zorvane::paths::DriveKind::Fixed}}};
     home.Write("NPKI/yessign/User/cn=x/signPri.key", std::string("\x30\x00\x82\xff", 4));
-    EXPECT_EQ(0, s.LoadFile("C:\\npki\\YESSIGN\\user\\CN=X\\SIGNPRI.KEY"));
-    EXPECT_TRUE(s == ByteString("\x30\x00\x82\xff", 4));
-    EXPECT_EQ(0, s.data[4]);
-}
-
-TEST_F(LoadFile, EmptyFileClearsAndKeepsStatus) {
     home.Write("empty.der", "");
-    s.status = 2;
-    EXPECT_EQ(0, s.LoadFile((home / "empty.der").c_str()));
-    EXPECT_TRUE(s.IsEmpty());
-    EXPECT_EQ(2, s.status) << "LoadFile reports through its result only";
-}
-
-TEST_F(LoadFile, EmptyPathMissingFileAndFolderLeaveTheContent) {
     home.MakeFolder("folder");
-    EXPECT_EQ(1, s.LoadFile(""));
-    EXPECT_EQ(1, s.LoadFile(nullptr));
-    EXPECT_EQ(2, s.LoadFile("C:\\missing.der"));
-    EXPECT_EQ(2, s.LoadFile("C:\\folder"));
-    EXPECT_EQ(2, s.LoadFile("Q:\\unmapped.der"));
-    EXPECT_TRUE(s == "old");
-}
-
-// Root reads files without permission, so as root the load runs in a child process
-// that has given up its privileges.
-TEST_F(LoadFile, UnreadableFileCannotBeOpened) {
-    const std::string path = home.Write("locked.key", "secret");
-    ASSERT_EQ(0, chmod(path.c_str(), 0));
-    if (geteuid() == 0) {
-        ASSERT_EQ(0, chmod(home.Path().c_str(), 0755));
-        EXPECT_EXIT(
-            {
-                if (setgid(65534) != 0 || setuid(65534) != 0) _exit(100);
-                ByteString loaded("old");
-                const int result = loaded.LoadFile(path.c_str());
-                _exit(loaded == "old" ? result : 101);
-            },
-            ::testing::ExitedWithCode(2), "");
-        return;
-    }
-    const int probe = open(path.c_str(), O_RDONLY);
-    if (probe >= 0) {
-        close(probe);
-        GTEST_SKIP() << "this process reads files without permission (CAP_DAC_OVERRIDE)";
-    }
-    EXPECT_EQ(2, s.LoadFile(path.c_str()));
-    EXPECT_TRUE(s == "old");
-}
-
-TEST_F(LoadFile, FailedBufferGivesFourAndKeepsContent) {
-    const std::string path = home.Write("cert.der", "content");
-    int result;
-    {
-        FailingAllocation failing;
-        result = s.LoadFile(path.c_str());
-    }
-    EXPECT_EQ(4, result);
-    EXPECT_TRUE(s == "old");
-}
-
-TEST_F(LoadFile, SizeReadAndShortReadFailuresGiveThreeFiveSixAndClose) {
-    const std::string path = home.Write("cert.der", "content");
-    const std::pair<FailingFiles::Step, int> cases[] = {
-        {FailingFiles::kSize, 3}, {FailingFiles::kRead, 5}, {FailingFiles::kShortRead, 6}};
-    for (const auto& [step, expected] : cases) {
-        FailingFiles files(step);
+    const char* key = "C:\\npki\\YESSIGN\\user\\CN=X\\SIGNPRI.KEY";
+    const struct Row {
+        const char* path;
+        std::uint64_t reportedSize;
+        bool failSize, failRead;
+        long shortBy;
+        std::uint32_t limit;
+        int result;
+        std::string content;
+    } kRows[] = {
+        {key, 0, false, false, 0, 0x7ffffffe, 0, std::string("\x30\x00\x82\xff", 4)},
+        {key, 0, false, false, 0, 4, 0, std::string("\x30\x00\x82\xff", 4)},
+        {key, 0, false, false, 0, 3, 7, "old"},
+        {"C:\\empty.der", 0, false, false, 0, 0x7ffffffe, 0, ""},
+        {"", 0, false, false, 0, 0x7ffffffe, 1, "old"},
+        {nullptr, 0, false, false, 0, 0x7ffffffe, 1, "old"},
+        {"C:\\missing.der", 0, false, false, 0, 0x7ffffffe, 2, "old"},
+        {"C:\\folder", 0, false, false, 0, 0x7ffffffe, 2, "old"},
+        {"Q:\\unmapped.der", 0, false, false, 0, 0x7ffffffe, 2, "old"},
+        {key, 0x7fffffff, false, false, 0, 0x7ffffffe, 3, "old"},
+        {key, 0xffffffff, false, false, 0, 0x7ffffffe, 3, "old"},
+        {key, 0x100000004, false, false, 0, 0x7ffffffe, 3, "old"},
+        {key, 0, true, false, 0, 0x7ffffffe, 3, "old"},
+        {key, 0, false, true, 0, 0x7ffffffe, 5, "old"},
+        {key, 0, false, false, 1, 0x7ffffffe, 6, "old"},
+    };
+    for (const Row& row : kRows) {
+        SCOPED_TRACE(std::string(row.path ? row.path : "null") + " result " + std::to_string(row.result));
+        ReportingFiles files;
+        files.sizeOverride = row.reportedSize;
+        files.failSize = row.failSize;
+        files.failRead = row.failRead;
+        files.shortBy = row.shortBy;
         zorvane::platform::ScopedService<zorvane::platform::FileAccess> installed(
             zorvane::platform::ReplaceFileAccess, files);
-        EXPECT_EQ(expected, s.LoadFile(path.c_str()));
-        EXPECT_EQ(1, files.closed) << "the handle is closed on every path";
-        EXPECT_TRUE(s == "old");
+        ByteString s("old");
+        s.status = 2;
+        EXPECT_EQ(row.result, zorvane::LoadFileUpTo(s, row.path, row.limit));
+        EXPECT_EQ(row.content, Text(s));
+        EXPECT_EQ(2, s.status) << "loading reports through its result only";
+        EXPECT_EQ(row.result == 1 || row.result == 2 ? 0 : 1, files.closed) << "every opened file is closed";
+        if (row.content.size() == 4) {
+            EXPECT_EQ(0, s.data[4]);
+        }
     }
+    // The largest size a byte string holds gets as far as asking for its buffer.
+    ReportingFiles largest;
+    largest.sizeOverride = 0x7ffffffe;
+    ByteString s("old");
+    {
+        zorvane::platform::ScopedService<zorvane::platform::FileAccess> installed(
+            zorvane::platform::ReplaceFileAccess, largest);
+        FailingAllocation failing;
+        EXPECT_EQ(4, s.LoadFile(key));
+        EXPECT_EQ(4, zorvane::LoadFileUpTo(s, key, 0xffffffff));
+    }
+    EXPECT_EQ("old", Text(s));
+    EXPECT_EQ(0, s.LoadFile(key)) << "LoadFile allows what a byte string holds";
+    EXPECT_EQ(std::string("\x30\x00\x82\xff", 4), Text(s));
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <cstdlib>
 #include <ctime>
 #include <map>
@@ -24,119 +25,124 @@ std::time_t Utc(int year, int month, int day, int hour, int minute, int second) 
     return timegm(&fields);
 }
 
-bool LocalDaylight(std::time_t value) {
+int LocalDaylight(std::time_t value) {
     std::tm local{};
     localtime_r(&value, &local);
-    return local.tm_isdst > 0;
+    return local.tm_isdst > 0 ? 1 : 0;
 }
 
-std::string Zone() {
-    const char* zone = std::getenv("TZ");
-    return zone ? zone : "";
+// The text Parse reads as `utc`: its numbers are taken as UTC, under the daylight state
+// of the moment the object was made, so a moment in the other state is an hour off.
+std::string TextFor(const CDateTime& reader, long long utc) {
+    const std::time_t shifted = static_cast<std::time_t>(utc + (reader.m_daylight - LocalDaylight(utc)) * 3600);
+    std::tm fields{};
+    gmtime_r(&shifted, &fields);
+    char text[32];
+    std::strftime(text, sizeof text, "%Y-%m-%d %H:%M:%S", &fields);
+    return text;
 }
 
 TEST(DateTimeZone, OffsetAndDaylightAreTheProcessValues) {
-    CDateTime first, second;
-    EXPECT_EQ(LocalDaylight(std::time(nullptr)) ? 1 : 0, first.m_daylight);
+    CDateTime first;
+    CDateTime second;
+    EXPECT_EQ(LocalDaylight(std::time(nullptr)), first.m_daylight);
     EXPECT_EQ(first.m_zoneOffset, second.m_zoneOffset);
-    const std::map<std::string, int> standardOffsets{
-        {"Asia/Seoul", -32400}, {"UTC", 0}, {"America/New_York", 18000}};
-    const auto known = standardOffsets.find(Zone());
+    const std::map<std::string, int> standardOffsets{{"Asia/Seoul", -32400}, {"UTC", 0}, {"America/New_York", 18000}};
+    const char* zone = std::getenv("TZ");
+    const auto known = standardOffsets.find(zone ? zone : "");
     if (known != standardOffsets.end()) {
-        EXPECT_EQ(known->second, first.m_zoneOffset) << Zone();
+        EXPECT_EQ(known->second, first.m_zoneOffset);
     }
 }
 
-TEST(DateTimeParse, ReadsTheNumbersAsUtc) {
+// Results below 7 tell what is missing: the number of the part not found, or 6 for a
+// time that is before 1970 or does not fit 32 bits.
+TEST(DateTimeParse, NumbersAsUtcWithinThirtyTwoBits) {
     CDateTime reader;
-    // A moment in the same daylight-saving state as now, as the stored flag assumes.
-    const bool january = LocalDaylight(Utc(2030, 1, 15, 9, 0, 0)) == (reader.m_daylight == 1);
-    const char* text = january ? "2030-01-15 09:00:00" : "2030-07-15 09:00:00";
-    EXPECT_EQ(static_cast<std::uint32_t>(Utc(2030, january ? 1 : 7, 15, 9, 0, 0)), reader.Parse(text)) << text;
-    EXPECT_EQ(reader.Parse(text), reader.Parse(january ? "2030--01::15   09:00:00" : "2030--07::15   09:00:00"))
-        << "runs of separators count as one";
+    const std::string moment = TextFor(reader, Utc(2030, 1, 15, 9, 0, 5));
+    const std::string lastSecond = TextFor(reader, 0xffffffffLL);
+    // The copy holds 31 characters: the 31st is read, the 32nd is cut.
+    const std::string upTo31 = moment.substr(0, 11) + std::string(12, ' ') + moment.substr(11);
+    const std::string upTo32 = " " + upTo31;
+    ASSERT_EQ(31u, upTo31.size());
+    const struct Row {
+        std::string text;
+        long long result;
+    } kRows[] = {
+        {moment, Utc(2030, 1, 15, 9, 0, 5)},
+        {moment.substr(0, 4) + "--" + moment.substr(5, 3) + "::" + moment.substr(8, 2) + "   " + moment.substr(11),
+         Utc(2030, 1, 15, 9, 0, 5)},
+        {upTo31, Utc(2030, 1, 15, 9, 0, 5)},
+        {upTo32, Utc(2030, 1, 15, 9, 0, 0)},
+        {upTo31 + std::string(200, ' ') + "7", Utc(2030, 1, 15, 9, 0, 5)},
+        {lastSecond, 0xffffffffLL},
+        {TextFor(reader, 0x100000000LL), 6},
+        {TextFor(reader, 0), reader.m_zoneOffset < 0 ? 6 : 0},  // before 1970 where clocks run ahead
+        {"1969-06-01 00:00:00", 6},
+        {"2200-01-01 00:00:00", 6},
+        {"", 1},
+        {" - : ", 1},
+        {"2030", 2},
+        {"2030-01-01", 4},
+        {"2030-01-01 09:00", 6},
+    };
+    for (const Row& row : kRows) {
+        SCOPED_TRACE("\"" + row.text + "\"");
+        EXPECT_EQ(static_cast<std::uint32_t>(row.result), reader.Parse(row.text.c_str()));
+    }
+    EXPECT_EQ(1u, reader.Parse(nullptr));
     EXPECT_EQ(0, reader.m_year) << "the object's fields stay";
 }
 
-TEST(DateTimeParse, MissingPartsAndImpossibleTimesGiveSmallNumbers) {
-    CDateTime reader;
-    EXPECT_EQ(1u, reader.Parse(""));
-    EXPECT_EQ(1u, reader.Parse(nullptr));
-    EXPECT_EQ(1u, reader.Parse(" - : "));
-    EXPECT_EQ(2u, reader.Parse("2030"));
-    EXPECT_EQ(4u, reader.Parse("2030-01-01"));
-    EXPECT_EQ(6u, reader.Parse("2030-01-01 09:00"));
-    EXPECT_EQ(6u, reader.Parse("1969-06-01 00:00:00")) << "before 1970";
-    EXPECT_EQ(6u, reader.Parse("2200-01-01 00:00:00")) << "beyond 32 bits";
-}
-
-TEST(DateTimeParse, LongInputIsCutNotOverrun) {
-    CDateTime reader;
-    const std::string longText = "2030-01-15 09:00:00" + std::string(200, ' ') + "trailing";
-    EXPECT_EQ(reader.Parse("2030-01-15 09:00:00"), reader.Parse(longText.c_str()));
-}
-
-TEST(DateTimeFormat, UtcBreakdownOfOneDay) {
-    CDateTime value;
-    value.SetTime(86400, false);
-    EXPECT_EQ("1970-01-02 00:00:00", Text(value.Format("%Y-%m-%d %H:%M:%S")));
-    EXPECT_EQ("1970-01-02 00:00:00", Text(value.m_text));
-}
-
-TEST(DateTimeFormat, LocalBreakdownMatchesStrftime) {
+TEST(DateTimeFormat, BreakdownsAndPatterns) {
     const std::time_t moment = Utc(2031, 2, 3, 4, 5, 6);
-    CDateTime value;
-    value.SetTime(moment, true);
     std::tm local{};
     localtime_r(&moment, &local);
-    char expected[64];
-    std::strftime(expected, sizeof expected, "%Y%m%d%H%M%S", &local);
-    EXPECT_EQ(expected, Text(value.Format("%Y%m%d%H%M%S")));
+    char localText[64];
+    std::strftime(localText, sizeof localText, "%Y%m%d%H%M%S", &local);
+    const struct Row {
+        std::time_t value;
+        bool local;
+        bool shifted;
+        const char* pattern;
+        std::string text;
+    } kRows[] = {
+        {86400, false, false, "%Y-%m-%d %H:%M:%S", "1970-01-02 00:00:00"},
+        {moment, true, false, "%Y%m%d%H%M%S", localText},
+        {Utc(2030, 1, 15, 12, 34, 56), true, true, "%Y-%m-%d %H:%M:%S", "2030-01-15 12:34:56"},
+        {moment, false, false, "", ""},
+        {moment, false, false, nullptr, ""},
+    };
+    for (const Row& row : kRows) {
+        SCOPED_TRACE(row.text);
+        CDateTime value;
+        if (row.shifted) {
+            value.SetTimeShifted(row.value, row.local);
+        } else {
+            value.SetTime(row.value, row.local);
+        }
+        EXPECT_EQ(row.text, Text(value.Format(row.pattern)));
+        EXPECT_EQ(row.text, Text(value.m_text));
+    }
 }
 
-TEST(DateTimeFormat, ShiftedLocalBreakdownIsTheUtcOne) {
-    const std::time_t moment = Utc(2030, 1, 15, 12, 34, 56);  // January: no zone here shifts its clock
-    CDateTime value;
-    value.SetTimeShifted(moment, true);
-    EXPECT_EQ(2030, value.m_year);
-    EXPECT_EQ(1, value.m_month);
-    EXPECT_EQ(15, value.m_day);
-    EXPECT_EQ(12, value.m_hour);
-    EXPECT_EQ(34, value.m_minute);
-    EXPECT_EQ(56, value.m_second);
-}
-
-TEST(DateTimeFormat, FieldsAreNormalised) {
+TEST(DateTimeFormat, FieldsAreNormalisedAndOutOfRangeGivesEmpty) {
     CDateTime value;
     value.SetTime(Utc(2030, 1, 15, 0, 0, 0), false);
     value.m_month = 13;
     value.m_day = 1;
     EXPECT_EQ("2031-01-01", Text(value.Format("%Y-%m-%d")));
-}
-
-TEST(DateTimeFormat, BeforeNineteenSeventyOrNothingProducedGivesEmpty) {
-    CDateTime value;
-    value.SetTime(Utc(2030, 1, 15, 0, 0, 0), false);
-    value.Format("%Y");
+    EXPECT_TRUE(value.Format(std::string(1100, 'x').c_str()).IsEmpty()) << "more than the 1024-byte buffer";
+    EXPECT_EQ(std::string(1023, 'x'), Text(value.Format(std::string(1023, 'x').c_str())));
     value.m_year = 1969;
     value.m_month = 6;
     EXPECT_TRUE(value.Format("%Y").IsEmpty());
     EXPECT_TRUE(value.m_text.IsEmpty()) << "the last text is cleared";
-    value.m_year = 2030;
-    EXPECT_TRUE(value.Format("").IsEmpty());
-    EXPECT_TRUE(value.Format(std::string(1100, 'x').c_str()).IsEmpty()) << "more than the 1024-byte buffer";
-    EXPECT_TRUE(value.Format(nullptr).IsEmpty());
-    CDateTime zero;
-    EXPECT_TRUE(zero.Format("%Y").IsEmpty()) << "year 0 lies before 1970";
-}
-
-TEST(DateTimeFormat, NowIsThisYear) {
-    CDateTime value;
+    EXPECT_TRUE(CDateTime().Format("%Y").IsEmpty()) << "year 0 lies before 1970";
     value.SetNow();
     const std::time_t now = std::time(nullptr);
     std::tm local{};
     localtime_r(&now, &local);
-    EXPECT_EQ(local.tm_year + 1900, value.m_year);
     EXPECT_EQ(std::to_string(local.tm_year + 1900), Text(value.Format("%Y")));
 }
 

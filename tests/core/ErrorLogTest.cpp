@@ -11,67 +11,59 @@ namespace {
 
 std::string Text(const ByteString& s) { return std::string(s.GetData(), s.GetLength()); }
 
-TEST(ErrorLog, DisplayTextWithoutDetail) {
-    ErrorLog log;
-    log.SetErrInfo(3, ByteString("x"), 0, ByteString());
-    ByteString display;
-    EXPECT_EQ(0, log.WriteErrInfo(ByteString("label"), ByteString("C:\\log"), display));
-    EXPECT_EQ("오류번호 : 3 \n오류내용 : x \n", Text(display));
-    EXPECT_EQ("\n오류번호 : 3 \n오류내용 : x", Text(log.m_logText)) << "no line feed after the text";
+// The display text never holds the detail; the log text holds it when there is one, and
+// then ends with a line feed. Nothing is written to a file.
+TEST(ErrorLog, DisplayAndLogTexts) {
+    const struct Row {
+        int code;
+        const char* text;
+        int detailCode;
+        const char* detail;
+        std::string display, log;
+    } kRows[] = {
+        {3, "x", 0, "", "오류번호 : 3 \n오류내용 : x \n", "\n오류번호 : 3 \n오류내용 : x"},
+        {-7, "인증서 오류", 1502, "policy missing", "오류번호 : -7 \n오류내용 : 인증서 오류 \n",
+         "\n오류번호 : -7 \n오류내용 : 인증서 오류 \n상세오류번호 : 1502 \n상세오류내용 : policy missing \n"},
+    };
+    zorvane::testsupport::TempFolder folder;
+    for (const Row& row : kRows) {
+        SCOPED_TRACE(row.text);
+        ErrorLog log;
+        log.SetErrInfo(row.code, ByteString(row.text), row.detailCode, ByteString(row.detail));
+        ByteString display;
+        EXPECT_EQ(0, log.WriteErrInfo(ByteString("label"), ByteString(folder.Path().c_str()), display));
+        EXPECT_EQ(row.display, Text(display));
+        EXPECT_EQ(row.log, Text(log.m_logText));
+        EXPECT_EQ(0, log.WriteLogInfo(ByteString(folder.Path().c_str()), ByteString("text")));
+    }
+    EXPECT_TRUE(std::filesystem::is_empty(folder.Path()));
 }
 
-TEST(ErrorLog, LogTextWithDetail) {
-    ErrorLog log;
-    log.SetErrInfo(-7, ByteString("인증서 오류"), 1502, ByteString("policy missing"));
-    ByteString display;
-    log.WriteErrInfo(ByteString(), ByteString(), display);
-    EXPECT_EQ("오류번호 : -7 \n오류내용 : 인증서 오류 \n", Text(display));
-    EXPECT_EQ("\n오류번호 : -7 \n오류내용 : 인증서 오류 \n상세오류번호 : 1502 \n상세오류내용 : policy missing \n",
-              Text(log.m_logText));
-}
-
-TEST(ErrorLog, DescriptionsFollowOnlyWriteErrInfo) {
+TEST(ErrorLog, SetComposesNothingCopiesAreIndependentAndClearEmpties) {
     ErrorLog log;
     ByteString display;
     log.WriteErrInfo(ByteString(), ByteString(), display);
     EXPECT_EQ("오류번호 : 0 \n오류내용 :  \n", Text(display));
-    log.SetErrInfo(5, ByteString("later"), 0, ByteString());
-    EXPECT_EQ("오류번호 : 0 \n오류내용 :  \n", Text(log.m_displayText)) << "SetErrInfo composes nothing";
-    EXPECT_EQ(5, log.m_errorCode);
-    EXPECT_EQ("later", Text(log.m_errorText));
-}
-
-TEST(ErrorLog, CopyAssignAndClear) {
-    ErrorLog log;
     log.SetErrInfo(1, ByteString("a"), 2, ByteString("b"));
-    ByteString display;
+    EXPECT_EQ("오류번호 : 0 \n오류내용 :  \n", Text(log.m_displayText)) << "SetErrInfo composes nothing";
     log.WriteErrInfo(ByteString(), ByteString(), display);
     ErrorLog copy(log);
     ErrorLog assigned;
     assigned = log;
+    log.ClearErrInfo();
     for (const ErrorLog* other : {&copy, &assigned}) {
         EXPECT_EQ(1, other->m_errorCode);
+        EXPECT_EQ("a", Text(other->m_errorText));
         EXPECT_EQ(2, other->m_detailCode);
         EXPECT_EQ("b", Text(other->m_detailText));
-        EXPECT_TRUE(other->m_logText == log.m_logText);
-        EXPECT_TRUE(other->m_displayText == log.m_displayText);
+        EXPECT_EQ("\n오류번호 : 1 \n오류내용 : a \n상세오류번호 : 2 \n상세오류내용 : b \n", Text(other->m_logText));
+        EXPECT_EQ("오류번호 : 1 \n오류내용 : a \n", Text(other->m_displayText));
     }
-    log.ClearErrInfo();
     EXPECT_EQ(0, log.m_errorCode);
     EXPECT_EQ(0, log.m_detailCode);
-    EXPECT_TRUE(log.m_displayText.IsEmpty() && log.m_logText.IsEmpty() && log.m_errorText.IsEmpty() &&
-                log.m_detailText.IsEmpty());
-    EXPECT_EQ(1, copy.m_errorCode) << "copies are independent";
-}
-
-TEST(ErrorLog, WritesNoFileWhateverTheFolder) {
-    zorvane::testsupport::TempFolder folder;
-    ErrorLog log;
-    log.SetErrInfo(9, ByteString("e"), 0, ByteString());
-    ByteString display;
-    EXPECT_EQ(0, log.WriteLogInfo(ByteString(folder.Path().c_str()), ByteString("text")));
-    EXPECT_EQ(0, log.WriteErrInfo(ByteString("label"), ByteString(folder.Path().c_str()), display));
-    EXPECT_TRUE(std::filesystem::is_empty(folder.Path()));
+    for (const ByteString* text : {&log.m_displayText, &log.m_logText, &log.m_errorText, &log.m_detailText}) {
+        EXPECT_TRUE(text->IsEmpty());
+    }
 }
 
 }  // namespace

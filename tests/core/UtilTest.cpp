@@ -7,12 +7,10 @@
 #include "core/UtilOperations.h"
 #include "platform/PathTranslation.h"
 #include "platform/Services.h"
-#include "tests/platform/ScopedDrives.h"
 #include "support/TestSupport.h"
+#include "tests/platform/ScopedDrives.h"
 
 using namespace zorvane::platform;
-using zorvane::testing::ScopedDrives;
-using zorvane::testsupport::TempFolder;
 
 namespace {
 
@@ -20,51 +18,41 @@ const char kCurrentVersion[] = "Software\\Microsoft\\Windows\\CurrentVersion";
 
 std::string Text(const ByteString& s) { return std::string(s.GetData(), s.GetLength()); }
 
-TEST(ProgramFiles, OnThisMachineTheFolderIsTheHomeDrive) {
+// The Program Files folders: the registry's value with one backslash added, the system
+// drive's folder when the value is missing or too long, C: without a system folder.
+TEST(ProgramFiles, RegistryValueOrTheSystemDrive) {
     CUtil util;
-    EXPECT_EQ("C:\\\\", Text(util.GetProgramFilesPath()));
+    EXPECT_EQ("C:\\\\", Text(util.GetProgramFilesPath())) << "this machine: the home drive";
     EXPECT_EQ("C:\\Program Files (x86)\\", Text(util.GetProgramFiles64Path()));
-    TempFolder home;
-    home.MakeFolder("NPKI/yessign/User");
-    ScopedDrives drives({{'C', home.Path(), zorvane::paths::DriveKind::Fixed}});
-    ByteString folder;
-    folder.Format("%s\\NPKI\\%s\\User\\", util.GetProgramFilesPath().GetData(), "yessign");
-    EXPECT_EQ(home / "NPKI/yessign/User/", zorvane::paths::Win32PathToNative(folder.GetData()));
-}
-
-TEST(ProgramFiles, RegistryValueGetsOneBackslash) {
-    TableRegistry registry;
-    registry.Set(HKEY_LOCAL_MACHINE, kCurrentVersion, "ProgramFilesDir", "C:\\Program Files");
-    registry.Set(HKEY_LOCAL_MACHINE, kCurrentVersion, "ProgramFilesDir (x86)", "C:\\Program Files (x86)");
-    ScopedService<RegistryStore> installed(ReplaceRegistry, registry);
-    CUtil util;
-    EXPECT_EQ("C:\\Program Files\\", Text(util.GetProgramFilesPath()));
-    EXPECT_EQ("C:\\Program Files (x86)\\", Text(util.GetProgramFiles64Path()));
-}
-
-TEST(ProgramFiles, EmptyOrOverlongValuesFallBackToTheSystemDrive) {
-    TableRegistry registry;
-    registry.Set(HKEY_LOCAL_MACHINE, kCurrentVersion, "ProgramFilesDir", std::string(300, 'x'));
-    ScopedService<RegistryStore> installedRegistry(ReplaceRegistry, registry);
-    FixedSystemInfo system = DefaultSystemInfo();
-    system.systemDirectory = "D:\\WINNT\\system32";
-    {
-        ScopedService<SystemInfo> installed(ReplaceSystemInfo, system);
-        EXPECT_EQ("D:\\Program Files\\", Text(zorvane::util::GetProgramFilesPath()));
-        EXPECT_EQ("D:\\Program Files (x86)\\", Text(zorvane::util::GetProgramFiles64Path()));
+    const struct Row {
+        std::string value, value86, systemFolder, folder, folder86;
+    } kRows[] = {
+        {"C:\\Program Files", "C:\\Program Files (x86)", "", "C:\\Program Files\\", "C:\\Program Files (x86)\\"},
+        {std::string(300, 'x'), "", "D:\\WINNT\\system32", "D:\\Program Files\\", "D:\\Program Files (x86)\\"},
+        {std::string(300, 'x'), "", "", "C:\\Program Files\\", "C:\\Program Files (x86)\\"},
+    };
+    for (const Row& row : kRows) {
+        SCOPED_TRACE(row.folder);
+        TableRegistry registry;
+        registry.Set(HKEY_LOCAL_MACHINE, kCurrentVersion, "ProgramFilesDir", row.value);
+        if (!row.value86.empty()) registry.Set(HKEY_LOCAL_MACHINE, kCurrentVersion, "ProgramFilesDir (x86)", row.value86);
+        FixedSystemInfo system = DefaultSystemInfo();
+        system.systemDirectory = row.systemFolder;
+        ScopedService<RegistryStore> installedRegistry(ReplaceRegistry, registry);
+        ScopedService<SystemInfo> installedSystem(ReplaceSystemInfo, system);
+        EXPECT_EQ(row.folder, Text(util.GetProgramFilesPath()));
+        EXPECT_EQ(row.folder86, Text(util.GetProgramFiles64Path()));
     }
-    system.systemDirectory.clear();
-    ScopedService<SystemInfo> installed(ReplaceSystemInfo, system);
-    EXPECT_EQ("C:\\Program Files\\", Text(zorvane::util::GetProgramFilesPath()));
 }
 
-struct VersionCase {
-    DWORD platform, major, minor;
-    int utilCode, loadCertCode;
-};
+BOOL AnswerTrue(HANDLE, PBOOL wow64) { return *wow64 = TRUE; }
+BOOL AnswerFalse(HANDLE, PBOOL wow64) { return (*wow64 = FALSE), TRUE; }
 
-TEST(OSVersion, BothTablesOverEveryRow) {
-    const VersionCase cases[] = {
+TEST(OSVersion, BothTablesOverEveryRowAndWow64) {
+    const struct Row {
+        DWORD platform, major, minor;
+        int utilCode, loadCertCode;
+    } kRows[] = {
         {VER_PLATFORM_WIN32_WINDOWS, 4, 0, 1, 1},  {VER_PLATFORM_WIN32_WINDOWS, 4, 10, 2, 2},
         {VER_PLATFORM_WIN32_WINDOWS, 4, 90, 3, 3}, {VER_PLATFORM_WIN32_WINDOWS, 4, 20, 0, 0},
         {VER_PLATFORM_WIN32_NT, 3, 51, 4, 4},      {VER_PLATFORM_WIN32_NT, 4, 0, 4, 4},
@@ -74,131 +62,117 @@ TEST(OSVersion, BothTablesOverEveryRow) {
         {VER_PLATFORM_WIN32_NT, 10, 0, 0, 0},      {VER_PLATFORM_WIN32s, 6, 0, 0, 0},
         {kPlatformPosix, 6, 1, 0, 0},
     };
-    for (const VersionCase& c : cases) {
+    for (const Row& row : kRows) {
+        SCOPED_TRACE(std::to_string(row.platform) + " " + std::to_string(row.major) + "." + std::to_string(row.minor));
         FixedSystemInfo system = DefaultSystemInfo();
-        system.version.dwPlatformId = c.platform;
-        system.version.dwMajorVersion = c.major;
-        system.version.dwMinorVersion = c.minor;
+        system.version.dwPlatformId = row.platform;
+        system.version.dwMajorVersion = row.major;
+        system.version.dwMinorVersion = row.minor;
         ScopedService<SystemInfo> installed(ReplaceSystemInfo, system);
-        CUtil util;
-        EXPECT_EQ(c.utilCode, util.GetOSVersion()) << c.platform << " " << c.major << "." << c.minor;
-        EXPECT_EQ(c.loadCertCode, zorvane::util::GetOSVersionCode(zorvane::util::kLoadCertVersionCodes))
-            << c.platform << " " << c.major << "." << c.minor;
+        EXPECT_EQ(row.utilCode, CUtil().GetOSVersion());
+        EXPECT_EQ(row.loadCertCode, zorvane::util::GetOSVersionCode(zorvane::util::kLoadCertVersionCodes));
     }
-}
-
-TEST(OSVersion, ThisMachineGivesZero) {
-    EXPECT_EQ(0, CUtil().GetOSVersion());
-    EXPECT_EQ(0, zorvane::util::GetOSVersionCode(zorvane::util::kLoadCertVersionCodes));
-}
-
-BOOL AnswerTrue(HANDLE, PBOOL wow64) { return *wow64 = TRUE; }
-BOOL AnswerFalse(HANDLE, PBOOL wow64) { return (*wow64 = FALSE), TRUE; }
-
-TEST(Check64bitOS, AsksIsWow64ProcessWhenTheSystemHasIt) {
     CUtil util;
+    EXPECT_EQ(0, util.GetOSVersion());
     EXPECT_EQ(0, util.Check64bitOS());
-    FixedSystemInfo system = DefaultSystemInfo();
-    system.isWow64Process = AnswerTrue;
-    {
+    for (const auto& [answer, wow64] : {std::pair{AnswerTrue, true}, std::pair{AnswerFalse, false}}) {
+        FixedSystemInfo system = DefaultSystemInfo();
+        system.isWow64Process = answer;
         ScopedService<SystemInfo> installed(ReplaceSystemInfo, system);
-        EXPECT_NE(0, util.Check64bitOS());
+        EXPECT_EQ(wow64, util.Check64bitOS() != 0);
     }
-    system.isWow64Process = AnswerFalse;
-    ScopedService<SystemInfo> installed(ReplaceSystemInfo, system);
-    EXPECT_EQ(0, util.Check64bitOS());
 }
 
 TEST(CaseConversion, OnlyAsciiLettersChange) {
-    unsigned char text[] = "Hello, \xED\x99\x8D\xEA\xB8\xB8\xEB\x8F\x99 Zz";
+    unsigned char text[] = "Hello, \xED\x99\x8D Zz@[`{";
     CUtil util;
     util.ToLower(text);
-    EXPECT_STREQ("hello, \xED\x99\x8D\xEA\xB8\xB8\xEB\x8F\x99 zz", reinterpret_cast<char*>(text));
+    EXPECT_STREQ("hello, \xED\x99\x8D zz@[`{", reinterpret_cast<char*>(text));
     util.ToUpper(text);
-    EXPECT_STREQ("HELLO, \xED\x99\x8D\xEA\xB8\xB8\xEB\x8F\x99 ZZ", reinterpret_cast<char*>(text));
+    EXPECT_STREQ("HELLO, \xED\x99\x8D ZZ@[`{", reinterpret_cast<char*>(text));
     util.ToUpper(nullptr);
-    unsigned char empty[] = "";
-    util.ToLower(empty);
-    EXPECT_EQ(0, empty[0]);
 }
 
-TEST(Substrings, LeftMidRightReturnAndStoreTheCut) {
+// Left, Mid, Right: the cut is returned and stored, with arguments out of range clipped;
+// the output may be the source.
+TEST(Substrings, CutsAreClippedAndStored) {
+    enum Cut { kLeft, kMid, kRight };
+    const struct Row {
+        Cut cut;
+        std::string source;
+        int start, count;
+        std::string result;
+    } kRows[] = {
+        {kLeft, "abcdef", 0, 2, "ab"},   {kMid, "abcdef", 2, 3, "cde"}, {kRight, "abcdef", 0, 2, "ef"},
+        {kLeft, "abc", 0, 0, ""},        {kLeft, "abc", 0, 10, "abc"},  {kLeft, "abc", 0, -1, ""},
+        {kMid, "abc", 2, 10, "c"},       {kMid, "abc", 3, 1, ""},       {kMid, "abc", -3, 2, "ab"},
+        {kRight, "abc", 0, 99, "abc"},   {kRight, "abc", 0, 3, "abc"},  {kRight, "abc", 0, 0, ""},
+        {kMid, std::string("\x01\x00\x02\x03", 4), 1, 2, std::string("\x00\x02", 2)},
+    };
     CUtil util;
-    ByteString out;
-    EXPECT_EQ("ab", Text(util.ByteStringLeft(ByteString("abcdef"), out, 2)));
-    EXPECT_EQ("ab", Text(out));
-    EXPECT_EQ("cde", Text(util.ByteStringMid(ByteString("abcdef"), out, 2, 3)));
-    EXPECT_EQ("ef", Text(util.ByteStringRight(ByteString("abcdef"), out, 2)));
-    EXPECT_EQ("", Text(util.ByteStringLeft(ByteString("abc"), out, 0)));
-    EXPECT_TRUE(out.IsEmpty());
+    for (const Row& row : kRows) {
+        SCOPED_TRACE(row.source + " " + std::to_string(row.cut) + " " + std::to_string(row.start) + " " +
+                     std::to_string(row.count));
+        const ByteString source(row.source.data(), static_cast<int>(row.source.size()));
+        ByteString out("old");
+        const ByteString returned = row.cut == kLeft  ? util.ByteStringLeft(source, out, row.count)
+                                    : row.cut == kMid ? util.ByteStringMid(source, out, row.start, row.count)
+                                                      : util.ByteStringRight(source, out, row.count);
+        EXPECT_EQ(row.result, Text(returned));
+        EXPECT_EQ(row.result, Text(out));
+        ByteString self = source;
+        if (row.cut == kMid) zorvane::util::ByteStringMid(self, self, row.start, row.count);
+        if (row.cut == kRight) zorvane::util::ByteStringRight(self, self, row.count);
+        if (row.cut == kLeft) zorvane::util::ByteStringLeft(self, self, row.count);
+        EXPECT_EQ(row.result, Text(self));
+    }
 }
 
-TEST(Substrings, TheOutputMayBeTheSourceAndZeroBytesCount) {
-    ByteString s("\x01\x00\x02\x03", 4);
-    zorvane::util::ByteStringMid(s, s, 1, 2);
-    EXPECT_TRUE(s == ByteString("\x00\x02", 2));
-    ByteString t("hello");
-    zorvane::util::ByteStringRight(t, t, 3);
-    EXPECT_EQ("llo", Text(t));
-}
-
-TEST(Substrings, OutOfRangeArgumentsAreClipped) {
-    ByteString out;
-    const ByteString s("abc");
-    EXPECT_EQ("abc", Text(zorvane::util::ByteStringLeft(s, out, 10)));
-    EXPECT_EQ("", Text(zorvane::util::ByteStringLeft(s, out, -1)));
-    EXPECT_EQ("c", Text(zorvane::util::ByteStringMid(s, out, 2, 10)));
-    EXPECT_EQ("", Text(zorvane::util::ByteStringMid(s, out, 7, 1)));
-    EXPECT_EQ("ab", Text(zorvane::util::ByteStringMid(s, out, -3, 2)));
-    EXPECT_EQ("abc", Text(zorvane::util::ByteStringRight(s, out, 99)));
-}
-
-TEST(FindCount, CountsOverlappingFindsWithTheEstablishedLastPosition) {
+// FindCount counts overlapping finds; lastPos is the last index found, or the index
+// plus one after a single find, or -1 after none.
+TEST(FindCount, CountsOverlappingFinds) {
+    const struct Row {
+        std::string source, pattern;
+        int count, lastPos;
+    } kRows[] = {
+        {"a,b,d", ",", 2, 3}, {"a,b", ",", 1, 2},  {"aaa", "aa", 2, 1}, {"aaaa", "aa", 3, 2},
+        {"a,b", ";", 0, -1},  {"", ",", 0, -1},    {"a", "", 0, -1},    {std::string(",\0,", 3), ",", 2, 2},
+    };
     CUtil util;
-    int lastPos = 0;
-    char comma[] = ",";
-    EXPECT_EQ(2, util.ByteStringFindCount(ByteString("a,b,d"), comma, lastPos));
-    EXPECT_EQ(3, lastPos);
-    EXPECT_EQ(1, util.ByteStringFindCount(ByteString("a,b"), comma, lastPos));
-    EXPECT_EQ(2, lastPos) << "one find reports its index plus one";
-    char pair[] = "aa";
-    EXPECT_EQ(2, util.ByteStringFindCount(ByteString("aaa"), pair, lastPos));
-    EXPECT_EQ(1, lastPos);
-    EXPECT_EQ(3, util.ByteStringFindCount(ByteString("aaaa"), pair, lastPos));
-    EXPECT_EQ(2, lastPos);
-    char none[] = ";";
-    EXPECT_EQ(0, util.ByteStringFindCount(ByteString("a,b"), none, lastPos));
-    EXPECT_EQ(-1, lastPos);
-    EXPECT_EQ(0, zorvane::util::ByteStringFindCount(ByteString(), ",", lastPos));
-    EXPECT_EQ(0, zorvane::util::ByteStringFindCount(ByteString("a"), "", lastPos));
-    EXPECT_EQ(-1, lastPos);
-    EXPECT_EQ(2, zorvane::util::ByteStringFindCount(ByteString(",\0,", 3), ",", lastPos)) << "zero bytes count";
-    EXPECT_EQ(2, lastPos);
+    for (const Row& row : kRows) {
+        SCOPED_TRACE(row.source + " / " + row.pattern);
+        std::string pattern = row.pattern;
+        int lastPos = 99;
+        EXPECT_EQ(row.count, util.ByteStringFindCount(ByteString(row.source.data(), static_cast<int>(row.source.size())),
+                                                      &pattern[0], lastPos));
+        EXPECT_EQ(row.lastPos, lastPos);
+    }
 }
 
+// Find2 searches the whole content from 0, but from any other index only the text up to
+// its first zero byte.
 TEST(Find2, FromStartOrFromAnIndexAsText) {
+    const std::string withZero("ab\0,c,", 6);
+    const struct Row {
+        std::string source;
+        const char* pattern;
+        int start, found;
+    } kRows[] = {
+        {"a,b,d", ",", 2, 3},   {"a,b,d", ",", 0, 1},   {"a,b,d", ",", 1, 1},  {"a,b,d", ",", 4, -1},
+        {"a,b,d", ",", 5, -1},  {"a,b,d", ",", -1, -1}, {"abc", ",", 0, -1},   {withZero, ",", 0, 3},
+        {withZero, ",", 1, -1}, {withZero, ",", 4, 5},  {withZero, "", 1, -1}, {withZero, nullptr, 0, -1},
+    };
     CUtil util;
-    char comma[] = ",";
-    EXPECT_EQ(3, util.ByteStringFind2(ByteString("a,b,d"), comma, 2));
-    EXPECT_EQ(1, util.ByteStringFind2(ByteString("a,b,d"), comma, 0));
-    EXPECT_EQ(1, util.ByteStringFind2(ByteString("a,b,d"), comma, 1));
-    EXPECT_EQ(-1, util.ByteStringFind2(ByteString("a,b,d"), comma, 4));
-    EXPECT_EQ(-1, util.ByteStringFind2(ByteString("a,b,d"), comma, 5));
-    EXPECT_EQ(-1, util.ByteStringFind2(ByteString("a,b,d"), comma, -1));
-    EXPECT_EQ(-1, util.ByteStringFind2(ByteString("abc"), comma, 0));
-    const ByteString withZero("ab\0,c,", 6);
-    EXPECT_EQ(3, zorvane::util::ByteStringFind2(withZero, ",", 0)) << "the whole content from 0";
-    EXPECT_EQ(-1, zorvane::util::ByteStringFind2(withZero, ",", 1)) << "a text ends at its zero byte";
-    EXPECT_EQ(5, zorvane::util::ByteStringFind2(withZero, ",", 4));
-    EXPECT_EQ(-1, zorvane::util::ByteStringFind2(withZero, "", 1));
-    EXPECT_EQ(-1, zorvane::util::ByteStringFind2(withZero, nullptr, 0));
-}
-
-TEST(CUtilObject, CopiesAndAssignsWithoutState) {
-    CUtil first;
-    CUtil second(first);
-    second = first;
-    EXPECT_EQ(first.GetOSVersion(), second.GetOSVersion());
+    for (const Row& row : kRows) {
+        SCOPED_TRACE(std::to_string(row.start) + " in " + row.source);
+        const ByteString source(row.source.data(), static_cast<int>(row.source.size()));
+        if (!row.pattern) {
+            EXPECT_EQ(row.found, zorvane::util::ByteStringFind2(source, nullptr, row.start));
+            continue;
+        }
+        std::string pattern = row.pattern;
+        EXPECT_EQ(row.found, util.ByteStringFind2(source, &pattern[0], row.start));
+    }
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <zorvane/LoadCert.h>
 
+#include <memory>
 #include <string>
 
 #include "support/TestSupport.h"
@@ -11,7 +12,7 @@ namespace {
 
 using zorvane::testsupport::TempFolder;
 
-const char kTwoCaConfig[] =
+const std::string kTwoCaConfig =
     "1.2.410.200005.1.1.1=범용(개인)\n"
     "1.2.410.200004.5.1.1.5=SignKorea 범용\n"
     "[Info_count]\n"
@@ -26,6 +27,15 @@ const char kTwoCaConfig[] =
     "yessignCA=금융결제원\n"
     "SignKorea CA2=코스콤\n";
 
+std::string CrLf(const std::string& text) {
+    std::string crlf;
+    for (char c : text) {
+        if (c == '\n') crlf += '\r';
+        crlf += c;
+    }
+    return crlf;
+}
+
 std::string Value(const CMapStringToString& map, const char* key) {
     ByteString value;
     if (!map.Lookup(key, value)) return "<absent>";
@@ -33,8 +43,8 @@ std::string Value(const CMapStringToString& map, const char* key) {
 }
 
 struct Loaded {
-    explicit Loaded(const std::string& config) {
-        if (!config.empty()) folder.Write("IssuerOid.conf", config);
+    explicit Loaded(const std::string* config) {
+        if (config) folder.Write("IssuerOid.conf", *config);
         ByteString work(folder.Path().c_str());
         loader = std::make_unique<CLoadCert>(work);
     }
@@ -42,141 +52,116 @@ struct Loaded {
     std::unique_ptr<CLoadCert> loader;
 };
 
-TEST(IssuerMap, ReadsFoldersIssuersAndPolicyLines) {
-    Loaded loaded(kTwoCaConfig);
-    CLoadCert& loader = *loaded.loader;
-    EXPECT_EQ(loader.m_folderMap.GetCount(), 2);
-    EXPECT_EQ(Value(loader.m_folderMap, "1"), "yessign");
-    EXPECT_EQ(Value(loader.m_folderMap, "2"), "signkorea");
-    EXPECT_EQ(loader.m_issuerMap.GetCount(), 2);
-    EXPECT_EQ(Value(loader.m_issuerMap, "yessignCA"), "금융결제원");
-    EXPECT_EQ(Value(loader.m_issuerMap, "SignKorea CA2"), "코스콤");
-    EXPECT_EQ(loader.m_policyMap.GetCount(), 2);
-    EXPECT_EQ(Value(loader.m_policyMap, "1.2.410.200005.1.1.1"), "범용(개인)");
-    EXPECT_TRUE(loader.m_errorText.IsEmpty());
-    // The result is the length of the last profile value read ("코스콤" in UTF-8).
-    ByteString work(loaded.folder.Path().c_str());
-    EXPECT_EQ(loader.MakeMap(work), static_cast<int>(std::string("코스콤").size()));
-}
-
-TEST(IssuerMap, MissingFileLeavesMapsEmptyWithReadMessage) {
-    Loaded loaded("");
-    CLoadCert& loader = *loaded.loader;
-    EXPECT_EQ(loader.m_folderMap.GetCount(), 0);
-    EXPECT_EQ(loader.m_issuerMap.GetCount(), 0);
-    EXPECT_EQ(loader.m_policyMap.GetCount(), 0);
-    EXPECT_STREQ(loader.m_errorText.GetData(), "IssuerOid.conf 읽기에 실패했습니다.");
-    ByteString work(loaded.folder.Path().c_str());
-    EXPECT_EQ(loader.MakeMap(work), -1);
-}
-
-TEST(IssuerMap, CrLfLinesKeepCarriageReturnInPolicyNamesOnly) {
-    std::string config = kTwoCaConfig;
-    std::string crlf;
-    for (char c : config) {
-        if (c == '\n') crlf += '\r';
-        crlf += c;
+// Maps after loading: folder 1 and 2, the issuer names of both CNs, one policy line, the
+// message and the result of reading again (the length of the last profile value read).
+TEST(IssuerMap, FoldersIssuersPolicyLinesAndWhereReadingStops) {
+    const std::string cutAtSecondCn = kTwoCaConfig.substr(0, kTwoCaConfig.find("IssuerCN=SignKorea"));
+    const std::string emptySecondCn = cutAtSecondCn + "IssuerCN=\n";
+    const std::string noEquals = "# policies\nabc=def=g\n[Info_count]\nPolicy_Info=0\n";
+    const std::string crlf = CrLf(kTwoCaConfig);
+    const struct Row {
+        const char* what;
+        const std::string* config;
+        int folders, issuers, policies;
+        std::string folder2, yessignCA, policy, message;
+        int again;
+    } kRows[] = {
+        {"two CAs", &kTwoCaConfig, 2, 2, 2, "signkorea", "금융결제원", "범용(개인)", "", 9},
+        {"Windows lines: only policy lines keep their CR", &crlf, 2, 2, 2, "signkorea", "금융결제원", "범용(개인)\r", "",
+         9},
+        {"missing values read as NULL", &cutAtSecondCn, 2, 2, 2, "signkorea", "NULL", "범용(개인)", "", 4},
+        {"an empty value stops", &emptySecondCn, 2, 0, 0, "signkorea", "<absent>", "<absent>",
+         "Info_count 섹션의 Policy_Info 정보 읽기에 실패했습니다.", 0},
+        {"no file", nullptr, 0, 0, 0, "<absent>", "<absent>", "<absent>", "IssuerOid.conf 읽기에 실패했습니다.", -1},
+        {"lines without a section", &noEquals, 0, 0, 2, "<absent>", "<absent>", "<absent>", "", 1},
+    };
+    for (const Row& row : kRows) {
+        SCOPED_TRACE(row.what);
+        Loaded loaded(row.config);
+        CLoadCert& loader = *loaded.loader;
+        EXPECT_EQ(row.folders, loader.m_folderMap.GetCount());
+        EXPECT_EQ(row.issuers, loader.m_issuerMap.GetCount());
+        EXPECT_EQ(row.policies, loader.m_policyMap.GetCount());
+        EXPECT_EQ(row.folder2, Value(loader.m_folderMap, "2"));
+        EXPECT_EQ(row.yessignCA, Value(loader.m_issuerMap, "yessignCA"));
+        EXPECT_EQ(row.policy, Value(loader.m_policyMap, "1.2.410.200005.1.1.1"));
+        EXPECT_STREQ(row.message.c_str(), loader.m_errorText.GetData());
+        ByteString work(loaded.folder.Path().c_str());
+        EXPECT_EQ(row.again, loader.MakeMap(work));
     }
-    Loaded loaded(crlf);
-    CLoadCert& loader = *loaded.loader;
-    EXPECT_EQ(Value(loader.m_policyMap, "1.2.410.200005.1.1.1"), "범용(개인)\r");
-    EXPECT_EQ(Value(loader.m_folderMap, "1"), "yessign");
-    EXPECT_EQ(Value(loader.m_issuerMap, "SignKorea CA2"), "코스콤");
+    Loaded lines(&noEquals);
+    EXPECT_EQ("# policies", Value(lines.loader->m_policyMap, ""));
+    EXPECT_EQ("def=g", Value(lines.loader->m_policyMap, "abc"));
 }
 
-TEST(IssuerMap, EmptyValueStopsAndKeepsWhatWasStored) {
-    const std::string config = std::string(kTwoCaConfig).substr(0, std::string(kTwoCaConfig).find("IssuerCN=SignKorea")) +
-                               "IssuerCN=\n";
-    Loaded loaded(config);
-    CLoadCert& loader = *loaded.loader;
-    EXPECT_EQ(loader.m_folderMap.GetCount(), 2);
-    EXPECT_EQ(loader.m_issuerMap.GetCount(), 0);
-    EXPECT_EQ(loader.m_policyMap.GetCount(), 0);
-    EXPECT_STREQ(loader.m_errorText.GetData(), "Info_count 섹션의 Policy_Info 정보 읽기에 실패했습니다.");
-    ByteString work(loaded.folder.Path().c_str());
-    EXPECT_EQ(loader.MakeMap(work), 0);
-}
-
-TEST(IssuerMap, TruncatedFileReadsMissingValuesAsNull) {
-    // Cut inside the second CA section: its IssuerCN and the issuer names are missing,
-    // and missing keys read as the default "NULL".
-    const std::string full = kTwoCaConfig;
-    Loaded loaded(full.substr(0, full.find("IssuerCN=SignKorea")));
-    CLoadCert& loader = *loaded.loader;
-    EXPECT_EQ(Value(loader.m_folderMap, "2"), "signkorea");
-    EXPECT_EQ(Value(loader.m_issuerMap, "yessignCA"), "NULL");
-    EXPECT_EQ(Value(loader.m_issuerMap, "NULL"), "NULL");
-    EXPECT_EQ(loader.m_policyMap.GetCount(), 2);
-}
-
-TEST(IssuerMap, PolicyLinesWithoutEqualsGoUnderTheEmptyKey) {
-    Loaded loaded("# policies\nabc=def=g\n[Info_count]\nPolicy_Info=0\n");
-    CLoadCert& loader = *loaded.loader;
-    EXPECT_EQ(Value(loader.m_policyMap, ""), "# policies");
-    EXPECT_EQ(Value(loader.m_policyMap, "abc"), "def=g");
-    EXPECT_EQ(loader.m_folderMap.GetCount(), 0);
-}
-
-TEST(PolicyFilter, EachOidNeedsItsBar) {
+// Each OID of the filter needs its bar; an empty entry ends the list.
+TEST(PolicyFilter, ParsedListAndWholeTextComparison) {
+    const struct Row {
+        const char* filter;
+        int entries;
+        const char* last;
+    } kRows[] = {
+        {"1.2.3|4.5.6|", 2, "4.5.6"}, {"1.2.3|", 1, "1.2.3"}, {"1.2.3", 0, ""}, {"|1.2.3|", 1, ""}, {"1.2|||3|", 2, ""},
+    };
     CLoadCert loader;
-    ByteString two("1.2.3|4.5.6|"), one("1.2.3|"), bare("1.2.3"), leading("|1.2.3|"), doubled("1.2|||3|");
-    loader.ParsingPolicyInfo(two);
-    ASSERT_EQ(loader.m_policyFilter.GetSize(), 2);
-    EXPECT_STREQ(loader.m_policyFilter[1].GetData(), "4.5.6");
-    loader.ParsingPolicyInfo(one);
-    EXPECT_EQ(loader.m_policyFilter.GetSize(), 1);
-    loader.ParsingPolicyInfo(bare);
-    EXPECT_EQ(loader.m_policyFilter.GetSize(), 0);
-    loader.ParsingPolicyInfo(leading);
-    ASSERT_EQ(loader.m_policyFilter.GetSize(), 1);
-    EXPECT_TRUE(loader.m_policyFilter[0].IsEmpty());
-    loader.ParsingPolicyInfo(doubled);
-    EXPECT_EQ(loader.m_policyFilter.GetSize(), 2);
-}
-
-TEST(PolicyFilter, CheckPolicyIdComparesWholeTexts) {
-    CLoadCert loader;
+    for (const Row& row : kRows) {
+        SCOPED_TRACE(row.filter);
+        ByteString filter(row.filter);
+        loader.ParsingPolicyInfo(filter);
+        ASSERT_EQ(row.entries, loader.m_policyFilter.GetSize());
+        if (row.entries) {
+            EXPECT_STREQ(row.last, loader.m_policyFilter[row.entries - 1].GetData());
+        }
+    }
     tagCERTLIST record;
     record.policyID = "1.2.410.200005.1.1.1";
-    EXPECT_EQ(loader.CheckPolicyID(record), -1);  // empty list
+    ByteString none("");
+    loader.ParsingPolicyInfo(none);
+    EXPECT_EQ(-1, loader.CheckPolicyID(record)) << "empty list";
     ByteString filter("1.2.410.200005.1.1|1.2.410.200005.1.1.1|");
     loader.ParsingPolicyInfo(filter);
-    EXPECT_EQ(loader.CheckPolicyID(record), 0);
+    EXPECT_EQ(0, loader.CheckPolicyID(record));
     record.policyID = "1.2.410.200005.1.1.1.5";
-    EXPECT_EQ(loader.CheckPolicyID(record), -1);
+    EXPECT_EQ(-1, loader.CheckPolicyID(record));
 }
 
+// TradeSign's certificates carry two OIDs; for its CA (exact name) the second counts.
 TEST(PolicyNames, TradeSignRuleTakesTheSecondOid) {
+    const struct Row {
+        const char* issuerCN;
+        const char* policyID;
+        int result;
+        const char* after;
+    } kRows[] = {
+        {"TradeSignCA", "1.2.410.200012.1.1.3, 1.2.410.200012.1.1.101", 0, "1.2.410.200012.1.1.101"},
+        {"TradeSignCA", "1.2.410.200012.1.1.3", -1, "1.2.410.200012.1.1.3"},
+        {"TradeSignCA", "1.2.410.200012.1.1.3,", 0, ""},
+        {"TradeSignCA2", "a, b", 0, "a, b"},
+    };
     CLoadCert loader;
-    tagCERTLIST record;
-    record.issuerCN = "TradeSignCA";
-    record.policyID = "1.2.410.200012.1.1.3, 1.2.410.200012.1.1.101";
-    EXPECT_EQ(loader.MakeCommonPolicyID(record), 0);
-    EXPECT_STREQ(record.policyID.GetData(), "1.2.410.200012.1.1.101");
-    record.policyID = "1.2.410.200012.1.1.3";
-    EXPECT_EQ(loader.MakeCommonPolicyID(record), -1);
-    EXPECT_STREQ(record.policyID.GetData(), "1.2.410.200012.1.1.3");
-    record.policyID = "1.2.410.200012.1.1.3,";  // nothing after the comma: empty, no overread
-    EXPECT_EQ(loader.MakeCommonPolicyID(record), 0);
-    EXPECT_TRUE(record.policyID.IsEmpty());
-    record.issuerCN = "TradeSignCA2";  // exact name only
-    record.policyID = "a, b";
-    EXPECT_EQ(loader.MakeCommonPolicyID(record), 0);
-    EXPECT_STREQ(record.policyID.GetData(), "a, b");
+    for (const Row& row : kRows) {
+        SCOPED_TRACE(row.policyID);
+        tagCERTLIST record;
+        record.issuerCN = row.issuerCN;
+        record.policyID = row.policyID;
+        EXPECT_EQ(row.result, loader.MakeCommonPolicyID(record));
+        EXPECT_STREQ(row.after, record.policyID.GetData());
+    }
 }
 
 TEST(PolicyNames, LooksUpDottedFormAndKeepsNameWhenMapIsEmpty) {
     CLoadCert empty;
-    ByteString oid("1 2 410 200005 1 1 1"), name("kept");
-    EXPECT_EQ(empty.GetPolicyName(oid, name), 0);
-    EXPECT_STREQ(name.GetData(), "kept");
-
-    Loaded loaded(kTwoCaConfig);
-    EXPECT_EQ(loaded.loader->GetPolicyName(oid, name), 0);
-    EXPECT_STREQ(name.GetData(), "범용(개인)");
-    ByteString unknown("1.2.3"), untouched("x");
-    EXPECT_EQ(loaded.loader->GetPolicyName(unknown, untouched), -1);
-    EXPECT_STREQ(untouched.GetData(), "x");
+    ByteString oid("1 2 410 200005 1 1 1");
+    ByteString name("kept");
+    EXPECT_EQ(0, empty.GetPolicyName(oid, name));
+    EXPECT_STREQ("kept", name.GetData());
+    Loaded loaded(&kTwoCaConfig);
+    EXPECT_EQ(0, loaded.loader->GetPolicyName(oid, name));
+    EXPECT_STREQ("범용(개인)", name.GetData());
+    ByteString unknown("1.2.3");
+    ByteString untouched("x");
+    EXPECT_EQ(-1, loaded.loader->GetPolicyName(unknown, untouched));
+    EXPECT_STREQ("x", untouched.GetData());
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <vector>
 
 #include "discovery/GeneratedStores.h"
 
@@ -41,53 +42,42 @@ int JsonCount(const std::string& json) {
     return at == std::string::npos ? -1 : std::atoi(json.c_str() + at + 9);
 }
 
-TEST_F(ListCommandTest, JsonListsEveryStoreAndFiltersNarrowIt) {
+// Exit status, count of the JSON (-1: not JSON) and a text that must appear on the
+// output or on standard error, per command line.
+TEST_F(ListCommandTest, OptionsFiltersAndRefusals) {
     const auto& stores = GeneratedStores::Get();
-    ProgramRun all = List("--json --work '" + Work() + "'");
-    ASSERT_EQ(all.status, 0) << all.err;
-    EXPECT_EQ(JsonCount(all.out), static_cast<int>(stores.pki.users.size()));
     const UserRecord& user = stores.FirstUser("npki", "yessign");
-    EXPECT_NE(all.out.find("\"hashValue\": \"" + Sha1Sum(user.signing.certPath) + "\""), std::string::npos);
-    EXPECT_NE(all.out.find("\"expired\": true"), std::string::npos);
-
-    ProgramRun npki = List("--json --stores 2 --policy 1.2.410.200005.1.1.1 --work '" + Work() + "'");
-    EXPECT_EQ(JsonCount(npki.out), static_cast<int>(stores.Users("npki", "yessign").size()));
-    ProgramRun serial = List("--json --serial " + user.signing.serial + " --work '" + Work() + "'");
-    EXPECT_EQ(JsonCount(serial.out), 1);
-}
-
-TEST_F(ListCommandTest, TableShowsDisplayNamesAndExpiredMarks) {
-    ProgramRun table = List("--work '" + Work() + "'");
-    ASSERT_EQ(table.status, 0) << table.err;
-    EXPECT_NE(table.out.find("ISSUER"), std::string::npos);
-    EXPECT_NE(table.out.find("금융결제원"), std::string::npos);
-    EXPECT_NE(table.out.find("expired"), std::string::npos);
-    EXPECT_NE(table.out.find("private"), std::string::npos);
-}
-
-TEST_F(ListCommandTest, RemovableDriveOption) {
-    const UserRecord& user = GeneratedStores::Get().FirstUser("npki", "yessign");
     CopyTree(fs::path(user.signing.certPath).parent_path(), m_scratch / "stick/NPKI/yessign/User/x");
-    ProgramRun drive = List("--json --drive E: --work '" + Work() + "'");
-    ASSERT_EQ(drive.status, 0) << drive.err;
-    EXPECT_EQ(JsonCount(drive.out), 1);
-    EXPECT_NE(drive.out.find("\"medium\": \"drive\""), std::string::npos);
-}
-
-TEST_F(ListCommandTest, WorkFolderWithoutToolkitOrConfigurationIsRefused) {
     fs::create_directories(m_scratch / "bare");
-    ProgramRun bare = List("--work '" + (m_scratch / "bare") + "'");
-    EXPECT_EQ(bare.status, 3);
-    EXPECT_NE(bare.err.find("Quellark.dll"), std::string::npos);
-
     fs::create_directories(m_scratch / "toolkit-only");
     fs::create_symlink(fs::path(Work()) / "Quellark.dll", fs::path(m_scratch / "toolkit-only") / "Quellark.dll");
-    ProgramRun noConf = List("--work '" + (m_scratch / "toolkit-only") + "'");
-    EXPECT_EQ(noConf.status, 3);
-    EXPECT_NE(noConf.err.find("IssuerOid.conf"), std::string::npos);
-
-    EXPECT_EQ(List("--keys 9").status, 2);
-    EXPECT_EQ(List("--bogus").status, 2);
+    const std::string work = " --work '" + Work() + "'";
+    const struct Row {
+        std::string arguments;
+        int status, count;
+        std::vector<std::string> out;
+        std::string err;
+    } kRows[] = {
+        {"--json" + work, 0, static_cast<int>(stores.pki.users.size()),
+         {"\"hashValue\": \"" + Sha1Sum(user.signing.certPath) + "\"", "\"expired\": true"}, ""},
+        {"--json --stores 2 --policy 1.2.410.200005.1.1.1" + work, 0,
+         static_cast<int>(stores.Users("npki", "yessign").size()), {}, ""},
+        {"--json --serial " + user.signing.serial + work, 0, 1, {}, ""},
+        {"--json --drive E:" + work, 0, 1, {"\"medium\": \"drive\""}, ""},
+        {work, 0, -1, {"ISSUER", "금융결제원", "expired", "private"}, ""},
+        {"--work '" + (m_scratch / "bare") + "'", 3, -1, {}, "Quellark.dll"},
+        {"--work '" + (m_scratch / "toolkit-only") + "'", 3, -1, {}, "IssuerOid.conf"},
+        {"--keys 9", 2, -1, {}, ""},
+        {"--bogus", 2, -1, {}, ""},
+    };
+    for (const Row& row : kRows) {
+        SCOPED_TRACE(row.arguments);
+        const ProgramRun run = List(row.arguments);
+        EXPECT_EQ(row.status, run.status) << run.err;
+        EXPECT_EQ(row.count, JsonCount(run.out));
+        for (const std::string& text : row.out) EXPECT_NE(std::string::npos, run.out.find(text)) << text;
+        EXPECT_NE(std::string::npos, run.err.find(row.err));
+    }
 }
 
 }  // namespace

@@ -114,14 +114,6 @@ protected:
     int m_count = 0;
 };
 
-TEST_F(LoadCertsTest, AllStoresInReaderOrderWithSummedCount) {
-    EXPECT_EQ(LoadWith(Request{}, -1), 0);
-    const auto order = Order();
-    ASSERT_GE(order.size(), 20u);
-    EXPECT_EQ(m_count, static_cast<int>(order.size()));
-    ExpectFiles(m_list, 0, Files(order, 1));
-}
-
 TEST_F(LoadCertsTest, RecordFieldsAgreeWithOpenSslAndSha1sum) {
     LoadWith(Request{});
     const auto order = Order();
@@ -183,15 +175,17 @@ TEST_F(LoadCertsTest, KeySelectorsChooseThePair) {
     }
 }
 
+// Without a mask every store is read in reader order and the count starts again; with
+// one, each selected reader adds its records to the caller's count.
 TEST_F(LoadCertsTest, StoreMaskBitsAddEachReadersCountOnce) {
-    for (int mask : {1, 2, 4, 8, 3, 15}) {
+    for (int mask : {0, 1, 2, 4, 8, 3, 15}) {
         SCOPED_TRACE(mask);
         Request request;
         request.storeMask = mask;
-        // With a mask, counts are added to the caller's.
         EXPECT_EQ(LoadWith(request, 1000), 0);
         const auto order = Order(mask);
-        EXPECT_EQ(m_count, 1000 + static_cast<int>(order.size()));
+        ASSERT_GE(order.size(), mask == 0 ? 20u : 1u);
+        EXPECT_EQ(m_count, (mask == 0 ? 0 : 1000) + static_cast<int>(order.size()));
         ExpectFiles(m_list, 0, Files(order, 1));
     }
 }
@@ -499,46 +493,6 @@ TEST_F(ConfigurationTest, DefaultObjectOpensNoToolkitAndLeavesTheListAlone) {
     EXPECT_NE(Load(loader, Request{}, list, count), 0);
     EXPECT_EQ(count, 42);
     EXPECT_EQ(list.GetSize(), 2);
-}
-
-TEST_F(ConfigurationTest, TruncatedAndCrLfConfigurations) {
-    const std::string conf = ReadText(Stores().work + "/IssuerOid.conf");
-    auto workWith = [&](const std::string& name, const std::string& text) { return WorkFolder(name, &text); };
-    ByteString reference(Stores().work.c_str());
-    CLoadCert full(reference);
-    ByteString firstFolder;
-    ASSERT_TRUE(full.m_folderMap.Lookup("1", firstFolder));
-
-    // Cut right after the first CA section: the later CAs read as "NULL" folders.
-    const std::string truncated = conf.substr(0, conf.find("[Policy_Info2]"));
-    ByteString truncatedWork(workWith("truncated", truncated).c_str());
-    CLoadCert cut(truncatedWork);
-    CertList list;
-    int count = 0;
-    Request request;
-    request.storeMask = kMaskNpki;
-    Load(cut, request, list, count);
-    int expected = 0;
-    for (const auto& ca : Stores().pki.cas) {
-        if (ca.store == "npki" && Text(firstFolder) == ca.folder) expected = static_cast<int>(Stores().Users("npki", ca.id).size());
-    }
-    EXPECT_GT(expected, 0);
-    EXPECT_EQ(count, expected);
-
-    std::string crlf;
-    for (char c : conf) {
-        if (c == '\n') crlf += '\r';
-        crlf += c;
-    }
-    ByteString crlfWork(workWith("crlf", crlf).c_str());
-    CLoadCert windowsLines(crlfWork);
-    count = 0;
-    Load(windowsLines, request, list, count);
-    EXPECT_EQ(count, static_cast<int>(Stores().Users("npki").size()));
-    const std::string name = Text(list[0].policyName);
-    ASSERT_FALSE(name.empty());
-    EXPECT_EQ(name.back(), '\r');  // policy lines are raw lines
-    EXPECT_NE(Text(list[0].issuerAlias).back(), '\r');  // profile values are trimmed
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -51,22 +52,49 @@ protected:
     ScopedDrives drives{{{'C', home.Path(), DriveKind::Fixed}, {'E', usb.Path(), DriveKind::Removable}}};
 };
 
-TEST_F(MixedCaseTree, ComponentsMatchIgnoringCaseWhenTheExactNameIsMissing) {
-    EXPECT_EQ(home / "NPKI/yessign/USER/cn=Hong()0012345/signCert.der",
-              Win32PathToNative("C:\\npki\\YESSIGN\\User\\CN=hong()0012345\\SIGNCERT.DER"));
-    EXPECT_EQ(usb / "GPKI/Certificate/class1/", Win32PathToNative("e:\\gpki\\certificate\\CLASS1\\"));
-}
+enum Base { kHome, kUsb, kNone };
 
-TEST_F(MixedCaseTree, ExactSpellingWinsAndAmbiguityGoesToByteOrder) {
-    EXPECT_EQ(home / "NPKI/KICA/User", Win32PathToNative("C:\\NPKI\\KICA\\User"));
-    EXPECT_EQ(home / "NPKI/KICA/USER", Win32PathToNative("C:\\NPKI\\KICA\\USER"));
-    EXPECT_EQ(home / "NPKI/KICA/USER", Win32PathToNative("C:\\NPKI\\KICA\\user")) << "USER sorts before User";
-}
+// Windows paths and what they translate to, below the home or stick folder. A component
+// matches ignoring case when its exact spelling is missing (the first in byte order when
+// several do); from a missing component on, the spelling stays as written.
+const struct Translation {
+    const char* windows;
+    Base base;
+    const char* native;
+} kTranslations[] = {
+    {"C:\\npki\\YESSIGN\\User\\CN=hong()0012345\\SIGNCERT.DER", kHome, "NPKI/yessign/USER/cn=Hong()0012345/signCert.der"},
+    {"e:\\gpki\\certificate\\CLASS1\\", kUsb, "GPKI/Certificate/class1/"},
+    {"E:\\GPKI\\certificate\\CLASS1\\x_sig.cer", kUsb, "GPKI/Certificate/class1/x_sig.cer"},
+    {"C:\\NPKI\\KICA\\User", kHome, "NPKI/KICA/User"},
+    {"C:\\NPKI\\KICA\\USER", kHome, "NPKI/KICA/USER"},
+    {"C:\\NPKI\\KICA\\user", kHome, "NPKI/KICA/USER"},
+    {"C:\\\\\\NPKI\\yessign\\\\User\\", kHome, "NPKI/yessign/USER/"},
+    {"C:/NPKI", kHome, "NPKI"},
+    {"C:NPKI", kHome, "NPKI"},
+    {"C:\\npki\\yessign\\Missing\\signCert.der", kHome, "NPKI/yessign/Missing/signCert.der"},
+    {"C:\\NPKI\\yessign\\User\\cn=Other\\signCert.der", kHome, "NPKI/yessign/USER/cn=Other/signCert.der"},
+    {"C:\\NPKI\\yessign\\User\\cn=Hong()0012345\\SIGNPRI.KEY", kHome, "NPKI/yessign/USER/cn=Hong()0012345/signPri.key"},
+    {"C:\\NPKI\\KICA\\user\\.\\..\\User", kHome, "NPKI/KICA/USER/./../User"},
+    {"C:", kHome, ""},
+    {"Q:\\NPKI", kNone, ""},
+    {"", kNone, ""},
+    {"relative\\\\part", kNone, "relative/part"},
+};
 
-TEST_F(MixedCaseTree, SeparatorsCollapseAndTheDriveBecomesItsFolder) {
-    EXPECT_EQ(home / "NPKI/yessign/USER/", Win32PathToNative("C:\\\\\\NPKI\\yessign\\\\User\\"));
-    EXPECT_EQ(home / "NPKI", Win32PathToNative("C:/NPKI"));
-    EXPECT_EQ(home / "NPKI", Win32PathToNative("C:NPKI"));
+// Outside a walk, and again inside one, where the folders a path shares with the one
+// before it are reused and listings answer look-ups: none of that may change a result.
+TEST_F(MixedCaseTree, PathsTranslateAloneAndInAWalk) {
+    for (const bool walking : {false, true}) {
+        std::unique_ptr<zorvane::paths::ScopedFolderListings> walk;
+        if (walking) walk = std::make_unique<zorvane::paths::ScopedFolderListings>();
+        for (const Translation& row : kTranslations) {
+            SCOPED_TRACE(std::string(row.windows) + (walking ? " in a walk" : ""));
+            const std::string base = row.base == kHome ? home.Path() + "/" : row.base == kUsb ? usb.Path() + "/" : "";
+            EXPECT_EQ(base + row.native, Win32PathToNative(row.windows));
+        }
+    }
+    EXPECT_EQ("", Win32PathToNative(nullptr));
+    EXPECT_EQ(home / "NPKI/yessign/USER", Win32PathToNative((home.Path() + "\\npki\\yessign\\user").c_str()));
 }
 
 // Within one walk a folder is listed once: a name added after the first look-up is not
@@ -81,28 +109,6 @@ TEST_F(MixedCaseTree, AWalkListsEachFolderOnce) {
         EXPECT_EQ(home / "NPKI/yessign/USER/cn=Hong()0012345/KMCERT.DER", Win32PathToNative(added));
     }
     EXPECT_EQ(home / "NPKI/yessign/USER/cn=Hong()0012345/kmCert.der", Win32PathToNative(added));
-}
-
-// A walk reuses the folders a path shares with the one before it and answers from the
-// listings it holds; none of that may change a result. The order below goes down a
-// tree, across to a sibling, through a missing folder and back up.
-TEST_F(MixedCaseTree, AWalkTranslatesEveryPathAsWithoutOne) {
-    const char* const paths[] = {
-        "C:\\NPKI\\yessign\\User\\cn=Hong()0012345\\signCert.der",
-        "C:\\NPKI\\yessign\\User\\cn=Hong()0012345\\SIGNPRI.KEY",
-        "C:\\NPKI\\yessign\\User\\cn=Hong()0012345\\",
-        "C:\\NPKI\\yessign\\User\\cn=Other\\signCert.der",
-        "C:\\NPKI\\yessign\\Missing\\cn=Hong()0012345\\signCert.der",
-        "C:\\NPKI\\KICA\\user\\.\\..\\User",
-        "C:\\NPKI\\yessign\\USER\\cn=hong()0012345\\signcert.der",
-        "C:\\npki",
-        "E:\\GPKI\\certificate\\CLASS1\\x_sig.cer",
-        "C:",
-    };
-    std::vector<std::string> alone;
-    for (const char* path : paths) alone.push_back(Win32PathToNative(path));
-    const zorvane::paths::ScopedFolderListings walk;
-    for (std::size_t i = 0; i < alone.size(); ++i) EXPECT_EQ(alone[i], Win32PathToNative(paths[i])) << paths[i];
 }
 
 // A folder searched in a walk is listed there once: the search's listing answers the
@@ -121,22 +127,6 @@ TEST(Separators, BackslashesBecomeSlashesAndRunsCollapse) {
     EXPECT_EQ("/a/b/", zorvane::paths::NormalizeSeparators("\\\\a//b\\/"));
     EXPECT_EQ("C:/x", zorvane::paths::NormalizeSeparators("C:\\x"));
     EXPECT_EQ("", zorvane::paths::NormalizeSeparators(""));
-}
-
-TEST_F(MixedCaseTree, MissingComponentsKeepTheirSpellingFromThereOn) {
-    EXPECT_EQ(home / "NPKI/yessign/Missing/signCert.der",
-              Win32PathToNative("C:\\npki\\yessign\\Missing\\signCert.der"));
-}
-
-TEST_F(MixedCaseTree, UnmappedDrivesAndEmptyPathsTranslateToNothing) {
-    EXPECT_EQ("", Win32PathToNative("Q:\\NPKI"));
-    EXPECT_EQ("", Win32PathToNative(""));
-    EXPECT_EQ("", Win32PathToNative(nullptr));
-}
-
-TEST_F(MixedCaseTree, PathsWithoutDriveKeepTheirNativeMeaning) {
-    EXPECT_EQ(home / "NPKI/yessign/USER", Win32PathToNative((home.Path() + "\\npki\\yessign\\user").c_str()));
-    EXPECT_EQ("relative/part", Win32PathToNative("relative\\\\part"));
 }
 
 TEST_F(MixedCaseTree, DriveTypesFollowTheMapping) {

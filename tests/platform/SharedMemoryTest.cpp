@@ -198,33 +198,26 @@ TEST(SharedMemory, RefusesWhatItDoesNotOffer) {
     CloseHandle(block);
 }
 
+// Slashes, backslashes and long names each make a block of their own; no name, one
+// only this process sees.
 TEST(SharedMemory, AnyNameIsItsOwnBlock) {
-    const std::string slash = UniqueName("a/b"), backslash = UniqueName("a\\b");
-    const std::string longName = UniqueName(std::string(400, 'n').c_str());
-    HANDLE one = CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, 64, slash.c_str());
-    HANDLE two = CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, 64, backslash.c_str());
-    HANDLE three = CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, 64, longName.c_str());
-    ASSERT_TRUE(one && two && three);
-    std::strcpy(MapWhole(one), "one");
-    std::strcpy(MapWhole(two), "two");
-    std::strcpy(MapWhole(three), "three");
-    EXPECT_EQ("one", RunPeer({"read", slash}).output);
-    EXPECT_EQ("two", RunPeer({"read", backslash}).output);
-    EXPECT_EQ("three", RunPeer({"read", longName}).output);
-    CloseHandle(one);
-    CloseHandle(two);
-    CloseHandle(three);
-}
-
-TEST(SharedMemory, UnnamedBlocksWork) {
-    HANDLE block = CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, 10, nullptr);
-    ASSERT_NE(nullptr, block);
-    char* view = MapWhole(block);
+    const std::string names[] = {UniqueName("a/b"), UniqueName("a\\b"), UniqueName(std::string(400, 'n').c_str())};
+    std::vector<HANDLE> blocks;
+    for (const std::string& name : names) {
+        blocks.push_back(CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, 1024, name.c_str()));
+        ASSERT_NE(nullptr, blocks.back());
+        std::strcpy(MapWhole(blocks.back()), name.c_str());
+    }
+    for (const std::string& name : names) EXPECT_EQ(name, RunPeer({"read", name}).output);
+    for (HANDLE block : blocks) CloseHandle(block);
+    HANDLE unnamed = CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, 10, nullptr);
+    ASSERT_NE(nullptr, unnamed);
+    char* view = MapWhole(unnamed);
     ASSERT_NE(nullptr, view);
     std::strcpy(view, "anonymous");
     EXPECT_STREQ("anonymous", view);
     UnmapViewOfFile(view);
-    CloseHandle(block);
+    CloseHandle(unnamed);
 }
 
 // --- Another local user against the blocks of a victim ------------------------------------
