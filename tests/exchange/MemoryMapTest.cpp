@@ -89,10 +89,10 @@ TEST(MemoryMapProcesses, NoBlockBeforeItIsCreated) {
     const std::string name = FreshName();
     Finished write = RunZorvane({"mmf", "write", name, "text"});
     EXPECT_EQ(1, write.exitCode);
-    EXPECT_NE(std::string::npos, write.output.find("result 400")) << write.output;
+    EXPECT_NE(std::string::npos, write.output.find("no block of that name exists; some process must hold it (zorvane mmf hold NAME) (code 400)")) << write.output;
     Finished read = ReadInChild(name);
     EXPECT_EQ(1, read.exitCode);
-    EXPECT_NE(std::string::npos, read.output.find("result 400")) << read.output;
+    EXPECT_NE(std::string::npos, read.output.find("no block of that name exists; some process must hold it (zorvane mmf hold NAME) (code 400)")) << read.output;
     CMemoryMap map;
     ByteString text("untouched");
     EXPECT_EQ(400, map.WriteMMF(ByteString(name.c_str()), ByteString("x")));

@@ -38,12 +38,12 @@ TEST(KdfCommand, TheSecretComesFromAFileAndNeverFromTheCommandLine) {
 TEST(KdfCommand, ReportsRefusedInputs) {
     Finished empty = RunZorvane({"kdf", "--secret-fd", "0", "", "seed"}, "secret\n");
     EXPECT_EQ(1, empty.exitCode);
-    EXPECT_NE(std::string::npos, empty.output.find("result 105")) << empty.output;
+    EXPECT_NE(std::string::npos, empty.output.find("the secret or a seed is empty (code 105)")) << empty.output;
     EXPECT_EQ(2, RunZorvane({"kdf", "--hex", "--secret-fd", "0", "00", "00"}, "0g\n").exitCode);
     EXPECT_EQ(2, RunZorvane({"kdf", "--secret-fd", "0", "only-one"}, "s\n").exitCode);
     Finished noToolkit = RunZorvane({"kdf", "--work", "/nonexistent", "--secret-fd", "0", "a", "b"}, "s\n");
     EXPECT_EQ(1, noToolkit.exitCode);
-    EXPECT_NE(std::string::npos, noToolkit.output.find("result 101")) << noToolkit.output;
+    EXPECT_NE(std::string::npos, noToolkit.output.find("must hold Quellark.dll (code 101")) << noToolkit.output;
 }
 
 }  // namespace
