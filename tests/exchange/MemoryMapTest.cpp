@@ -126,7 +126,7 @@ TEST(MemoryMapProcesses, ALargeTextThroughStandardInput) {
     EXPECT_EQ(largest + "\n", ReadInChild(name).output);
     Finished tooLong = RunZorvane({"mmf", "write", name}, std::string(100000, 'q'));
     EXPECT_EQ(1, tooLong.exitCode);
-    EXPECT_NE(std::string::npos, tooLong.output.find("result 402")) << tooLong.output;
+    EXPECT_NE(std::string::npos, tooLong.output.find("at most 99999 bytes of text (code 402)")) << tooLong.output;
     EXPECT_EQ(largest + "\n", ReadInChild(name).output);
 }
 

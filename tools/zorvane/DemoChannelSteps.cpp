@@ -8,7 +8,6 @@
 
 #include <cstdio>
 #include <fstream>
-#include <iterator>
 #include <string>
 
 #include "tools/zorvane/ChannelKeys.h"
@@ -25,11 +24,6 @@ constexpr int kSeedCbc = 48;
 constexpr int kDemoContentType = 1;
 const std::string kTag = "DATA";
 const char kFramedFile[] = "message.framed";
-
-std::string SandboxText(const std::string& name) {
-    std::ifstream file(DemoSandbox() / name, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
-}
 
 int Failed(const char* step, int code, const std::string& meaning) {
     std::fprintf(stderr, "zorvane demo: %s failed: %s (code %d)\n", step, meaning.c_str(), code);

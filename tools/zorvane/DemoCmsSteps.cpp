@@ -4,8 +4,6 @@
 // would for a user, in the sandbox folder, and is shown as typed.
 
 #include <cstdio>
-#include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
 
@@ -14,13 +12,6 @@
 #include "tools/zorvane/DemoSteps.h"
 
 namespace {
-
-namespace fs = std::filesystem;
-
-std::string FileText(const fs::path& path) {
-    std::ifstream file(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
-}
 
 // The demo message and the user's password file (0600) in the sandbox.
 bool PrepareDemoFiles(DemoUser& user) {
@@ -82,7 +73,7 @@ int EnvelopeAndOpenDemoMessage() {
                                {"open", "--folder", user.folder, "--km", "--password-file", "password", "--out",
                                 "message-opened.txt", "message.p7e"}});
     if (failed) return failed;
-    const bool same = FileText(DemoSandbox() / "message-opened.txt") == FileText(DemoSandbox() / "message.txt");
+    const bool same = SandboxText("message-opened.txt") == SandboxText("message.txt");
     std::printf("message-opened.txt %s message.txt\n", same ? "equals" : "DIFFERS FROM");
     return same ? 0 : 1;
 }

@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
+#include <iterator>
 #include <sstream>
 
 #include "tools/zorvane/Command.h"
@@ -61,6 +62,11 @@ fs::path DemoSandbox() { return fs::path(ProgramFolder()) / "demo"; }
 void RemoveDemoSandbox() {
     std::error_code ignored;
     fs::remove_all(DemoSandbox(), ignored);
+}
+
+std::string SandboxText(const std::string& name) {
+    std::ifstream file(DemoSandbox() / name, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
 }
 
 bool FindDemoUser(const std::string& validity, DemoUser& user) {

@@ -11,6 +11,9 @@
 std::filesystem::path DemoSandbox();
 void RemoveDemoSandbox();
 
+// The bytes of a file of the sandbox; empty when it cannot be read.
+std::string SandboxText(const std::string& name);
+
 // A user of the generated PKI, as the generator's manifest names it.
 struct DemoUser {
     std::string folder;    // the certificate folder, relative to the sandbox

@@ -9,7 +9,7 @@ const CodeMeaning kMeanings[] = {
     {0, "the block cannot be made; the folder /dev/shm/zorvane-<uid> must be the user's own, mode 0700"},
     {400, "no block of that name exists; some process must hold it (zorvane mmf hold NAME)"},
     {401, "the block exists but cannot be mapped"},
-    {402, "the text does not fit: the block holds fewer than 100000 bytes"},
+    {402, "the text does not fit: the block takes at most 99999 bytes of text"},
 };
 
 }  // namespace
