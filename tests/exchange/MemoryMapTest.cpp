@@ -80,8 +80,8 @@ TEST(MemoryMapProcesses, WriterAndReaderAreSeparateProcesses) {
 
 TEST(MemoryMapProcesses, NoBlockBeforeItIsCreated) {
     const std::string name = FreshName();
-    EXPECT_NE(std::string::npos, RunZorvane({"mmf", "write", name, "text"}).output.find("result 400"));
-    EXPECT_NE(std::string::npos, ReadInChild(name).output.find("result 400"));
+    EXPECT_NE(std::string::npos, RunZorvane({"mmf", "write", name, "text"}).output.find("some process must hold it (zorvane mmf hold NAME) (code 400)"));
+    EXPECT_NE(std::string::npos, ReadInChild(name).output.find("some process must hold it (zorvane mmf hold NAME) (code 400)"));
     CMemoryMap map;
     ByteString text("untouched");
     EXPECT_EQ(400, map.WriteMMF(ByteString(name.c_str()), ByteString("x")));

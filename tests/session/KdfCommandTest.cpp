@@ -33,10 +33,10 @@ TEST(KdfCommand, ReportsRefusedInputs) {
     } kRows[] = {
         {{"kdf", "--secret-fd", "0", "secret", "a", "b"}, "secret\n", 2, "not taken on the command line"},
         {{"kdf", "--secret-file", "/nonexistent/secret", "a", "b"}, "", 1, "no channel secret"},
-        {{"kdf", "--secret-fd", "0", "", "seed"}, "secret\n", 1, "result 105"},
+        {{"kdf", "--secret-fd", "0", "", "seed"}, "secret\n", 1, "the secret or a seed is empty (code 105)"},
         {{"kdf", "--hex", "--secret-fd", "0", "00", "00"}, "0g\n", 2, ""},
         {{"kdf", "--secret-fd", "0", "only-one"}, "s\n", 2, ""},
-        {{"kdf", "--work", "/nonexistent", "--secret-fd", "0", "a", "b"}, "s\n", 1, "result 101"},
+        {{"kdf", "--work", "/nonexistent", "--secret-fd", "0", "a", "b"}, "s\n", 1, "must hold Quellark.dll (code 101"},
     };
     for (const Row& row : kRows) {
         const Finished run = RunZorvane(row.args, row.input);

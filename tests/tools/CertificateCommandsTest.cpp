@@ -86,6 +86,9 @@ TEST(InspectCommand, FieldsEqualOpenSslWhicheverWayTheCertificateIsNamed) {
         EXPECT_NE(std::string::npos, text.output.find(Pki().User().signing.subject)) << text.output;
         EXPECT_NE(std::string::npos, text.output.find(expected.substr(expected.find(' ') + 1, 20))) << text.output;
     }
+    const std::string out = Pki().root / "inspect.json";
+    EXPECT_EQ(expected, JsonView("inspect --json --out " + Quoted(out) + Work() + " " + Quoted(Pki().Cert()) +
+                                     " && cat " + Quoted(out), kInspectFields));
 }
 
 TEST(InspectCommand, FailuresSayWhatAndExitWithTheirCode) {
@@ -211,6 +214,25 @@ TEST(PasswdCommand, PasswordsNeverInTheArguments) {
     EXPECT_NE(std::string::npos, run.output.find("is changed")) << run.output;
     EXPECT_EQ(std::string::npos, run.output.find(kPassword)) << run.output;
     EXPECT_EQ(std::string::npos, run.output.find(kNewPassword)) << run.output;
+}
+
+// The demo runs from a copy of the program beside links to the build's toolkit and
+// generator, so that its sandbox and the IssuerOid.conf it writes stay out of the work
+// folder other tests read.
+TEST(DemoCommand, RunsEveryStepAndRemovesItsSandbox) {
+    TempFolder work;
+    for (const char* file : {"Quellark.dll", "gpkiapi.dll", "NpkiCard.dll", "zorvane-pkigen"})
+        fs::create_symlink(fs::path(ZORVANE_TEST_WORK_DIR) / file, work / file);
+    for (const char* file : {"zorvane", "IssuerOid.conf"}) fs::copy_file(fs::path(ZORVANE_TEST_WORK_DIR) / file, work / file);
+    const CommandResult run = RunCommand("timeout 300 " + Quoted(work / "zorvane") + " demo 2>&1");
+    EXPECT_EQ(0, run.status) << run.output;
+    for (const char* step : {"== platform view", "== zorvane list --drive E:", "== zorvane inspect", "VerifySimpleSignedData",
+                             "a changed text is refused (code 2010)", "CMS Verification successful",
+                             "message-opened.txt equals message.txt", "verdict    good", "exit code 5: refused as revoked",
+                             "through NpkiCard.dll", "(a PKCS#11 token)", "client key", "<DATA>",
+                             "the child read the message whole; its content: site=demo"})
+        EXPECT_NE(std::string::npos, run.output.find(step)) << step << "\n" << run.output;
+    EXPECT_FALSE(fs::exists(work / "demo"));
 }
 
 }  // namespace

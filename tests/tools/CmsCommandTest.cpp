@@ -260,7 +260,12 @@ INSTANTIATE_TEST_SUITE_P(
         FailureCase{"toAndList", {"envelope", "--to", "a", "--to-list", "b"}, nullptr, 2, "--to-list"},
         FailureCase{"keyWithoutCert", {"sign", "--key", "k", "@content.bin"}, nullptr, 2, "both --cert"},
         FailureCase{"noPasswordFile", {"sign", "--folder", "#0", "--password-file", "@absent", "@content.bin"},
-                    nullptr, 3, "the password cannot be read"}),
+                    nullptr, 3, "the password cannot be read"},
+        FailureCase{"passwdOut", {"passwd", "--out", "@x", "--key", "#0/signPri.key"}, nullptr, 2, "unknown option --out"},
+        FailureCase{"kmWithoutFolder", {"open", "--cert", "c", "--key", "k", "--km", "@sealed.p7e"}, nullptr, 2,
+                    "--km goes with --folder"},
+        FailureCase{"pinWithoutModule", {"sign", "--folder", "#0", "--pin-fd", "0", "@content.bin"}, nullptr, 2,
+                    "--pin-fd goes with --module"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 // The password travels through a pipe: the running program's command line and
@@ -334,6 +339,8 @@ TEST_P(HelpTable, UsageOnStandardOutputAndExitZero) {
     EXPECT_EQ(0u, help.output.find("usage: zorvane " + std::string(GetParam()) + " ")) << help.output;
 }
 
-INSTANTIATE_TEST_SUITE_P(Commands, HelpTable, ::testing::Values("sign", "verify", "envelope", "open"));
+// demo's usage explains the tour instead of running it.
+INSTANTIATE_TEST_SUITE_P(Commands, HelpTable,
+                         ::testing::Values("sign", "verify", "envelope", "open", "demo", "kdf", "msg", "mmf", "passwd"));
 
 }  // namespace

@@ -202,7 +202,7 @@ int CmsCommand::Start(int argc, char** argv, std::set<std::string> values, std::
         lists_[argv[i]].push_back(argv[i + 1]);
         ++i;
     }
-    values.insert({"--work", "--out"});
+    values.insert("--work");
     values.insert(repeated.begin(), repeated.end());
     flags.insert("--json");
     line_ = ParseCommandLine(static_cast<int>(rest.size()), rest.data(), values, flags);

@@ -51,7 +51,8 @@ class CmsCommand {
 public:
     CmsCommand(const char* name, const char* usage) : name_(name), usage_(usage) {}
 
-    // Reads the arguments and opens the toolkit of the work folder. Options named in
+    // Reads the arguments (--work and --json are added; a command that writes a result
+    // names --out) and opens the toolkit of the work folder. Options named in
     // `repeated` may be given several times and are collected in order. kContinue to go
     // on; otherwise the exit code (0 after --help).
     int Start(int argc, char** argv, std::set<std::string> values, std::set<std::string> flags,

@@ -1,5 +1,6 @@
-// The certificate part of zorvane demo: a sandbox home filled by the test-PKI generator,
-// one certificate copied to a removable drive, and zorvane list over both.
+// The certificate part of zorvane demo: a sandbox home filled by the test-PKI generator
+// (valid, expired and revoked users, with their CAs' CRLs), one certificate copied to a
+// removable drive, and zorvane list over both.
 
 #include <algorithm>
 #include <cstdio>
@@ -9,29 +10,13 @@
 #include <string>
 #include <vector>
 
-#include "tools/zorvane/Command.h"
+#include "tools/zorvane/DemoSandbox.h"
 #include "tools/zorvane/DemoSteps.h"
 #include "tools/zorvane/ProgramFolder.h"
 
 namespace {
 
 namespace fs = std::filesystem;
-
-// <program folder>/demo: home/ (drive C:), stick/ (drive E:), drives, key-cache/.
-fs::path SandboxFolder() { return fs::path(ProgramFolder()) / "demo"; }
-
-std::string Quoted(const fs::path& path) { return "'" + path.string() + "'"; }
-
-int RunCommand(std::vector<std::string> arguments) {
-    for (const Command& command : CommandTable()) {
-        if (arguments.front() != command.name) continue;
-        std::vector<char*> argv;
-        for (std::string& argument : arguments) argv.push_back(argument.data());
-        argv.push_back(nullptr);
-        return command.run(static_cast<int>(arguments.size()), argv.data());
-    }
-    return 1;
-}
 
 // The first certificate folder of the yessign store, for the removable drive.
 fs::path FirstYessignFolder(const fs::path& home) {
@@ -46,14 +31,14 @@ fs::path FirstYessignFolder(const fs::path& home) {
 }  // namespace
 
 int MakeDemoSandbox() {
-    const fs::path sandbox = SandboxFolder(), home = sandbox / "home", stick = sandbox / "stick";
+    const fs::path sandbox = DemoSandbox(), home = sandbox / "home", stick = sandbox / "stick";
     std::printf("== a sandbox home with a generated test PKI\n");
     std::error_code error;
     fs::remove_all(home, error);
     fs::remove_all(stick, error);
-    const std::string generate = Quoted(fs::path(ProgramFolder()) / "zorvane-pkigen") + " --home " + Quoted(home) +
-                                 " --work " + Quoted(ProgramFolder()) + " --count 1 --expired 1 --seed 7" +
-                                 " --key-cache " + Quoted(sandbox / "key-cache");
+    const std::string generate = ShellQuoted(fs::path(ProgramFolder()) / "zorvane-pkigen") + " --home " + ShellQuoted(home) +
+                                 " --work " + ShellQuoted(ProgramFolder()) + " --count 1 --expired 1 --revoked 1 --seed 7" +
+                                 " --key-cache " + ShellQuoted(sandbox / "key-cache");
     std::fflush(stdout);
     if (std::system(generate.c_str()) != 0) {
         std::fprintf(stderr, "zorvane demo: the test-PKI generator failed: %s\n", generate.c_str());
@@ -73,7 +58,7 @@ int MakeDemoSandbox() {
 
 int ShowDemoCertificates() {
     std::printf("== zorvane list (every store of the hard disk C:)\n");
-    if (const int failed = RunCommand({"list"})) return failed;
+    if (const int failed = RunCommandHere({"list"})) return failed;
     std::printf("\n== zorvane list --drive E: (the removable drive)\n");
-    return RunCommand({"list", "--drive", "E:"});
+    return RunCommandHere({"list", "--drive", "E:"});
 }

@@ -1,5 +1,5 @@
-// zorvane demo: shows what Zorvane sees on this machine. The demo is a sequence of
-// steps; each step prints one part and returns 0 or a failure code.
+// zorvane demo: a guided tour of the whole system on generated material. The demo is a
+// sequence of steps; each step prints one part and returns 0 or a failure code.
 #include <cstdio>
 
 #include <zorvane/Util.h>
@@ -7,9 +7,19 @@
 #include "platform/PathTranslation.h"
 #include "platform/Win32.h"
 #include "tools/zorvane/Command.h"
+#include "tools/zorvane/DemoSandbox.h"
 #include "tools/zorvane/DemoSteps.h"
 
 namespace {
+
+const char kUsage[] =
+    "demo              a guided tour of Zorvane on a generated test PKI, in a sandbox beside\n"
+    "                    the program that is removed at the end: the platform's drives and folders;\n"
+    "                    certificates on the disk and a removable drive; one inspected; its key opened\n"
+    "                    for a plain signature; CMS sign/verify (openssl cms confirming, when installed)\n"
+    "                    and envelope/open with SEED; chain and CRL check, a revoked user refused; a\n"
+    "                    smart-card image and a SoftHSM2 token listed; channel keys derived; a content\n"
+    "                    message framed and handed to a second process through a named shared block\n";
 
 const char* DriveTypeName(UINT type) {
     switch (type) {
@@ -51,16 +61,18 @@ int ShowPlatformView() {
     return 0;
 }
 
-// The demo's steps, in order: the platform, a sandbox home holding a generated test PKI,
-// the certificate list read from it, then CMS messages made with one of its users.
+// The tour, in order: the platform, a sandbox home holding a generated test PKI, the
+// certificates found in it, one inspected and its key used, CMS messages, the chain and
+// CRL check, card and token, then the channel: keys, a message, a second process.
 struct DemoStep {
     int (*run)();
 };
-const DemoStep kSteps[] = {{ShowPlatformView},         {MakeDemoSandbox},           {ShowDemoCertificates},
-                           {SignAndVerifyDemoMessage}, {EnvelopeAndOpenDemoMessage}, {ShowDemoCardAndToken}};
+const DemoStep kSteps[] = {{ShowPlatformView},       {MakeDemoSandbox},          {ShowDemoCertificates},
+                           {InspectDemoCertificate}, {SignWithDemoKey},          {SignAndVerifyDemoMessage},
+                           {EnvelopeAndOpenDemoMessage}, {CheckDemoChainAndCrl}, {ShowDemoCardAndToken},
+                           {DeriveDemoChannelKeys},  {FrameDemoMessage},         {HandOverDemoMessage}};
 
-int RunDemo(int, char**) {
-    std::printf("Zorvane %s demo\n\n", ZORVANE_VERSION);
+int RunSteps() {
     for (const DemoStep& step : kSteps) {
         if (const int failed = step.run()) return failed;
         std::printf("\n");
@@ -68,6 +80,19 @@ int RunDemo(int, char**) {
     return 0;
 }
 
+int RunDemo(int argc, char**) {
+    if (argc > 1) {
+        std::fprintf(stderr, "zorvane demo: takes no arguments\nusage: zorvane %s", kUsage);
+        return 2;
+    }
+    std::printf("Zorvane %s demo\n\n", ZORVANE_VERSION);
+    const int failed = RunSteps();
+    RemoveDemoSandbox();
+    std::printf("%s; the sandbox %s is removed\n", failed ? "The demo stopped at a failed step" : "Done",
+                DemoSandbox().c_str());
+    return failed;
+}
+
 }  // namespace
 
-ZORVANE_COMMAND("demo", "demo              show the platform's view, a test PKI's certificates and CMS messages", RunDemo);
+ZORVANE_COMMAND("demo", kUsage, RunDemo);

@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "platform/SafeFiles.h"
-#include "tools/zorvane/Command.h"
+#include "tools/zorvane/DemoSandbox.h"
 #include "tools/zorvane/DemoSteps.h"
 #include "tools/zorvane/ProgramFolder.h"
 
@@ -22,19 +22,6 @@ namespace fs = std::filesystem;
 
 const char kSoftHsm[] = "/usr/lib/softhsm/libsofthsm2.so";
 const char kDemoPin[] = "246810";  // the demo token's PIN; a real one comes from a prompt
-
-std::string Quoted(const fs::path& path) { return "'" + path.string() + "'"; }
-
-int RunList(std::vector<std::string> arguments) {
-    for (const Command& command : CommandTable()) {
-        if (command.name != std::string("list")) continue;
-        std::vector<char*> argv;
-        for (std::string& argument : arguments) argv.push_back(argument.data());
-        argv.push_back(nullptr);
-        return command.run(static_cast<int>(arguments.size()), argv.data());
-    }
-    return 1;
-}
 
 // Card images in <media>/cards, tokens in <media>/tokens (SOFTHSM2_CONF points there).
 int MakeMedia(const fs::path& media) {
@@ -48,10 +35,10 @@ int MakeMedia(const fs::path& media) {
         return 1;
     }
     const fs::path program(ProgramFolder());
-    const std::string generate = Quoted(program / "zorvane-pkigen") + " --home " + Quoted(media / "home") + " --work " +
-                                 Quoted(program) + " --count 1 --expired 1 --seed 7 --key-cache " +
-                                 Quoted(media.parent_path() / "key-cache") + " --card " + Quoted(media / "cards") +
-                                 " --token " + Quoted(media / "tokens") + " --token-pin-file " + Quoted(pinFile);
+    const std::string generate = ShellQuoted(program / "zorvane-pkigen") + " --home " + ShellQuoted(media / "home") + " --work " +
+                                 ShellQuoted(program) + " --count 1 --expired 1 --seed 7 --key-cache " +
+                                 ShellQuoted(media.parent_path() / "key-cache") + " --card " + ShellQuoted(media / "cards") +
+                                 " --token " + ShellQuoted(media / "tokens") + " --token-pin-file " + ShellQuoted(pinFile);
     std::fflush(stdout);
     if (std::system(generate.c_str()) != 0) {
         std::fprintf(stderr, "zorvane demo: the test-PKI generator failed: %s\n", generate.c_str());
@@ -101,11 +88,11 @@ int ShowDemoCardAndToken() {
     if (const int failed = MakeMedia(media)) return failed;
     std::printf("\n== zorvane list --media 3 --reader %s (a smart card through NpkiCard.dll)\n",
                 (media / "cards" / "reader1").c_str());
-    if (const int failed = RunList({"list", "--media", "3", "--reader", (media / "cards" / "reader1").string()})) {
+    if (const int failed = RunCommandHere({"list", "--media", "3", "--reader", (media / "cards" / "reader1").string()})) {
         return failed;
     }
     std::printf("\n== zorvane list --media 4 --module %s (a PKCS#11 token)\n", kSoftHsm);
-    if (const int failed = RunList({"list", "--media", "4", "--module", kSoftHsm})) return failed;
+    if (const int failed = RunCommandHere({"list", "--media", "4", "--module", kSoftHsm})) return failed;
     std::printf("\n== a CMS signature made on the token\n");
     return SignOnToken();
 }

@@ -75,7 +75,7 @@ int Envelope(cms::CmsCommand& command, int cipher, ByteString& enveloped) {
 
 int RunEnvelope(int argc, char** argv) {
     cms::CmsCommand command("envelope", kUsage);
-    int step = command.Start(argc, argv, {"--to-list", "--cipher"}, {"--pem"}, {"--to"});
+    int step = command.Start(argc, argv, {"--to-list", "--cipher", "--out"}, {"--pem"}, {"--to"});
     int cipher = kDefaultCipher;
     if (step == cms::kContinue && !ParseCipher(command.Line().Value("--cipher", "seed"), cipher))
         step = command.Usage("--cipher takes seed, aria128, aria256, aes128, 3des or a number");

@@ -15,14 +15,15 @@
 namespace {
 
 const char kUsage[] =
-    "usage: zorvane inspect [--json] [--work DIR] FILE\n"
-    "       zorvane inspect [--json] [--work DIR] --serial HEX\n"
+    "usage: zorvane inspect [--json] [--out FILE] [--work DIR] FILE\n"
+    "       zorvane inspect [--json] [--out FILE] [--work DIR] --serial HEX\n"
     "  Prints the fields of one certificate as the library reads them: version, serial,\n"
     "  issuer, subject, validity (the library's localized text and ISO-8601 UTC), algorithms,\n"
     "  public key size, key usages, basic constraints, policies, alternative names, CRL\n"
     "  distribution points, authority information access and key identifiers. FILE is a DER\n"
     "  or PEM certificate (- for standard input); --serial picks the signing certificate of\n"
-    "  that serial among those `zorvane list` shows for the hard disk.\n"
+    "  that serial among those `zorvane list` shows for the hard disk. --out FILE writes the\n"
+    "  text or JSON to FILE (replaced whole) instead of standard output.\n"
     "  Exit codes: 0 shown, 1 not a certificate, 2 bad command line, 3 the file cannot be\n"
     "  read or no listed certificate has the serial, 4 the toolkit or work folder is missing\n";
 
@@ -179,9 +180,22 @@ int ReadCertificate(cms::CmsCommand& command, ByteString& cert) {
     return command.ReadSmallFile(line.positional.front(), cert);
 }
 
+// To --out FILE, replaced whole, or to standard output (also for --out -).
+int Print(cms::CmsCommand& command, const std::string& output) {
+    const std::string out = command.Line().Value("--out", "-");
+    if (out == "-") {
+        std::fputs(output.c_str(), stdout);
+        return cms::kSuccess;
+    }
+    std::string error;
+    if (!cms::WriteWhole(out, ByteString(output.data(), static_cast<int>(output.size())), error))
+        return command.InputProblem(out + " cannot be written: " + error);
+    return cms::kSuccess;
+}
+
 int RunInspect(int argc, char** argv) {
     cms::CmsCommand command("inspect", kUsage);
-    int step = command.Start(argc, argv, {"--serial"}, {});
+    int step = command.Start(argc, argv, {"--serial", "--out"}, {});
     ByteString cert;
     if (step == cms::kContinue) step = ReadCertificate(command, cert);
     if (step == cms::kContinue) {
@@ -192,11 +206,9 @@ int RunInspect(int argc, char** argv) {
     if (step == cms::kContinue) step = ShowFields(command, shown);
     command.Crypto().UnloadCert();
     if (step != cms::kContinue) return step;
-    if (command.Json()) std::printf("%s\n", shown.json.Done().c_str());
-    else std::fputs(shown.text.c_str(), stdout);
-    return cms::kSuccess;
+    return Print(command, command.Json() ? shown.json.Done() + "\n" : shown.text);
 }
 
 }  // namespace
 
-ZORVANE_COMMAND("inspect", "inspect [--json] FILE | --serial HEX   one certificate's fields", RunInspect);
+ZORVANE_COMMAND("inspect", "inspect [--json] [--out FILE] FILE | --serial HEX   one certificate's fields", RunInspect);

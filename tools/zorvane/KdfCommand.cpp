@@ -1,10 +1,10 @@
-#include <zorvane/GenKey.h>
-
 #include <cctype>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
 
+#include "tools/zorvane/ChannelKeys.h"
+#include "tools/zorvane/CodeMeanings.h"
 #include "tools/zorvane/Command.h"
 #include "tools/zorvane/CommandLine.h"
 #include "tools/zorvane/SecretInput.h"
@@ -44,14 +44,18 @@ bool DecodeSecretHex(const Secret& secret, Secret& bytes) {
     return true;
 }
 
-ByteString Bytes(const std::string& text) { return ByteString(text.data(), static_cast<int>(text.size())); }
+// The key-derivation codes (zorvane/GenKey.h) and the toolkit's that reach kdf.
+const CodeMeaning kMeanings[] = {
+    {100, kToolkitNotLoaded},
+    {101, kToolkitNotLoaded},
+    {105, "the secret or a seed is empty"},
+    {106, "the key block is shorter than algorithm --algo needs; choose another algorithm"},
+};
 
-void PrintHex(const char* label, ByteString value) { std::printf("%-11s %s\n", label, value.ToHex().GetData()); }
-
-int Fail(CGenKey& generator, int code) {
-    ByteString text;
-    generator.GetErrInfo(text);
-    std::fprintf(stderr, "zorvane kdf: derivation failed with result %d %s\n", code, text.GetData());
+int Fail(int code, const std::string& text) {
+    const char* meaning = MeaningOf(kMeanings, code, "the toolkit refused it (see toolkit/README.md)");
+    std::fprintf(stderr, "zorvane kdf: derivation failed: %s (code %d%s%s)\n", meaning, code, text.empty() ? "" : ": ",
+                 text.c_str());
     return 1;
 }
 
@@ -75,19 +79,11 @@ int RunKdf(int argc, char** argv) {
     const int algo = std::atoi(line.Value("--algo", "48").c_str());
     const std::string work = line.Value("--work", ProgramFolder());
 
-    CGenKey generator(kNpkiToolkit, kDefaultCipher, kDefaultHash, ByteString(work.c_str()));
-    ByteString keyBlock;
-    int result = generator.MakeKDF(algo, Bytes(secretBytes), Bytes(seeds[0]), Bytes(seeds[1]), keyBlock);
-    if (result != 0) return Fail(generator, result);
-    ByteString clientKey, clientIV, serverKey, serverIV;
-    result = generator.GetKDFKeyIv(algo, keyBlock, clientKey, clientIV, serverKey, serverIV);
-    if (result != 0) return Fail(generator, result);
-    std::printf("%-11s %d\n", "algorithm", algo);
-    PrintHex("key block", keyBlock);
-    PrintHex("client key", clientKey);
-    PrintHex("client iv", clientIV);
-    PrintHex("server key", serverKey);
-    PrintHex("server iv", serverIV);
+    ChannelKeys keys;
+    std::string failure;
+    if (const int code = DeriveChannelKeys(work, algo, secretBytes, seeds[0], seeds[1], keys, failure))
+        return Fail(code, failure);
+    PrintChannelKeys(algo, keys);
     return 0;
 }
 

@@ -110,6 +110,8 @@ int ParseOptions(int argc, char** argv, ListOptions& options) {
     if ((options.media == 1 || options.media == 2) && options.drive.empty()) return Usage("--media 1 and 2 need --drive");
     if (options.media == 3 && options.reader.empty()) return Usage("--media 3 needs --reader");
     if (options.media == 4 && options.module.empty()) return Usage("--media 4 needs --module");
+    if (options.media != 3 && !options.reader.empty()) return Usage("--reader goes with --media 3");
+    if (options.media != 4 && !options.module.empty()) return Usage("--module goes with --media 4");
     if (options.work.empty()) options.work = ProgramFolder();
     return 0;
 }
@@ -272,11 +274,14 @@ bool CanSearchDrive(const ListOptions& options, WarningList& warnings) {
     if (options.media >= 3) return true;  // a card or token: no drive is searched
     const std::string root = options.drive.empty() ? "C:\\" : options.drive;
     const std::string native = zorvane::paths::Win32PathToNative(root.c_str());
+    if (const std::string problem = DriveTableProblem(); !problem.empty()) {
+        warnings.Note(problem);
+        return false;
+    }
     if (native.empty()) {
         const char* table = std::getenv("ZORVANE_DRIVE_TABLE");
         warnings.Note("drive " + root.substr(0, 2) + " is not mapped" +
-                      (table && *table ? " (the drive table " + std::string(table) + " cannot be read or has no such line)"
-                                       : std::string()));
+                      (table && *table ? " (the drive table " + std::string(table) + " has no line for it)" : ""));
         return false;
     }
     std::error_code error;
@@ -318,8 +323,10 @@ int RunList(int argc, char** argv) {
     const zorvane::paths::ScopedFolderListings walk;
     WarningList warnings;
     CArray<tagCERTLIST, tagCERTLIST&> list;
-    if (!CanSearchDrive(options, warnings)) {
-        PrintList(options, loader, list, 0, warnings.Texts());
+    if (!CanSearchDrive(options, warnings)) {  // an error, not a warning: nothing was searched
+        for (const std::string& text : warnings.Texts())
+            std::fprintf(stderr, "zorvane list: %s\n", TerminalText(text).c_str());
+        if (options.json) PrintJson(loader, list, 0, warnings.Texts());
         return kNothingSearched;
     }
     ByteString subject(options.subject.c_str()), serial(options.serial.c_str());

@@ -8,16 +8,16 @@
 
 #include "tools/zorvane/Command.h"
 #include "tools/zorvane/CommandLine.h"
+#include "tools/zorvane/SharedBlock.h"
 
 namespace {
 
-constexpr int kDone = 1;
 volatile std::sig_atomic_t g_stopHolding = 0;
 
 void StopHolding(int) { g_stopHolding = 1; }
 
 int Fail(const char* what, const std::string& name, int code) {
-    std::fprintf(stderr, "zorvane mmf: %s '%s' (result %d)\n", what, name.c_str(), code);
+    std::fprintf(stderr, "zorvane mmf: %s '%s': %s (code %d)\n", what, name.c_str(), SharedBlockMeaning(code), code);
     return 1;
 }
 
@@ -39,14 +39,14 @@ int Hold(const std::string& name) {
 int Write(const std::string& name, const std::string& text) {
     CMemoryMap map;
     const int result = map.WriteMMF(ByteString(name.c_str()), ByteString(text.data(), static_cast<int>(text.size())));
-    return result == kDone ? 0 : Fail("cannot write block", name, result);
+    return result == kBlockDone ? 0 : Fail("cannot write block", name, result);
 }
 
 int Read(const std::string& name) {
     CMemoryMap map;
     ByteString text;
     const int result = map.ReadMMF(ByteString(name.c_str()), text);
-    if (result != kDone) return Fail("cannot read block", name, result);
+    if (result != kBlockDone) return Fail("cannot read block", name, result);
     std::fwrite(text.GetData(), 1, static_cast<std::size_t>(text.GetLength()), stdout);
     std::fputc('\n', stdout);
     return 0;

@@ -1,12 +1,10 @@
-#include <zorvane/CmdGen.h>
-
 #include <cstdio>
 #include <cstdlib>
 #include <string>
 
-#include "message/MessageCodes.h"
 #include "tools/zorvane/Command.h"
 #include "tools/zorvane/CommandLine.h"
+#include "tools/zorvane/ContentMessages.h"
 
 namespace {
 
@@ -40,46 +38,24 @@ int TooLarge() {
     return 1;
 }
 
-struct Meaning {
-    int code;
-    const char* text;
-};
-
-// The content-record codes (message/MessageCodes.h) and the toolkit's that reach msg.
-const Meaning kMeanings[] = {
-    {zorvane::kRecordTooShort, "the record is shorter than its layout says; the message is cut or damaged"},
-    {zorvane::kNoMemory, "there is not enough memory for the record"},
-    {zorvane::kUnknownContentType, "the content type is not one the library knows"},
-    {zorvane::kOpeningTagMissing, "the opening tag named by --tag is not in the input; check --tag"},
-    {zorvane::kClosingTagMissing, "the closing tag named by --tag is not in the input; the message is cut"},
-    {zorvane::kSignArgumentTooLong, "the content is too long for the 2-byte length of a sign record"},
-    {101, "the toolkit is not loaded; the work folder (--work DIR) must hold Quellark.dll"},
-    {2015, "the text between the tags is not Base64"},
-};
-
-const char* MeaningOf(int code) {
-    for (const Meaning& meaning : kMeanings)
-        if (meaning.code == code) return meaning.text;
-    return "the toolkit refused it (see toolkit/README.md)";
-}
-
 int Fail(const char* step, int code) {
-    std::fprintf(stderr, "zorvane msg: %s failed: %s (code %d)\n", step, MeaningOf(code), code);
+    std::fprintf(stderr, "zorvane msg: %s failed: %s (code %d)\n", step, ContentMessageMeaning(code), code);
     return 1;
 }
 
 int Make(CCmdGen& messages, const CommandLine& line) {
     const std::vector<std::string>& args = line.positional;
     if (args.size() < 2 || args.size() > 3) return Usage("make needs TYPE and at most one CONTENT");
+    if (line.Has("--raw")) return Usage("--raw goes with parse only");
     std::string content;
     if (args.size() == 3) content = args[2];
     else if (!ReadCappedInput(content)) return TooLarge();
-    const int result = messages.MakeContent(std::atoi(args[1].c_str()),
-                                            ByteString(content.data(), static_cast<int>(content.size())), ByteString());
+    const auto tag = line.values.find("--tag");
+    std::string framed;
+    const int result = FrameContent(messages, std::atoi(args[1].c_str()), content,
+                                    tag == line.values.end() ? nullptr : &tag->second, framed);
     if (result != 0) return Fail("make", result);
-    const std::string tag = line.Value("--tag", "");
-    const std::string text = messages.GetResult().GetData();
-    std::printf("%s\n", line.values.count("--tag") ? ("<" + tag + ">" + text + "</" + tag + ">").c_str() : text.c_str());
+    std::printf("%s\n", framed.c_str());
     return 0;
 }
 
@@ -87,10 +63,9 @@ int Parse(CCmdGen& messages, const CommandLine& line) {
     if (line.positional.size() != 1) return Usage("parse takes no further arguments");
     std::string message;
     if (!ReadCappedInput(message)) return TooLarge();
-    messages.SetTag(ByteString(line.Value("--tag", "").c_str()));
-    const int result = messages.Parse(ByteString(message.data(), static_cast<int>(message.size())));
+    ByteString content;
+    const int result = ParseContent(messages, line.Value("--tag", ""), message, content);
     if (result != 0) return Fail("parse", result);
-    ByteString content = messages.GetResult();
     if (line.Has("--raw")) {
         std::fwrite(content.GetData(), 1, static_cast<std::size_t>(content.GetLength()), stdout);
         return 0;

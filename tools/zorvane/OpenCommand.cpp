@@ -19,6 +19,7 @@ const char kUsage[] =
 int Open(cms::CmsCommand& command, ByteString& content) {
     const CommandLine& line = command.Line();
     if (line.positional.size() != 1) return command.Usage("needs one ENVELOPED message");
+    if (line.Has("--km") && !line.values.count("--folder")) return command.Usage("--km goes with --folder DIR");
     ByteString enveloped, cert, key;
     const cms::KeyPair pair = line.Has("--km") ? cms::KeyPair::KeyManagement : cms::KeyPair::Signing;
     // The key first, as sign reads it: the message may follow the password on standard input.
@@ -31,7 +32,9 @@ int Open(cms::CmsCommand& command, ByteString& content) {
 
 int RunOpen(int argc, char** argv) {
     cms::CmsCommand command("open", kUsage);
-    int step = command.Start(argc, argv, cms::kKeyPairOptions, {"--km"});
+    std::set<std::string> values = cms::kKeyPairOptions;
+    values.insert("--out");
+    int step = command.Start(argc, argv, values, {"--km"});
     ByteString content;
     if (step == cms::kContinue) step = Open(command, content);
     cms::JsonObject json;

@@ -60,6 +60,8 @@ int SignOrAddSigner(cms::CmsCommand& command, ByteString& cert, ByteString& key,
 int Sign(cms::CmsCommand& command, ByteString& signedData) {
     ByteString content, cert, key;
     if (cms::SignsOnToken(command.Line())) return cms::SignOnToken(command, content, signedData);
+    for (const std::string& tokenOnly : cms::kTokenOptions)
+        if (command.Line().values.count(tokenOnly)) return command.Usage(tokenOnly + " goes with --module FILE");
     // The key first: with --password-fd 0 the password is the first line of standard
     // input and the content may follow it.
     const bool needed = ContentNeeded(command);
@@ -72,7 +74,7 @@ int Sign(cms::CmsCommand& command, ByteString& signedData) {
 int RunSign(int argc, char** argv) {
     cms::CmsCommand command("sign", kUsage);
     std::set<std::string> values = cms::kKeyPairOptions;
-    values.insert("--add-to");
+    values.insert({"--add-to", "--out"});
     values.insert(cms::kTokenOptions.begin(), cms::kTokenOptions.end());
     int step = command.Start(argc, argv, values, {"--detached", "--no-attributes", "--pem"});
     ByteString signedData;

@@ -1,7 +1,12 @@
 #include "tools/zorvane/StoreSearch.h"
 
+#include <unistd.h>
+
 #include <cctype>
+#include <cerrno>
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <filesystem>
 
 bool CheckWorkFolder(const char* command, const std::string& work) {
@@ -32,6 +37,13 @@ bool OpenStoreToolkit(const char* command, CLoadCert& loader, const std::string&
     return false;
 }
 
+std::string DriveTableProblem() {
+    const char* table = std::getenv("ZORVANE_DRIVE_TABLE");
+    if (!table || !*table || access(table, R_OK) == 0) return "";
+    return "the drive table " + std::string(table) + " named by ZORVANE_DRIVE_TABLE cannot be read (" +
+           std::strerror(errno) + "); fix or unset ZORVANE_DRIVE_TABLE";
+}
+
 bool FindListedCertificate(const std::string& work, const std::string& serial, ByteString& certificate,
                            std::string& error) {
     std::string lower = serial;
@@ -41,6 +53,7 @@ bool FindListedCertificate(const std::string& work, const std::string& serial, B
     CArray<tagCERTLIST, tagCERTLIST&> list;
     int count = 0;
     const int result = loader.LoadCerts(0, subject, wanted, 0, policies, 1, drive, mediaText, 0, 0, list, count);
+    if (list.GetSize() == 0 && !(error = DriveTableProblem()).empty()) return false;
     if (list.GetSize() == 0) {
         error = "no listed certificate has the serial " + serial + " (list result " + std::to_string(result) +
                 ", work folder " + work + "); see `zorvane list`";

@@ -15,6 +15,10 @@ bool CheckWorkFolder(const char* command, const std::string& work);
 // LoadCerts then finds it open. True when open; otherwise the code and text were told.
 bool OpenStoreToolkit(const char* command, CLoadCert& loader, const std::string& work);
 
+// Why the drive table named by ZORVANE_DRIVE_TABLE cannot be used (it replaces every drive,
+// so a missing one leaves none); empty when none is named or it can be read.
+std::string DriveTableProblem();
+
 // The signing certificate (DER) whose serial is HEX, in any case, among those `zorvane list`
 // shows for the hard disk; false with the reason in error when none has it.
 bool FindListedCertificate(const std::string& work, const std::string& serial, ByteString& certificate,

@@ -39,8 +39,9 @@ bool SignsOnToken(const CommandLine& line) { return line.values.count("--module"
 
 int SignOnToken(CmsCommand& command, ByteString& content, ByteString& signedData) {
     const CommandLine& line = command.Line();
-    for (const char* refused : {"--folder", "--cert", "--key", "--add-to"})
-        if (line.values.count(refused)) return command.Usage(std::string(refused) + " does not go with --module");
+    for (const std::string& refused : {std::string("--folder"), std::string("--cert"), std::string("--key"),
+                                       std::string("--add-to"), SecretFileOption("password"), SecretFdOption("password")})
+        if (line.values.count(refused)) return command.Usage(refused + " does not go with --module");
     if (line.Has("--no-attributes")) return command.Usage("a token signs with signed attributes only");
     ByteString module(line.values.at("--module").c_str());
     tagCERTLIST signer;

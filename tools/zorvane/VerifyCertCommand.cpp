@@ -13,8 +13,10 @@
 #include <string>
 #include <vector>
 
+#include "tools/zorvane/CertificateTimes.h"
 #include "tools/zorvane/Command.h"
 #include "tools/zorvane/CommandLine.h"
+#include "tools/zorvane/OutputText.h"
 #include "tools/zorvane/StoreSearch.h"
 
 namespace {
@@ -231,7 +233,7 @@ int Configure(CCryptoEx& facade, const Request& request) {
 
 struct Report {
     Verdict verdict{};
-    std::string detail, subject, issuer, serial, notBefore, notAfter;
+    std::string detail, subject, issuer, serial, notBefore, notAfter, notBeforeUtc, notAfterUtc;
     std::vector<std::string> path;
 };
 
@@ -247,6 +249,8 @@ void DescribeCertificate(CCryptoEx& facade, ByteString& certificate, Report& rep
     report.serial = Text(serial);
     report.notBefore = Text(notBefore);
     report.notAfter = Text(notAfter);
+    report.notBeforeUtc = KoreaTimeToUtc(report.notBefore);
+    report.notAfterUtc = KoreaTimeToUtc(report.notAfter);
 }
 
 std::vector<std::string> PathSubjects(CCryptoEx& facade, ByteString& certificate) {
@@ -263,28 +267,15 @@ std::vector<std::string> PathSubjects(CCryptoEx& facade, ByteString& certificate
     return subjects;
 }
 
-std::string JsonString(const std::string& text) {
-    std::string quoted = "\"";
-    for (const char c : text) {
-        if (c == '"' || c == '\\') quoted += '\\';
-        if (static_cast<unsigned char>(c) < 0x20) {
-            char escaped[8];
-            std::snprintf(escaped, sizeof escaped, "\\u%04x", static_cast<unsigned char>(c));
-            quoted += escaped;
-        } else {
-            quoted += c;
-        }
-    }
-    return quoted + "\"";
-}
-
 void PrintJson(const Report& report) {
     std::printf("{\n  \"verdict\": %s,\n  \"code\": %d,\n  \"exit\": %d,\n  \"detail\": %s,\n",
                 JsonString(report.verdict.words).c_str(), report.verdict.code, report.verdict.exit,
                 JsonString(report.detail).c_str());
     for (const auto& [name, value] : {std::pair{"subject", &report.subject}, std::pair{"issuer", &report.issuer},
                                       std::pair{"serial", &report.serial}, std::pair{"notBefore", &report.notBefore},
-                                      std::pair{"notAfter", &report.notAfter}})
+                                      std::pair{"notAfter", &report.notAfter},
+                                      std::pair{"notBeforeUtc", &report.notBeforeUtc},
+                                      std::pair{"notAfterUtc", &report.notAfterUtc}})
         std::printf("  \"%s\": %s,\n", name, JsonString(*value).c_str());
     std::printf("  \"path\": [");
     for (std::size_t i = 0; i < report.path.size(); ++i)
@@ -346,8 +337,9 @@ int RunVerifyCert(int argc, char** argv) {
     if (const int bad = ReadCertificate(request, certificate)) return bad;
     CCryptoEx facade;
     ByteString work(request.work.c_str());
-    if (facade.Init(kNpkiToolkit, kDefaultCipher, kDefaultHash, work) != 0)
-        return Failed("the toolkit in " + request.work + " does not open");
+    if (const int code = facade.Init(kNpkiToolkit, kDefaultCipher, kDefaultHash, work))
+        return Failed("the toolkit in " + request.work + " does not open; the work folder (--work DIR) must hold " +
+                      "Quellark.dll (code " + std::to_string(code) + ")");
     if (const int bad = LoadTrustFolder(facade, request.trustFolder)) return bad;
     return Verify(facade, request, certificate);
 }

@@ -42,7 +42,7 @@ int Verify(cms::CmsCommand& command, ByteString& content, int& signerCount, cms:
 
 int RunVerify(int argc, char** argv) {
     cms::CmsCommand command("verify", kUsage);
-    int step = command.Start(argc, argv, {"--content"}, {});
+    int step = command.Start(argc, argv, {"--content", "--out"}, {});
     ByteString content;
     int signerCount = 0;
     cms::CmsCommand::SignerSource source;
