@@ -76,6 +76,10 @@ TEST(MemoryMapProcesses, WriterAndReaderAreSeparateProcesses) {
         EXPECT_EQ(row.exitCode, WriteInChild(name, row.text)) << row.text.size();
         EXPECT_EQ(row.read + "\n", ReadInChild(name).output);
     }
+    // JSON keeps the text valid UTF-8: a control escaped, a stray byte shown as U+FFFD.
+    ASSERT_EQ(0, WriteInChild(name, "a\tb\xff"));
+    EXPECT_EQ("{\n  \"name\": \"" + name + "\",\n  \"length\": 4,\n  \"text\": \"a\\u0009b\xef\xbf\xbd\"\n}\n",
+              RunZorvane({"mmf", "read", "--json", name}).output);
 }
 
 TEST(MemoryMapProcesses, NoBlockBeforeItIsCreated) {

@@ -16,6 +16,9 @@ TEST(MsgCommand, MakeThenParseThroughStandardInput) {
     EXPECT_EQ("type    21\ncontent 62696e61727900636f6e74656e74ff\n", parsed.output);
     Finished raw = RunZorvane({"msg", "parse", "--tag", "DATA", "--raw"}, made.output);
     EXPECT_EQ(content, raw.output);
+    Finished json = RunZorvane({"msg", "parse", "--tag", "DATA", "--json"}, made.output);
+    EXPECT_EQ("{\n  \"type\": 21,\n  \"content\": \"62696e61727900636f6e74656e74ff\"\n}\n", json.output);
+    EXPECT_EQ(2, RunZorvane({"msg", "parse", "--raw", "--json"}, made.output).exitCode);
 }
 
 TEST(MsgCommand, ReportsTheLibraryResults) {

@@ -4,13 +4,24 @@
 
 #include <cstdio>
 
+#include "tools/zorvane/CmsInputs.h"
 #include "tools/zorvane/CommandLine.h"
 
 namespace {
 
 ByteString Bytes(const std::string& text) { return ByteString(text.data(), static_cast<int>(text.size())); }
 
-void PrintHex(const char* label, ByteString& value) { std::printf("%-11s %s\n", label, value.ToHex().GetData()); }
+struct KeyPart {
+    const char* label;
+    const char* jsonName;
+    ByteString ChannelKeys::*value;
+};
+
+const KeyPart kParts[] = {
+    {"key block", "keyBlock", &ChannelKeys::keyBlock},    {"client key", "clientKey", &ChannelKeys::clientKey},
+    {"client iv", "clientIv", &ChannelKeys::clientIV},    {"server key", "serverKey", &ChannelKeys::serverKey},
+    {"server iv", "serverIv", &ChannelKeys::serverIV},
+};
 
 }  // namespace
 
@@ -29,11 +40,14 @@ int DeriveChannelKeys(const std::string& work, int algo, const std::string& secr
     return result;
 }
 
-void PrintChannelKeys(int algo, ChannelKeys& keys) {
-    std::printf("%-11s %d\n", "algorithm", algo);
-    PrintHex("key block", keys.keyBlock);
-    PrintHex("client key", keys.clientKey);
-    PrintHex("client iv", keys.clientIV);
-    PrintHex("server key", keys.serverKey);
-    PrintHex("server iv", keys.serverIV);
+void PrintChannelKeys(int algo, ChannelKeys& keys, bool json) {
+    cms::JsonObject object;
+    object.Number("algorithm", algo);
+    if (!json) std::printf("%-11s %d\n", "algorithm", algo);
+    for (const KeyPart& part : kParts) {
+        const std::string hex = (keys.*part.value).ToHex().GetData();
+        object.Text(part.jsonName, hex);
+        if (!json) std::printf("%-11s %s\n", part.label, hex.c_str());
+    }
+    if (json) std::printf("%s\n", object.Done().c_str());
 }

@@ -14,4 +14,5 @@ struct ChannelKeys {
 int DeriveChannelKeys(const std::string& work, int algo, const std::string& secret, const std::string& seed1,
                       const std::string& seed2, ChannelKeys& keys, std::string& error);
 
-void PrintChannelKeys(int algo, ChannelKeys& keys);
+// As labelled hex lines, or as one JSON object of hex strings.
+void PrintChannelKeys(int algo, ChannelKeys& keys, bool json = false);

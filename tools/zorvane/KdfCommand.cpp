@@ -12,11 +12,12 @@
 namespace {
 
 const char kUsage[] =
-    "usage: zorvane kdf [--algo N] [--work DIR] [--hex] [--secret-file FILE | --secret-fd N] SEED1 SEED2\n"
+    "usage: zorvane kdf [--algo N] [--work DIR] [--hex] [--json] [--secret-file FILE | --secret-fd N] SEED1 SEED2\n"
     "  derives the key block of algorithm N (default 48) and prints it with the client and\n"
     "  server keys and IVs in hex. The channel secret comes from FILE, from descriptor N\n"
     "  (up to its first line end) or from a prompt on the terminal, never from the command\n"
-    "  line; --hex reads the secret and the seeds as hex bytes\n";
+    "  line; --hex reads the secret and the seeds as hex bytes; --json prints one object\n"
+    "  (algorithm, keyBlock, clientKey, clientIv, serverKey, serverIv)\n";
 
 int Usage(const std::string& error) { return UsageError("kdf", kUsage, error); }
 
@@ -61,7 +62,7 @@ int Fail(int code, const std::string& text) {
 
 int RunKdf(int argc, char** argv) {
     const CommandLine line = ParseCommandLine(
-        argc, argv, {"--algo", "--work", SecretFileOption("secret"), SecretFdOption("secret")}, {"--hex"});
+        argc, argv, {"--algo", "--work", SecretFileOption("secret"), SecretFdOption("secret")}, {"--hex", "--json"});
     if (!line.error.empty()) return Usage(line.error);
     if (line.positional.size() == 3) return Usage("the channel secret is not taken on the command line");
     if (line.positional.size() != 2) return Usage("needs SEED1 SEED2");
@@ -83,11 +84,11 @@ int RunKdf(int argc, char** argv) {
     std::string failure;
     if (const int code = DeriveChannelKeys(work, algo, secretBytes, seeds[0], seeds[1], keys, failure))
         return Fail(code, failure);
-    PrintChannelKeys(algo, keys);
+    PrintChannelKeys(algo, keys, line.Has("--json"));
     return 0;
 }
 
 }  // namespace
 
-ZORVANE_COMMAND("kdf", "kdf [--algo N] [--work DIR] [--hex] [--secret-file F | --secret-fd N] SEED1 SEED2   derive channel keys",
+ZORVANE_COMMAND("kdf", "kdf [--algo N] [--work DIR] [--hex] [--json] [--secret-file F | --secret-fd N] SEED1 SEED2   derive channel keys",
                 RunKdf);

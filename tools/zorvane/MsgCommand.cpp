@@ -2,6 +2,7 @@
 #include <cstdlib>
 #include <string>
 
+#include "tools/zorvane/CmsInputs.h"
 #include "tools/zorvane/Command.h"
 #include "tools/zorvane/CommandLine.h"
 #include "tools/zorvane/ContentMessages.h"
@@ -10,10 +11,11 @@ namespace {
 
 const char kUsage[] =
     "usage: zorvane msg make [--work DIR] [--tag TAG] TYPE [CONTENT]\n"
-    "       zorvane msg parse [--work DIR] [--tag TAG] [--raw]\n"
+    "       zorvane msg parse [--work DIR] [--tag TAG] [--raw | --json]\n"
     "  make prints the Base64 text of a content record (CONTENT or standard input),\n"
     "  between <TAG> and </TAG> when a tag is given; parse reads a tagged message from\n"
-    "  standard input and prints its type and content in hex (--raw: the content bytes).\n"
+    "  standard input and prints its type and content in hex (--raw: the content bytes;\n"
+    "  --json: an object with type and content in hex).\n"
     "  Input above 16 MiB (16777216 bytes) is refused\n";
 
 // Parsing holds several copies of a message (text, decoded bytes, record); a cap keeps
@@ -46,7 +48,7 @@ int Fail(const char* step, int code) {
 int Make(CCmdGen& messages, const CommandLine& line) {
     const std::vector<std::string>& args = line.positional;
     if (args.size() < 2 || args.size() > 3) return Usage("make needs TYPE and at most one CONTENT");
-    if (line.Has("--raw")) return Usage("--raw goes with parse only");
+    if (line.Has("--raw") || line.Has("--json")) return Usage("--raw and --json go with parse only");
     std::string content;
     if (args.size() == 3) content = args[2];
     else if (!ReadCappedInput(content)) return TooLarge();
@@ -61,6 +63,7 @@ int Make(CCmdGen& messages, const CommandLine& line) {
 
 int Parse(CCmdGen& messages, const CommandLine& line) {
     if (line.positional.size() != 1) return Usage("parse takes no further arguments");
+    if (line.Has("--raw") && line.Has("--json")) return Usage("give --raw or --json, not both");
     std::string message;
     if (!ReadCappedInput(message)) return TooLarge();
     ByteString content;
@@ -70,12 +73,18 @@ int Parse(CCmdGen& messages, const CommandLine& line) {
         std::fwrite(content.GetData(), 1, static_cast<std::size_t>(content.GetLength()), stdout);
         return 0;
     }
+    if (line.Has("--json")) {
+        cms::JsonObject object;
+        object.Number("type", messages.GetContentType()).Text("content", content.ToHex().GetData());
+        std::printf("%s\n", object.Done().c_str());
+        return 0;
+    }
     std::printf("type    %d\ncontent %s\n", messages.GetContentType(), content.ToHex().GetData());
     return 0;
 }
 
 int RunMsg(int argc, char** argv) {
-    const CommandLine line = ParseCommandLine(argc, argv, {"--work", "--tag"}, {"--raw"});
+    const CommandLine line = ParseCommandLine(argc, argv, {"--work", "--tag"}, {"--raw", "--json"});
     if (!line.error.empty()) return Usage(line.error);
     if (line.positional.empty()) return Usage("");
     const std::string work = line.Value("--work", ProgramFolder());
