@@ -36,12 +36,12 @@ const char kExportUsage[] =
 const char kImportUsage[] =
     "import-pfx FILE.p12 --folder DIR [--force] [--json] [--work DIR]\n"
     "                  [--pfx-password-file F | --pfx-password-fd N] [--password-file F | --password-fd N]\n"
-    "      writes the PFX's pairs into DIR (made 0700 when missing) as signCert.der and signPri.key,\n"
+    "      writes the PFX's pairs into DIR (made 0700, with its parents, when missing) as signCert.der and signPri.key,\n"
     "      and kmCert.der and kmPri.key for a key-management pair (told by key usage); key files\n"
     "      0600 under the key password, VID random kept. --force replaces existing files and drops a\n"
     "      key-management pair the PFX lacks. Key password from --password-file/-fd or a prompt\n"
-    "      (asked twice); without --pfx-password-file/-fd it opens the PFX too (one descriptor may\n"
-    "      carry both, a line each, PFX password first).\n" PFX_EXIT_CODES;
+    "      (twice when --pfx-password-file/-fd is given); without those it opens the PFX too (one\n"
+    "      descriptor may carry both, a line each, PFX password first).\n" PFX_EXIT_CODES;
 
 const std::string kExportHelp = std::string("usage: zorvane ") + kExportUsage + "\n";
 const std::string kImportHelp = std::string("usage: zorvane ") + kImportUsage + "\n";
@@ -83,6 +83,12 @@ const char* WriteProblem(FileResult result) {
     }
 }
 
+// The folder without a trailing separator, so that its name and its parent are what they seem.
+fs::path FolderPath(const std::string& folder) {
+    const fs::path path = fs::path(folder).lexically_normal();
+    return path.filename().empty() ? path.parent_path() : path;
+}
+
 // ---- export-pfx
 
 int ReadFolder(cms::CmsCommand& command, FolderFiles& files, std::string& keyPath) {
@@ -103,9 +109,7 @@ int ReadFolder(cms::CmsCommand& command, FolderFiles& files, std::string& keyPat
 }
 
 std::string DefaultOut(const std::string& folder) {
-    fs::path path = fs::path(folder).lexically_normal();
-    if (path.filename().empty()) path = path.parent_path();
-    const std::string name = path.filename().string();
+    const std::string name = FolderPath(folder).filename().string();
     return (name.empty() || name == "." || name == ".." ? "certificate" : name) + ".p12";
 }
 
@@ -165,7 +169,11 @@ int Import(cms::CmsCommand& command, const std::string& pfxPath, FolderFiles& fi
     return code == 0 ? cms::kContinue : command.ToolkitFailure(pfxPath + " cannot be imported", code);
 }
 
+// The folders above it (~/NPKI/<CA>/USER on a fresh machine) as the user's umask makes them.
 int MakeFolder(const cms::CmsCommand& command, const std::string& dir) {
+    std::error_code ignored;
+    const fs::path parent = FolderPath(dir).parent_path();
+    if (!parent.empty()) fs::create_directories(parent, ignored);
     if (mkdir(dir.c_str(), 0700) == 0 || (errno == EEXIST && fs::is_directory(dir))) return cms::kContinue;
     return command.InputProblem(dir + " cannot be made (" + std::strerror(errno) + ")");
 }
