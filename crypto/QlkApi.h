@@ -92,6 +92,13 @@ QLK_EXPORT int QLK_PRIKEY_ChangePasswd(void* context, const char* oldPassword,
                                        BINSTR* reencrypted);
 QLK_EXPORT int QLK_PRIKEY_CheckKeyPair(void* context, BINSTR* in1, BINSTR* in2);
 
+/* PKCS#12: a certificate folder's signing pair (and key-management pair, when given) to
+   and from one PFX; the key-management inputs may be null or empty. */
+QLK_EXPORT int QLK_PFX_Export(void* context, BINSTR* signCert, BINSTR* signKeyFile, const char* keyPassword,
+                              BINSTR* kmCert, BINSTR* kmKeyFile, const char* pfxPassword, BINSTR* pfx);
+QLK_EXPORT int QLK_PFX_Import(void* context, BINSTR* pfx, const char* pfxPassword, const char* keyPassword,
+                              BINSTR* signCert, BINSTR* signKeyFile, BINSTR* kmCert, BINSTR* kmKeyFile);
+
 /* Storage media: disk and a card driver loaded with QLK_MEDIA_Load */
 QLK_EXPORT int QLK_MEDIA_Load(void* context, const char* driverPath);
 QLK_EXPORT int QLK_MEDIA_Unload(void* context);

@@ -301,11 +301,7 @@ Status ParseMessageType(int type, MessageType& messageType) {
 Status ReadKeyHolder(const Input& certificate, const Input& privateKeyInfo, KeyHolder& holder) {
     QLK_RETURN_IF_FAILED(ParseCertificate(certificate, holder.certificate));
     QLK_RETURN_IF_FAILED(ParsePrivateKeyInfo(privateKeyInfo, holder.key));
-    if (X509_check_private_key(holder.certificate.get(), holder.key.get()) != 1) {
-        ERR_clear_error();
-        return Fail(Code::KeyCertificateMismatch);
-    }
-    return Ok();
+    return KeyBelongsTo(holder.certificate.get(), holder.key.get()) ? Ok() : Fail(Code::KeyCertificateMismatch);
 }
 
 Status SignContent(const KeyHolder& signer, const Input& content, const SigningOptions& options, Bytes& message) {

@@ -119,6 +119,13 @@ constexpr CodeEntry kTexts[] = {
     {Code::BadSigningTime, "the signing time is not 14 digits of a valid local time"},
     {Code::UnknownMessageType, "unknown message type bits"},
     {Code::BadCertificateList, "the recipient list holds no certificate or cannot be read"},
+    {Code::MalformedPfx, "the input is not a DER PKCS#12 file"},
+    {Code::PfxMacMismatch, "wrong PFX password, or the PFX's integrity check fails"},
+    {Code::PfxKeyWithoutCertificate, "a private key in the PFX has no certificate"},
+    {Code::PfxKeyMismatch, "a private key does not belong to its certificate"},
+    {Code::PfxTooLarge, "the PFX exceeds 1 MiB"},
+    {Code::PfxPairsUnclear, "the PFX does not hold one signing pair and at most one key-management pair"},
+    {Code::PfxBagUnreadable, "a bag of the PFX cannot be decrypted or decoded"},
 };
 
 }  // namespace

@@ -2,7 +2,7 @@
 // The toolkit's result codes. Ranges: 1000s context and arguments, 1500s certificates,
 // 1600s verification and object lists, 1700s directory fetch, 2000s ciphers,
 // signatures, digests and encodings, 2500s storage media, 2600s PKCS#11 tokens, 3000s
-// key files, 3500s virtual identifiers, 4000s CMS messages. toolkit/README.md lists
+// key files, 3500s virtual identifiers, 4000s CMS messages, 4500s PKCS#12 files. toolkit/README.md lists
 // every code.
 
 namespace qlk {
@@ -126,6 +126,14 @@ enum class Code : int {
     BadSigningTime = 4012,
     UnknownMessageType = 4013,
     BadCertificateList = 4014,
+
+    MalformedPfx = 4501,
+    PfxMacMismatch = 4502,
+    PfxKeyWithoutCertificate = 4503,
+    PfxKeyMismatch = 4504,
+    PfxTooLarge = 4505,
+    PfxPairsUnclear = 4506,
+    PfxBagUnreadable = 4507,
 };
 
 // The readable text of a code; never null.

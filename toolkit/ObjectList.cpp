@@ -52,16 +52,6 @@ Status ReadDer(const unsigned char* der, std::size_t length, ObjectSet& objects)
     return ReadListDer(der, length, objects).ok() ? Ok() : Fail(Code::NotAnObject);
 }
 
-template <class T, int (*Encode)(const T*, unsigned char**)>
-Status EncodeDer(const T* object, Bytes& der) {
-    unsigned char* encoded = nullptr;
-    const int length = Encode(object, &encoded);
-    if (length <= 0) return Fail(Code::CryptoFailure, TakeOpenSslError());
-    der.assign(encoded, encoded + length);
-    OPENSSL_free(encoded);
-    return Ok();
-}
-
 }  // namespace
 
 Status ReadObjects(const Input& input, ObjectSet& objects) {

@@ -10,6 +10,7 @@
 #include <string>
 
 #include "toolkit/Status.h"
+#include "toolkit/keys/SecureBytes.h"
 
 namespace qlk {
 
@@ -40,5 +41,16 @@ std::string TakeOpenSslError();
 std::string ObjectText(const ASN1_OBJECT* object, bool preferName);
 
 std::string ToHex(const unsigned char* data, std::size_t length);
+
+// The DER of an OpenSSL object through its i2d function (EncodeDer<X509, i2d_X509>).
+template <class T, int (*Encode)(const T*, unsigned char**)>
+Status EncodeDer(const T* object, Bytes& der) {
+    unsigned char* encoded = nullptr;
+    const int length = Encode(object, &encoded);
+    if (length <= 0) return Fail(Code::CryptoFailure, TakeOpenSslError());
+    der.assign(encoded, encoded + length);
+    OPENSSL_free(encoded);
+    return Ok();
+}
 
 }  // namespace qlk

@@ -1,5 +1,6 @@
 #include "toolkit/PrivateKeys.h"
 
+#include <openssl/err.h>
 #include <openssl/objects.h>
 
 #include <cstring>
@@ -9,8 +10,9 @@ namespace {
 
 constexpr int kKeyFileIterations = 2048;
 
-using Pkcs8Ptr = OpenSslPtr<PKCS8_PRIV_KEY_INFO, PKCS8_PRIV_KEY_INFO_free>;
 using SigPtr = OpenSslPtr<X509_SIG, X509_SIG_free>;
+
+}  // namespace
 
 Status ParsePkcs8(const Input& der, Pkcs8Ptr& info) {
     const unsigned char* cursor = der.data;
@@ -19,7 +21,11 @@ Status ParsePkcs8(const Input& der, Pkcs8Ptr& info) {
     return Ok();
 }
 
-}  // namespace
+bool KeyBelongsTo(X509* certificate, EVP_PKEY* key) {
+    if (X509_check_private_key(certificate, key) == 1) return true;
+    ERR_clear_error();  // a mismatch is an answer, not an error to report
+    return false;
+}
 
 Status FromKeyFileStatus(keys::KeyFileStatus status) {
     switch (status) {

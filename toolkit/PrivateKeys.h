@@ -18,6 +18,13 @@ Status ParsePrivateKeyInfo(const Input& der, PkeyPtr& key);
 // Fails with MalformedPrivateKey when the bytes are not one DER PrivateKeyInfo.
 Status CheckPrivateKeyInfo(const Input& der);
 
+using Pkcs8Ptr = OpenSslPtr<PKCS8_PRIV_KEY_INFO, PKCS8_PRIV_KEY_INFO_free>;
+// The structure of a DER PrivateKeyInfo, attributes included (exactly the input's bytes).
+Status ParsePkcs8(const Input& der, Pkcs8Ptr& info);
+
+// True when the key is the private half of the certificate's public key.
+bool KeyBelongsTo(X509* certificate, EVP_PKEY* key);
+
 // With an empty password the input is a PrivateKeyInfo; otherwise a key file.
 Status ParsePrivateKey(const Input& keyOrFile, const Input& password, PkeyPtr& key);
 

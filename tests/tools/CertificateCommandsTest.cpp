@@ -1,5 +1,7 @@
-// zorvane inspect, list --json, passwd and msg run as a user runs them on a generated PKI:
-// fields against openssl x509, JSON read back by python3, a key file changed only whole.
+// zorvane inspect, list --json, passwd, msg, export-pfx and import-pfx run as a user runs
+// them on a generated PKI: fields against openssl x509, JSON read back by python3, a key
+// file changed only whole, a PFX that openssl pkcs12 reads and that imports into a folder
+// that signs.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -233,6 +235,69 @@ TEST(DemoCommand, RunsEveryStepAndRemovesItsSandbox) {
                              "the child read the message whole; its content: site=demo"})
         EXPECT_NE(std::string::npos, run.output.find(step)) << step << "\n" << run.output;
     EXPECT_FALSE(fs::exists(work / "demo"));
+}
+
+// export-pfx and import-pfx: the generated user's folder to a PFX and back into a new folder.
+class PfxCommand : public ::testing::Test {
+protected:
+    static std::string Folder() { return fs::path(Pki().Cert()).parent_path().string(); }
+    std::string File(const std::string& name, const std::string& text) { return Quoted(scratch_.Write(name, text + "\n")); }
+    std::string Passwords() {
+        return " --password-file " + File("key", kPassword) + " --pfx-password-file " + File("pfx", kPfxPassword);
+    }
+    std::string Exported() {
+        const std::string out = scratch_ / "user.p12";
+        const Finished run = Zorvane("export-pfx --folder " + Quoted(Folder()) + " --out " + Quoted(out) + Passwords() + Work());
+        EXPECT_EQ(0, run.exitCode) << run.output;
+        return Quoted(out);
+    }
+    static mode_t Mode(const std::string& path) {
+        struct stat info {};
+        return stat(path.c_str(), &info) == 0 ? info.st_mode & 0777u : 0;
+    }
+
+    static inline const std::string kPfxPassword = "pfx-Pass#42";
+    TempFolder scratch_;
+};
+
+TEST_F(PfxCommand, ExportThenImportMakesPrivateFilesThatSign) {
+    const std::string pfx = Exported();
+    EXPECT_EQ(0600u, Mode(scratch_ / "user.p12"));
+    EXPECT_EQ(0, RunCommand("openssl pkcs12 -noout -in " + pfx + " -passin file:" + scratch_ / "pfx").status);
+    const std::string folder = scratch_ / "imported/user";
+    const Finished run = Zorvane("import-pfx " + pfx + " --folder " + Quoted(folder) + " --json --pfx-password-file " +
+                                 Quoted(scratch_ / "pfx") + " --password-file " + File("new", kNewPassword) + Work());
+    ASSERT_EQ(0, run.exitCode) << run.output;
+    EXPECT_NE(std::string::npos, run.output.find("\"pairs\": 2")) << run.output;
+    EXPECT_EQ(0700u, Mode(folder));
+    EXPECT_EQ(0600u, Mode(folder + "/signPri.key"));
+    EXPECT_EQ(0600u, Mode(folder + "/kmPri.key"));
+    EXPECT_EQ(ReadBytes(Pki().Cert()), ReadBytes(folder + "/signCert.der"));
+    EXPECT_EQ(0, RunZorvane({"sign", "--folder", folder, "--password-fd", "0", "--out", scratch_ / "s.p7s", Pki().Cert()},
+                            kNewPassword + "\n").exitCode);
+}
+
+TEST_F(PfxCommand, FailuresExitWithTheirCodeAndNeverShowAPassword) {
+    const std::string pfx = Exported(), folder = Quoted(Folder()), other = Quoted(scratch_ / "other");
+    const std::string wrong = " --password-file " + File("wrong", "not-it") + " --pfx-password-file " + File("wrong", "not-it");
+    const std::tuple<std::string, int, std::string> kRows[] = {
+        {"export-pfx --folder " + folder + " --out " + other + wrong, 5, "the password is wrong"},
+        {"import-pfx " + pfx + " --folder " + other + wrong, 5, "the PFX password is wrong"},
+        {"import-pfx " + pfx + " --folder " + folder + Passwords(), 3, "already exists; give --force"},
+        {"export-pfx --folder " + folder + " --out " + pfx + Passwords(), 3, "already exists; give --force"},
+        {"import-pfx " + Quoted(Pki().Cert()) + " --folder " + other + Passwords(), 1, "not a PKCS#12"},
+        {"export-pfx --folder " + Quoted(scratch_.Path()) + Passwords(), 3, "holds no signCert.der"},
+        {"import-pfx --folder " + other + Passwords(), 2, "give one FILE.p12"},
+        {"import-pfx --help", 0, "5 wrong password"},
+    };
+    for (const auto& [arguments, exit, words] : kRows) {
+        const Finished run = Zorvane(arguments + Work() + " 2>&1");
+        EXPECT_EQ(exit, run.exitCode) << arguments << "\n" << run.output;
+        EXPECT_NE(std::string::npos, run.output.find(words)) << arguments << "\n" << run.output;
+        for (const std::string& secret : {kPassword, kPfxPassword, std::string("not-it")})
+            EXPECT_EQ(std::string::npos, run.output.find(secret)) << arguments << "\n" << run.output;
+    }
+    EXPECT_FALSE(fs::exists(scratch_ / "other"));
 }
 
 }  // namespace

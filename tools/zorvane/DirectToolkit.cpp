@@ -53,6 +53,30 @@ int DirectToolkit::AddToList(const ByteString& certificate, ByteString& list) {
     return code;
 }
 
+int DirectToolkit::ExportPfx(const FolderFiles& folder, const std::string& keyPassword,
+                            const std::string& pfxPassword, ByteString& pfx) {
+    if (opened_ != 0) return opened_;
+    Record signCert(folder.signCert), signKey(folder.signKey), kmCert(folder.kmCert), kmKey(folder.kmKey), output;
+    const int code = QLK_PFX_Export(context_, signCert.get(), signKey.get(), keyPassword.c_str(), kmCert.get(),
+                                    kmKey.get(), pfxPassword.c_str(), output.get());
+    if (code == 0) output.CopyTo(pfx);
+    return code;
+}
+
+int DirectToolkit::ImportPfx(const ByteString& pfx, const std::string& pfxPassword, const std::string& keyPassword,
+                            FolderFiles& folder) {
+    if (opened_ != 0) return opened_;
+    Record input(pfx), signCert, signKey, kmCert, kmKey;
+    const int code = QLK_PFX_Import(context_, input.get(), pfxPassword.c_str(), keyPassword.c_str(), signCert.get(),
+                                    signKey.get(), kmCert.get(), kmKey.get());
+    if (code != 0) return code;
+    signCert.CopyTo(folder.signCert);
+    signKey.CopyTo(folder.signKey);
+    kmCert.CopyTo(folder.kmCert);
+    kmKey.CopyTo(folder.kmKey);
+    return 0;
+}
+
 std::string DirectToolkit::ErrorText() const {
     char text[2048] = {0};
     QLK_API_GetErrInfo(context_, sizeof text, text);

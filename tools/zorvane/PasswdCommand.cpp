@@ -42,22 +42,11 @@ int KeyFilePath(cms::CmsCommand& command, std::string& path) {
     return command.InputProblem(dir + " holds no " + name + "; give a certificate folder or --key FILE");
 }
 
-bool Prompts(const CommandLine& line, const std::string& name) {
-    return !line.values.count(SecretFileOption(name)) && !line.values.count(SecretFdOption(name));
-}
-
-// The new password; asked for twice when it comes from the terminal, since a typing
-// mistake would lock the key away.
 int ReadNewPassword(cms::CmsCommand& command, Secret& password) {
     std::string error;
-    if (!ReadSecret(command.Line(), "new-password", "New password: ", password, error))
-        return command.InputProblem("the new password cannot be read: " + error);
-    if (!Prompts(command.Line(), "new-password")) return cms::kContinue;
-    Secret again;
-    if (!ReadSecret(command.Line(), "new-password", "New password again: ", again, error))
-        return command.InputProblem("the new password cannot be read: " + error);
-    if (again.text() != password.text()) return command.InputProblem("the two new passwords differ; nothing changed");
-    return cms::kContinue;
+    if (ReadNewSecret(command.Line(), "new-password", "New password: ", "New password again: ", password, error))
+        return cms::kContinue;
+    return command.InputProblem("the new password cannot be read: " + error + "; nothing changed");
 }
 
 int ReadPasswords(cms::CmsCommand& command, const std::string& path, Secret& oldPassword, Secret& newPassword) {

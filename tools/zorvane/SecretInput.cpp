@@ -113,3 +113,19 @@ bool ReadSecret(const CommandLine& line, const std::string& name, const char* pr
     if (!read) Wipe(secret.text());
     return read;
 }
+
+bool SecretPrompts(const CommandLine& line, const std::string& name) {
+    return !line.values.count(SecretFileOption(name)) && !line.values.count(SecretFdOption(name));
+}
+
+bool ReadNewSecret(const CommandLine& line, const std::string& name, const char* prompt, const char* againPrompt,
+                   Secret& secret, std::string& error) {
+    if (!ReadSecret(line, name, prompt, secret, error)) return false;
+    if (!SecretPrompts(line, name)) return true;
+    Secret again;
+    if (!ReadSecret(line, name, againPrompt, again, error)) return false;
+    if (again.text() == secret.text()) return true;
+    Wipe(secret.text());
+    error = "the two entries differ";
+    return false;
+}

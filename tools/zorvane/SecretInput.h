@@ -30,3 +30,11 @@ std::string SecretFdOption(const std::string& name);
 // in error when the source cannot be read, is empty, or exceeds 4096 bytes.
 bool ReadSecret(const CommandLine& line, const std::string& name, const char* prompt, Secret& secret,
                 std::string& error);
+
+// A secret that is being set (a new password): as ReadSecret, but a prompt asks twice,
+// since a typing mistake would lock the key away; false when the two differ.
+bool ReadNewSecret(const CommandLine& line, const std::string& name, const char* prompt, const char* againPrompt,
+                   Secret& secret, std::string& error);
+
+// True when neither "--NAME-file" nor "--NAME-fd" is given.
+bool SecretPrompts(const CommandLine& line, const std::string& name);

@@ -1,0 +1,187 @@
+// QLK_PFX_Export and QLK_PFX_Import on a generated user's certificate folder, with
+// `openssl pkcs12` as the independent reader and writer.
+
+#include <openssl/pkcs12.h>
+
+#include <functional>
+#include <stdexcept>
+
+#include "tools/pkigen/Generator.h"
+#include "toolkit/ToolkitSupport.h"
+
+namespace qlk_test {
+namespace {
+
+const char kPfxPassword[] = "pfx-Secret#9";
+const char kNewKeyPassword[] = "새 비밀번호1";
+
+// The folder's four files and the user's records, generated once for the suite.
+struct GeneratedUser {
+    ScratchFolder root;
+    zorvane::pkigen::UserRecord user;
+    Bytes signCert, signKey, kmCert, kmKey;
+
+    GeneratedUser() {
+        zorvane::pkigen::Options options;
+        options.home = root.MakeFolder("home");
+        options.cas = {"yessign"};
+        options.keyCache = ZORVANE_TEST_BINARY_DIR "/pkigen-key-cache";
+        zorvane::pkigen::Result pki;
+        std::string error;
+        if (!zorvane::pkigen::Generate(options, pki, error)) throw std::runtime_error(error);
+        user = pki.users.front();
+        signCert = ReadFile(user.signing.certPath);
+        signKey = ReadFile(user.signing.keyPath);
+        kmCert = ReadFile(user.keyManagement.certPath);
+        kmKey = ReadFile(user.keyManagement.keyPath);
+    }
+};
+
+// Outputs of one import: signing certificate and key file, then key management's.
+using Imported = Record[4];
+
+class PfxTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() { user_ = std::make_unique<GeneratedUser>(); }
+    static void TearDownTestSuite() { user_.reset(); }
+    const GeneratedUser& U() const { return *user_; }
+    const char* KeyPassword() const { return U().user.password.c_str(); }
+
+    int Export(const Bytes& kmCert, const Bytes& kmKey, const char* keyPassword, Bytes& pfx,
+               const Bytes* signKey = nullptr) {
+        Record signCert(U().signCert), signKeyFile(signKey ? *signKey : U().signKey), km(kmCert), kmKeyFile(kmKey),
+            output;
+        const int code = QLK_PFX_Export(context_.get(), signCert.get(), signKeyFile.get(), keyPassword, km.get(),
+                                        kmKeyFile.get(), kPfxPassword, output.get());
+        pfx = output.bytes();
+        return code;
+    }
+    Bytes ExportBoth() {
+        Bytes pfx;
+        EXPECT_EQ(0, Export(U().kmCert, U().kmKey, KeyPassword(), pfx)) << context_.ErrorText();
+        return pfx;
+    }
+    int Import(const Bytes& pfx, const char* pfxPassword, Imported& out) {
+        Record input(pfx);
+        return QLK_PFX_Import(context_.get(), input.get(), pfxPassword, kNewKeyPassword, out[0].get(), out[1].get(),
+                              out[2].get(), out[3].get());
+    }
+    Bytes Decrypt(const Bytes& keyFile, const char* password) {
+        Record file(keyFile), key;
+        EXPECT_EQ(0, QLK_PRIKEY_Decrypt(context_.get(), password, file.get(), key.get())) << context_.ErrorText();
+        return key.bytes();
+    }
+    std::string Path(const std::string& name, const Bytes& bytes) {
+        WriteFile(scratch_.File(name), bytes);
+        return scratch_.File(name);
+    }
+    std::string PassIn() { return " -passin file:" + Path("pfx-password", ToBytes(kPfxPassword)); }
+
+    static inline std::unique_ptr<GeneratedUser> user_;
+    ContextHandle context_;
+    ScratchFolder scratch_;
+};
+
+TEST_F(PfxTest, OpenSslReadsTheExportWithoutLegacyAndItsKeyMatchesItsCertificate) {
+    const std::string both = Path("both.p12", ExportBoth());
+    const std::string info = Shell("{ openssl pkcs12 -info -nodes -in " + both + PassIn() + " 2>&1; }");
+    for (const char* part : {"MAC: sha256", "AES-256-CBC", "hmacWithSHA256", "1.2.410.200004.10.1.1.3",
+                             "localKeyID", "friendlyName"})
+        EXPECT_NE(std::string::npos, info.find(part)) << part << "\n" << info;
+
+    Bytes signingOnly;
+    ASSERT_EQ(0, Export({}, {}, KeyPassword(), signingOnly)) << context_.ErrorText();
+    const std::string one = Path("one.p12", signingOnly);
+    const std::string keyHalf = Shell("openssl pkcs12 -nocerts -nodes -in " + one + PassIn() + " | openssl pkey -pubout");
+    const std::string certHalf = Shell("openssl pkcs12 -nokeys -in " + one + PassIn() + " | openssl x509 -pubkey -noout");
+    EXPECT_EQ(certHalf, keyHalf);
+    EXPECT_NE(std::string::npos, keyHalf.find("BEGIN PUBLIC KEY"));
+}
+
+TEST_F(PfxTest, PfxMadeByOpenSslImportsAndItsKeyFileOpens) {
+    const std::string cert = Path("cert.der", U().signCert), key = Path("key.der", Decrypt(U().signKey, KeyPassword()));
+    for (const char* algorithms : {"", "-legacy", "-keypbe PBE-SHA1-3DES -certpbe PBE-SHA1-3DES -macalg sha1"}) {
+        SCOPED_TRACE(algorithms);
+        Shell("openssl x509 -inform DER -in " + cert + " -out " + scratch_.File("cert.pem") + " && openssl pkey -inform DER -in " +
+              key + " -out " + scratch_.File("key.pem") + " && openssl pkcs12 -export " + algorithms + " -in " +
+              scratch_.File("cert.pem") + " -inkey " + scratch_.File("key.pem") + " -out " + scratch_.File("theirs.p12") +
+              " -passout file:" + Path("pfx-password", ToBytes(kPfxPassword)));
+        Imported out;
+        ASSERT_EQ(0, Import(ReadFile(scratch_.File("theirs.p12")), kPfxPassword, out)) << context_.ErrorText();
+        EXPECT_EQ(U().signCert, out[0].bytes());
+        Record importedKey(Decrypt(out[1].bytes(), kNewKeyPassword)), certificate(U().signCert);
+        EXPECT_EQ(0, QLK_PRIKEY_CheckKeyPair(context_.get(), certificate.get(), importedKey.get()));
+        EXPECT_TRUE(out[2].bytes().empty() && out[3].bytes().empty());
+    }
+}
+
+TEST_F(PfxTest, RoundTripKeepsBothPairsAndTheRandomNum) {
+    Imported out;
+    ASSERT_EQ(0, Import(ExportBoth(), kPfxPassword, out)) << context_.ErrorText();
+    EXPECT_EQ(U().signCert, out[0].bytes());
+    EXPECT_EQ(U().kmCert, out[2].bytes());
+    const Bytes signKey = Decrypt(out[1].bytes(), kNewKeyPassword);
+    EXPECT_EQ(Decrypt(U().signKey, KeyPassword()), signKey);
+    EXPECT_EQ(Decrypt(U().kmKey, KeyPassword()), Decrypt(out[3].bytes(), kNewKeyPassword));
+    Record key(signKey), random;
+    ASSERT_EQ(0, QLK_VID_GetRandomFromPriKey(context_.get(), key.get(), random.get()));
+    EXPECT_EQ(U().user.randomHex, Hex(random.bytes()));
+}
+
+// A PFX whose key bag names, by localKeyID, a certificate of another key.
+Bytes MismatchedPfx(const Bytes& certificateDer, const Bytes& otherKeyInfo) {
+    const unsigned char* cursor = certificateDer.data();
+    X509* certificate = d2i_X509(nullptr, &cursor, static_cast<long>(certificateDer.size()));
+    cursor = otherKeyInfo.data();
+    EVP_PKEY* key = d2i_AutoPrivateKey(nullptr, &cursor, static_cast<long>(otherKeyInfo.size()));
+    STACK_OF(PKCS12_SAFEBAG)* bags = nullptr;
+    unsigned char id[] = {7};
+    PKCS12_add_localkeyid(PKCS12_add_cert(&bags, certificate), id, 1);
+    PKCS12_add_localkeyid(PKCS12_add_key(&bags, key, 0, 2048, NID_aes_256_cbc, kPfxPassword), id, 1);
+    STACK_OF(PKCS7)* safes = nullptr;
+    PKCS12_add_safe(&safes, bags, -1, 0, nullptr);
+    PKCS12* pfx = PKCS12_add_safes(safes, 0);
+    PKCS12_set_mac(pfx, kPfxPassword, -1, nullptr, 0, 2048, EVP_sha256());
+    unsigned char* der = nullptr;
+    const int length = i2d_PKCS12(pfx, &der);
+    Bytes bytes(der, der + (length > 0 ? length : 0));
+    OPENSSL_free(der);
+    PKCS12_free(pfx);
+    sk_PKCS7_pop_free(safes, PKCS7_free);
+    sk_PKCS12_SAFEBAG_pop_free(bags, PKCS12_SAFEBAG_free);
+    EVP_PKEY_free(key);
+    X509_free(certificate);
+    return bytes;
+}
+
+TEST_F(PfxTest, EachFailureHasItsCode) {
+    const Bytes both = ExportBoth(), kmKey = Decrypt(U().kmKey, KeyPassword());
+    Bytes changed = both, cut = both, ignored;
+    changed[changed.size() / 2] ^= 1;
+    cut.resize(cut.size() - 9);
+    Shell("openssl pkey -inform DER -in " + Path("km.der", kmKey) + " | openssl pkcs12 -export -nocerts -out " +
+          scratch_.File("keyonly.p12") + " -passout file:" + Path("pw", ToBytes(kPfxPassword)));
+    const Bytes keyOnly = ReadFile(scratch_.File("keyonly.p12"));
+    auto import = [this](const Bytes& pfx, const char* password = kPfxPassword) {
+        Imported out;
+        return Import(pfx, password, out);
+    };
+    const std::pair<const char*, std::function<int()>> rows[] = {
+        {"4502 wrong PFX password", [&] { return import(both, "wrong"); }},
+        {"4502 changed byte", [&] { return import(changed); }},
+        {"4501 cut PFX", [&] { return import(cut); }},
+        {"4503 key without certificate", [&] { return import(keyOnly); }},
+        {"4504 mismatched pair in the PFX", [&] { return import(MismatchedPfx(U().signCert, kmKey)); }},
+        {"4505 oversize PFX", [&] { return import(Bytes((1u << 20) + 1, 0x30)); }},
+        {"3003 wrong key password", [&] { return Export({}, {}, "wrong", ignored); }},
+        {"4504 signing certificate with the km key", [&] { return Export({}, {}, KeyPassword(), ignored, &U().kmKey); }},
+        {"1002 half of the km pair", [&] { return Export(U().kmCert, {}, KeyPassword(), ignored); }},
+    };
+    for (const auto& [name, run] : rows) {
+        EXPECT_EQ(std::stoi(name), run()) << name << ": " << context_.ErrorText();
+        EXPECT_EQ(std::string::npos, context_.ErrorText().find(kPfxPassword)) << name;
+    }
+}
+
+}  // namespace
+}  // namespace qlk_test
