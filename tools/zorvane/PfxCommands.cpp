@@ -126,7 +126,9 @@ int Export(cms::CmsCommand& command, const FolderFiles& files, const std::string
 
 int RunExportPfx(int argc, char** argv) {
     cms::CmsCommand command("export-pfx", kExportHelp.c_str());
-    int step = command.Start(argc, argv, kPfxOptions, {"--force"});
+    std::set<std::string> values = kPfxOptions;
+    values.insert("--out");
+    int step = command.Start(argc, argv, values, {"--force"});
     FolderFiles files;
     std::string keyPath;
     ByteString pfx;
