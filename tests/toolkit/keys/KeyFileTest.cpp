@@ -265,14 +265,4 @@ TEST(KeyFile, FreshSaltEveryTime) {
     EXPECT_NE(Encrypt(KeyFileScheme::SeedCbcWithSha1, 4), Encrypt(KeyFileScheme::SeedCbcWithSha1, 4));
 }
 
-TEST(KeyFile, StatusTextsAreDistinct) {
-    const KeyFileStatus all[] = {KeyFileStatus::Ok, KeyFileStatus::Malformed, KeyFileStatus::UnsupportedAlgorithm,
-                                 KeyFileStatus::WrongPassword, KeyFileStatus::NoRandom, KeyFileStatus::InternalError};
-    for (auto a : all)
-        for (auto b : all)
-            if (a != b) {
-                EXPECT_STRNE(KeyFileStatusText(a), KeyFileStatusText(b));
-            }
-}
-
 }  // namespace
