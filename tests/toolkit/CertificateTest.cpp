@@ -62,7 +62,7 @@ CN = rare
 basicConstraints = critical, CA:TRUE, pathlen:0
 keyUsage = keyCertSign, cRLSign, decipherOnly, keyAgreement
 extendedKeyUsage = serverAuth
-subjectAltName = DNS:a.example.kr, IP:10.1.2.3, IP:::1, dirName:dirsect, RID:1.2.3.99
+subjectAltName = DNS:a.example.kr, IP:10.1.2.3, IP:::1, dirName:dirsect, RID:1.2.840.113549.1.9.1
 certificatePolicies = ia5org, @policy, 1.2.3.7
 subjectKeyIdentifier = hash
 authorityKeyIdentifier = keyid:always, issuer:always
@@ -133,7 +133,7 @@ TEST_F(CertificateTest, TextGettersGiveTheirTextCutToEverySize) {
         {"alt names", QLK_CERT_GetSubjectAltName, false,
          "email=hong@example.kr, uri=http://id.example.kr/a?b=1, otherName=1.2.410.200004.10.1.1"},
         {"rare alt names", QLK_CERT_GetSubjectAltName, true,
-         "dns=a.example.kr, ip=10.1.2.3, ip=00000000000000000000000000000001, dirName=cn=dir,o=Dir Org, rid=1.2.3.99"},
+         "dns=a.example.kr, ip=10.1.2.3, ip=00000000000000000000000000000001, dirName=cn=dir,o=Dir Org, rid=1.2.840.113549.1.9.1"},
         {"subject key id", QLK_CERT_GetSubKeyID, false, OpenSslKeyId(user_.pemPath, "subjectKeyIdentifier")},
         {"authority key id", QLK_CERT_GetAuthKeyID, false, "keyid=" + caSki},
         {"authority key id and issuer", QLK_CERT_GetAuthKeyID, true,

@@ -65,33 +65,37 @@ KeyFileStatus Decrypt(const Bytes& file, const std::string& password, SecureByte
     return DecryptKeyFile(file.data(), file.size(), password.data(), password.size(), out);
 }
 
+// A one-character password too: the derivation hashes the password and the salt as
+// separate parts, and each part of any length counts.
 TEST(KeyFile, SeedCbcWithSha1MatchesIndependentDerivationAndCipher) {
-    TempFolder dir;
-    const Bytes file = Encrypt(KeyFileScheme::SeedCbcWithSha1, 2048);
-    WriteFile(dir.File("signPri.key"), file);
-    const ParsedFile parsed = Asn1Parse(dir.File("signPri.key"));
-    ASSERT_EQ(parsed.objects.size(), 1u);
-    EXPECT_EQ(parsed.objects[0], "1.2.410.200004.1.15");
-    ASSERT_EQ(parsed.hexDumps.size(), 2u);
-    EXPECT_EQ(parsed.hexDumps[0].size(), 16u);  // an 8-byte salt
-    ASSERT_EQ(parsed.integers.size(), 1u);
-    EXPECT_EQ(parsed.integers[0], "0800");
+    for (const std::string& password : {kPassword, std::string("a")}) {
+        SCOPED_TRACE(password);
+        TempFolder dir;
+        const Bytes file = Encrypt(KeyFileScheme::SeedCbcWithSha1, 2048, password);
+        WriteFile(dir.File("signPri.key"), file);
+        const ParsedFile parsed = Asn1Parse(dir.File("signPri.key"));
+        ASSERT_EQ(parsed.objects.size(), 1u);
+        EXPECT_EQ(parsed.objects[0], "1.2.410.200004.1.15");
+        ASSERT_EQ(parsed.hexDumps.size(), 2u);
+        EXPECT_EQ(parsed.hexDumps[0].size(), 16u);  // an 8-byte salt
+        ASSERT_EQ(parsed.integers.size(), 1u);
+        EXPECT_EQ(parsed.integers[0], "0800");
 
-    std::istringstream derived(PythonPbkdf1(kPassword, parsed.hexDumps[0], 2048));
-    std::string key, iv;
-    derived >> key >> iv;
-    ASSERT_EQ(key.size(), 32u);
-    WriteFile(dir.File("cipher.bin"), FromHex(parsed.hexDumps[1]));
-    ASSERT_EQ(RunCommand("openssl enc -d -seed-cbc" + std::string(kOpenSslProviders) + " -K " + key + " -iv " + iv + " -in " +
-                  dir.File("cipher.bin") + " -out " + dir.File("plain.der"))
-                  .status,
-              0);
-    EXPECT_EQ(ReadBytes(dir.File("plain.der")), SharedPrivateKeyInfo());
+        std::istringstream derived(PythonPbkdf1(password, parsed.hexDumps[0], 2048));
+        std::string key, iv;
+        derived >> key >> iv;
+        ASSERT_EQ(key.size(), 32u);
+        WriteFile(dir.File("cipher.bin"), FromHex(parsed.hexDumps[1]));
+        ASSERT_EQ(RunCommand("openssl enc -d -seed-cbc" + std::string(kOpenSslProviders) + " -K " + key + " -iv " + iv +
+                             " -in " + dir.File("cipher.bin") + " -out " + dir.File("plain.der"))
+                      .status,
+                  0);
+        EXPECT_EQ(ReadBytes(dir.File("plain.der")), SharedPrivateKeyInfo());
 
-    SecureBytes decrypted;
-    ASSERT_EQ(Decrypt(file, kPassword, decrypted), KeyFileStatus::Ok);
-    EXPECT_TRUE(std::equal(decrypted.begin(), decrypted.end(), SharedPrivateKeyInfo().begin(),
-                           SharedPrivateKeyInfo().end()));
+        SecureBytes decrypted;
+        ASSERT_EQ(Decrypt(file, password, decrypted), KeyFileStatus::Ok);
+        EXPECT_TRUE(IsSharedTestKey(decrypted));
+    }
 }
 
 struct Pbes2Row {
