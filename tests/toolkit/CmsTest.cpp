@@ -130,6 +130,23 @@ TEST_F(CmsTest, SignedDataVerifiesHereAndWithOpenSsl) {
     }
 }
 
+// An empty content is a message like any other, signed or enveloped.
+TEST_F(CmsTest, EmptyContentRoundTrips) {
+    Record certificate(A().user.der), key(A().key), empty, signedData, enveloped;
+    ASSERT_EQ(0, QLK_CMS_SignData(context_.get(), 0, certificate.get(), key.get(), empty.get(), "20261206153000",
+                                  signedData.get()))
+        << context_.ErrorText();
+    EXPECT_EQ("", OpenSslVerified(signedData.bytes()));
+    Bytes content{1};
+    int signers = 0;
+    ASSERT_EQ(0, Verify(0, signedData.bytes(), content, signers)) << context_.ErrorText();
+    EXPECT_EQ(Bytes{}, content);
+    ASSERT_EQ(0, QLK_CMS_EncryptData(context_.get(), 0, certificate.get(), empty.get(), 48, enveloped.get()));
+    Bytes opened{1};
+    ASSERT_EQ(0, Open(A(), enveloped.bytes(), opened)) << context_.ErrorText();
+    EXPECT_EQ(Bytes{}, opened);
+}
+
 TEST_F(CmsTest, AddedSignersVerifyTogether) {
     for (int type : {0, 1, 2}) {
         SCOPED_TRACE(type);

@@ -97,16 +97,4 @@ TEST(RandomNum, MalformedAttributesAreRejected) {
     EXPECT_EQ(AttachRandomNum(nullptr, 0, TestRandom(), out), KeyFileStatus::Malformed);
 }
 
-TEST(RandomNum, SurvivesTheKeyFile) {
-    const auto& info = SharedPrivateKeyInfo();
-    SecureBytes withRandom, decrypted;
-    ASSERT_EQ(AttachRandomNum(info.data(), info.size(), TestRandom(), withRandom), KeyFileStatus::Ok);
-    Bytes file, extracted;
-    ASSERT_EQ(EncryptKeyFile(withRandom.data(), withRandom.size(), "pw", 2, KeyFileScheme::SeedCbcWithSha1, 2048, file),
-              KeyFileStatus::Ok);
-    ASSERT_EQ(DecryptKeyFile(file.data(), file.size(), "pw", 2, decrypted), KeyFileStatus::Ok);
-    ASSERT_EQ(ExtractRandomNum(decrypted.data(), decrypted.size(), extracted), KeyFileStatus::Ok);
-    EXPECT_EQ(extracted, TestRandom());
-}
-
 }  // namespace

@@ -88,59 +88,54 @@ TEST(Vid, ComputeRefusesOtherHashesAndNonPrintableNumbers) {
     EXPECT_EQ(ComputeVid(NID_sha256, kRealName, TestRandom(), vid), VidStatus::Malformed);
 }
 
-TEST(Vid, VerifiesCertificatesThatOpenSslEncodes) {
-    struct Case {
-        const char* hash;
-        int nid;
-        bool nullParameters;
-    } cases[] = {{"sha256", NID_sha256, false}, {"sha1", NID_sha1, true}, {"sha1", NID_sha1, false}};
-    for (const Case& c : cases) {
-        SCOPED_TRACE(std::string(c.hash) + (c.nullParameters ? " with NULL" : ""));
+struct EncodedRow {
+    const char* hash;
+    int nid;
+    bool nullParameters;
+};
+
+// The identifier of a random and a number that are not the certificate's.
+struct MismatchRow {
+    Bytes random;
+    std::string identityNumber;
+};
+
+TEST(Vid, ReadsVerifiesAndEncodesWhatOpenSslEncodes) {
+    const Bytes r = TestRandom();
+    Bytes otherRandom = r;
+    otherRandom[19] ^= 1;
+    const MismatchRow kMismatches[] = {{otherRandom, kIdentityNumber},      {Bytes(r.begin(), r.end() - 1), kIdentityNumber},
+                                       {Bytes{}, kIdentityNumber},          {r, "8001011234568"},
+                                       {r, "800101-1234567"},               {r, ""},
+                                       {r, kIdentityNumber + "\n"}};
+    const Der identifyDataOid = {0x2a, 0x83, 0x1a, 0x8c, 0x9a, 0x44, 0x0a, 0x01, 0x01};
+    const EncodedRow kRows[] = {{"sha256", NID_sha256, false}, {"sha1", NID_sha1, true}, {"sha1", NID_sha1, false}};
+    for (const EncodedRow& row : kRows) {
+        SCOPED_TRACE(std::string(row.hash) + (row.nullParameters ? " with NULL" : ""));
         TempFolder dir;
-        const Bytes r = TestRandom();
-        const std::string vidHex = PythonVid(c.hash, kIdentityNumber, r);
-        X509Ptr cert = MakeCertificate(dir, kIdentifyExtension, IdentifySections(c.hash, c.nullParameters, vidHex));
+        const std::string vidHex = PythonVid(row.hash, kIdentityNumber, r);
+        X509Ptr cert = MakeCertificate(dir, kIdentifyExtension, IdentifySections(row.hash, row.nullParameters, vidHex));
         ASSERT_TRUE(cert);
 
         IdentifyData data;
         ASSERT_EQ(ReadIdentifyData(cert.get(), data), VidStatus::Ok);
         EXPECT_EQ(data.realName, kRealName);
-        EXPECT_EQ(data.hashNid, c.nid);
-        EXPECT_EQ(data.hashNullParameters, c.nullParameters);
+        EXPECT_EQ(data.hashNid, row.nid);
+        EXPECT_EQ(data.hashNullParameters, row.nullParameters);
         EXPECT_EQ(Hex(data.virtualId), vidHex);
-
-        EXPECT_EQ(Verify(cert.get(), r, kIdentityNumber), VidStatus::Ok);
-        Bytes otherRandom = r;
-        otherRandom[19] ^= 1;
-        EXPECT_EQ(Verify(cert.get(), otherRandom, kIdentityNumber), VidStatus::Mismatch);
-        EXPECT_EQ(Verify(cert.get(), Bytes(r.begin(), r.end() - 1), kIdentityNumber), VidStatus::Mismatch);
-        EXPECT_EQ(Verify(cert.get(), Bytes{}, kIdentityNumber), VidStatus::Mismatch);
-        EXPECT_EQ(Verify(cert.get(), r, "8001011234568"), VidStatus::Mismatch);
-        EXPECT_EQ(Verify(cert.get(), r, "800101-1234567"), VidStatus::Mismatch);
-        EXPECT_EQ(Verify(cert.get(), r, ""), VidStatus::Mismatch);
-        EXPECT_EQ(Verify(cert.get(), r, "8001011234567\n"), VidStatus::Mismatch);
-    }
-}
-
-TEST(Vid, EncodingEqualsOpenSslsEncoding) {
-    for (bool nullParameters : {false, true}) {
-        TempFolder dir;
-        const std::string vidHex = PythonVid("sha256", kIdentityNumber, TestRandom());
-        X509Ptr cert = MakeCertificate(dir, kIdentifyExtension, IdentifySections("sha256", nullParameters, vidHex));
-        ASSERT_TRUE(cert);
-        IdentifyData data;
-        data.realName = kRealName;
-        data.hashNid = NID_sha256;
-        data.hashNullParameters = nullParameters;
-        data.virtualId = FromHex(vidHex);
         Bytes value;
         ASSERT_EQ(EncodeIdentifyData(data, value), VidStatus::Ok);
-        const Der identifyDataOid = {0x2a, 0x83, 0x1a, 0x8c, 0x9a, 0x44, 0x0a, 0x01, 0x01};
         const Der ours = Tlv(0x30, Tlv(0xa0, Cat({Tlv(0x06, identifyDataOid), value})));
         const ASN1_OCTET_STRING* theirs =
             X509_EXTENSION_get_data(X509_get_ext(cert.get(), X509_get_ext_by_NID(cert.get(), NID_subject_alt_name, -1)));
         const unsigned char* p = ASN1_STRING_get0_data(theirs);
         EXPECT_EQ(Hex(ours), Hex(Der(p, p + ASN1_STRING_length(theirs))));
+
+        EXPECT_EQ(Verify(cert.get(), r, kIdentityNumber), VidStatus::Ok);
+        for (const MismatchRow& mismatch : kMismatches) {
+            EXPECT_EQ(Verify(cert.get(), mismatch.random, mismatch.identityNumber), VidStatus::Mismatch)
+                << Hex(mismatch.random) << " " << mismatch.identityNumber;
+        }
     }
     Bytes value;
     EXPECT_EQ(EncodeIdentifyData(IdentifyData{kRealName, NID_md5, false, {1}}, value), VidStatus::UnsupportedHash);

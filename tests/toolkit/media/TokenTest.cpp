@@ -101,19 +101,6 @@ TEST_F(TokenTest, VidRandomBelongsToTheSigningKey) {
     }
 }
 
-TEST_F(TokenTest, SignatureVerifiesWithOpenSsl) {
-    OpenWithPin(world_.pin.c_str());
-    const pkigen_user& user = *world_.npki[0];
-    Record id(IdOfCertificate(user.signing.certPath)), data(std::string("token data")), signature;
-    ASSERT_EQ(QLK_PKCS11_Sign(context_.get(), id.get(), data.get(), signature.get()), 0) << context_.ErrorText();
-    qlk_test::WriteFile(scratch_ / "sig", signature.bytes());
-    scratch_.Write("data", "token data");
-    Shell("openssl x509 -inform DER -in " + Quoted(user.signing.certPath) + " -pubkey -noout > " + scratch_ / "pub");
-    EXPECT_NE(Shell("openssl dgst -sha256 -verify " + scratch_ / "pub" + " -signature " + scratch_ / "sig" + " " +
-                    scratch_ / "data").find("Verified OK"),
-              std::string::npos);
-}
-
 TEST_F(TokenTest, CmsWithAndWithoutContentVerifyWithOpenSslAndTheToolkit) {
     OpenWithPin(world_.pin.c_str());
     const pkigen_user& user = *world_.npki[1];
@@ -192,18 +179,6 @@ TEST_F(TokenTest, RefusalsHaveTheirOwnCodes) {
     }
     ContextHandle bare;
     EXPECT_EQ(QLK_PKCS11_OpenSession(bare.get(), nullptr), 2601);
-}
-
-TEST(TokenPin, LockedPinHasItsOwnCode) {
-    MediaWorld::Get();
-    ContextHandle context;
-    if (QLK_MEDIA_Load(context.get(), ONCE_MODULE) == 2509) {
-        ASSERT_EQ(QLK_MEDIA_Load(context.get(), ONCE_MODULE), 0) << context.ErrorText();
-    }
-    EXPECT_EQ(QLK_PKCS11_OpenSession(context.get(), "locked"), 2606);
-    EXPECT_NE(context.ErrorText().find("the PIN is locked"), std::string::npos);
-    ASSERT_EQ(QLK_PKCS11_OpenSession(context.get(), MediaWorld::Get().pin.c_str()), 0) << "the failed login closed its session";
-    QLK_MEDIA_Unload(context.get());
 }
 
 TEST(TokenAbsent, EmptyTokenFolderHasNoToken) {
