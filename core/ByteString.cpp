@@ -4,12 +4,14 @@
 #include <cstdio>
 #include <cstring>
 
+#include "core/ByteStringBlocks.h"
 #include "core/FileLoading.h"
 #include "core/SecureMemory.h"
 #include "platform/Win32.h"
 
 using zorvane::AllocateBlock;
 using zorvane::ReleaseBlock;
+using zorvane::WipeMemory;
 
 namespace {
 
@@ -244,6 +246,18 @@ int ByteString::Format(const char* format, ...) {
 
 namespace zorvane {
 
+void AdoptBlock(ByteString& into, unsigned char* block, std::size_t blockSize, int length) {
+    into.Clear();
+    if (length < 1) {
+        ReleaseBlock(block, blockSize);
+        return;
+    }
+    WipeMemory(block + length, blockSize - static_cast<std::size_t>(length));
+    into.data = block;
+    into.length = length;
+}
+
+// The file is read straight into the block the string then keeps: no second image of it.
 int LoadFileUpTo(ByteString& into, const char* path, std::uint32_t maxSize) {
     enum { kEmptyPath = 1, kCannotOpen = 2, kNoSize = 3, kNoBuffer = 4, kReadFailed = 5, kShortRead = 6 };
     if (!path || !*path) return kEmptyPath;
@@ -261,22 +275,28 @@ int LoadFileUpTo(ByteString& into, const char* path, std::uint32_t maxSize) {
     } else if (!(buffer = static_cast<unsigned char*>(AllocateBlock(static_cast<std::size_t>(size) + 1)))) {
         result = kNoBuffer;
     } else {
-        std::memset(buffer, 0, static_cast<std::size_t>(size) + 1);
         if (size > 0 && !ReadFile(file, buffer, size, &got, nullptr)) result = kReadFailed;
         else if (got < size) result = kShortRead;
-        else if (size == 0) {
+        else {
             const int kept = into.status;  // loading reports through its result only
-            into.Clear();
+            AdoptBlock(into, buffer, static_cast<std::size_t>(size) + 1, static_cast<int>(size));
             into.status = kept;
-        } else {
-            const int kept = into.status;
-            result = into.SetData(buffer, static_cast<int>(size)) == kOk ? 0 : static_cast<int>(kNoBuffer);
-            into.status = kept;
+            buffer = nullptr;
         }
     }
     if (buffer) ReleaseBlock(buffer, static_cast<std::size_t>(size) + 1);
     CloseHandle(file);
     return result;
+}
+
+void KeepInPlace(ByteString& text, int start, int count) {
+    if (text.IsEmpty() || count < 1) {
+        text.Clear();
+        return;
+    }
+    std::memmove(text.data, text.data + start, static_cast<std::size_t>(count));
+    WipeMemory(text.data + count, static_cast<std::size_t>(text.length - count) + 1);
+    text.length = count;
 }
 
 }  // namespace zorvane

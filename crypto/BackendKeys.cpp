@@ -111,7 +111,13 @@ int CToolkitBackend::Base64Enc(const ByteString& input, ByteString& result) {
     return Invoke(QLK_FUNCTION(QLK_BASE64_Encode), In(input), Out(result));
 }
 
+// Decoded straight into the result's own block when the toolkit offers it: a large
+// message is then neither copied out of a toolkit record nor wiped twice.
 int CToolkitBackend::Base64Dec(const ByteString& input, ByteString& result) {
+    if (Loaded() && Find(QLK_FUNCTION(QLK_BASE64_DecodeInto))) {
+        const int capacity = input.length > 0 ? input.length / 4 * 3 : 0;
+        return Invoke(QLK_FUNCTION(QLK_BASE64_DecodeInto), In(input), Filled(result, capacity));
+    }
     return Invoke(QLK_FUNCTION(QLK_BASE64_Decode), In(input), Out(result));
 }
 

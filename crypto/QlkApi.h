@@ -165,6 +165,7 @@ QLK_EXPORT int QLK_CRYPT_VerifyMAC(void* context, int p1, const char* in2, BINST
 /* Encodings and directory fetch */
 QLK_EXPORT int QLK_BASE64_Encode(void* context, BINSTR* input, BINSTR* output);
 QLK_EXPORT int QLK_BASE64_Decode(void* context, BINSTR* input, BINSTR* output);
+QLK_EXPORT int QLK_BASE64_DecodeInto(void* context, BINSTR* input, BINSTR* output);
 QLK_EXPORT int QLK_PEM_Encode(void* context, int p1, BINSTR* input, BINSTR* output);
 QLK_EXPORT int QLK_PEM_Decode(void* context, BINSTR* input, BINSTR* output);
 QLK_EXPORT int QLK_DSAP_GetDataByURL(void* context, int p1, const char* url, BINSTR* data);

@@ -3,9 +3,11 @@
 // its arguments after the context; each argument is either a plain value handed over
 // unchanged or one of the markers below, which become toolkit records or buffers:
 //
-//   In(bytes)                 a BINSTR made and filled from the bytes
+//   In(bytes)                 a BINSTR over the bytes themselves (inputs are only read)
 //   Out(bytes[, rule])        an empty BINSTR whose (data, length) is copied back
 //   InOut(source, target)     a BINSTR filled from source, rewritten by the toolkit, copied to target
+//   Filled(bytes, capacity)   a BINSTR over a fresh block of capacity bytes that the toolkit
+//                             fills; the block becomes the bytes, by the rule ByBackend
 //   TextOut(text, size[, r])  a zeroed buffer of size bytes, copied back as text
 //   Into<Local>(target, r)    the address of a local, copied into target afterwards
 //
@@ -18,6 +20,8 @@
 #include <tuple>
 #include <vector>
 
+#include "core/ByteStringBlocks.h"
+#include "core/SecureMemory.h"
 #include "crypto/ToolkitBackend.h"
 
 namespace zorvane {
@@ -33,6 +37,10 @@ struct BinaryInOut {
     const ByteString& source;
     ByteString& target;
     CopyRule rule;
+};
+struct BlockOutput {
+    ByteString& bytes;
+    int capacity;
 };
 struct TextOutput {
     ByteString& text;
@@ -50,6 +58,7 @@ inline BinaryOutput Out(ByteString& bytes, CopyRule rule = CopyRule::ByBackend) 
 inline BinaryInOut InOut(const ByteString& source, ByteString& target, CopyRule rule = CopyRule::ByBackend) {
     return {source, target, rule};
 }
+inline BlockOutput Filled(ByteString& bytes, int capacity) { return {bytes, capacity}; }
 inline TextOutput TextOut(ByteString& text, int size, CopyRule rule = CopyRule::Always) { return {text, size, rule}; }
 template <typename Local, typename Target>
 LocalOutput<Local, Target> Into(Target& target, CopyRule rule) {
@@ -91,20 +100,18 @@ private:
     BINSTR record_{nullptr, 0};
 };
 
+// Inputs are read, never replaced, by the toolkit, so the record points at the caller's
+// bytes: no copy of a large message, and nothing of it left in a second block.
 template <>
 class ArgumentSlot<BinaryInput> {
 public:
-    explicit ArgumentSlot(BinaryInput input) : input_(input) {}
-    void Prepare(CToolkitBackend& owner) {
-        binstr_.Create(owner);
-        binstr_.Fill(input_.bytes);
-    }
-    BINSTR* Argument() { return binstr_.Record(); }
+    explicit ArgumentSlot(BinaryInput input) : record_{input.bytes.data, input.bytes.data ? input.bytes.length : 0} {}
+    void Prepare(CToolkitBackend&) {}
+    BINSTR* Argument() { return &record_; }
     void Finish(const CToolkitBackend&, const CallOutcome&) {}
 
 private:
-    BinaryInput input_;
-    BinstrHolder binstr_;
+    BINSTR record_;
 };
 
 template <>
@@ -138,6 +145,37 @@ public:
 private:
     BinaryInOut inOut_;
     BinstrHolder binstr_;
+};
+
+template <>
+class ArgumentSlot<BlockOutput> {
+public:
+    explicit ArgumentSlot(BlockOutput output)
+        : output_(output), size_(static_cast<std::size_t>(output.capacity) + 1),
+          block_(static_cast<unsigned char*>(AllocateBlock(size_))), record_{block_, block_ ? output.capacity : 0} {}
+    ArgumentSlot(const ArgumentSlot&) = delete;
+    ArgumentSlot& operator=(const ArgumentSlot&) = delete;
+    ~ArgumentSlot() {
+        if (block_) ReleaseBlock(block_, size_);
+    }
+    void Prepare(CToolkitBackend&) {}
+    BINSTR* Argument() { return &record_; }
+    // A failed call hands nothing over, as an output record it left empty would not.
+    void Finish(const CToolkitBackend& owner, const CallOutcome& outcome) {
+        if (!owner.CopiesOutput(CopyRule::ByBackend, outcome)) return;
+        if (outcome.result != 0) {
+            output_.bytes.Clear();
+            return;
+        }
+        AdoptBlock(output_.bytes, block_, size_, record_.length);
+        block_ = nullptr;
+    }
+
+private:
+    BlockOutput output_;
+    std::size_t size_;
+    unsigned char* block_;
+    BINSTR record_;
 };
 
 template <>

@@ -4,6 +4,7 @@
 #include <string>
 #include <utility>
 
+#include "core/ByteStringBlocks.h"
 #include "message/ContentTypes.h"
 #include "message/MessageCodes.h"
 
@@ -115,16 +116,17 @@ int CCmdGen::CheckTag(const ByteString& tag, const ByteString& message) {
 }
 
 // Keeps the text after the first ">" up to the last "<" that follows it; the message
-// is read as a zero-terminated text.
+// is read as a zero-terminated text and cut inside its own block.
 int CCmdGen::RemoveTag(ByteString& message) {
     const int result = CheckTag(m_tag, message);
     if (result != 0) return result;
     const char* text = message.GetData();
     const char* opening = std::strchr(text, '>');
     const char* start = opening ? opening + 1 : text;
-    const char* closing = std::strrchr(start, '<');
-    const std::size_t kept = closing ? static_cast<std::size_t>(closing - start) : std::strlen(start);
-    message = ByteString(start, static_cast<int>(kept));
+    const std::size_t rest = std::strlen(start);
+    const auto* closing = static_cast<const char*>(memrchr(start, '<', rest));  // from the end: near it
+    const std::size_t kept = closing ? static_cast<std::size_t>(closing - start) : rest;
+    zorvane::KeepInPlace(message, static_cast<int>(start - text), static_cast<int>(kept));
     return 0;
 }
 

@@ -37,7 +37,7 @@ int QLK_CERT_Load(void* context, BINSTR* certificate) {
         open.certificate.reset();
         Input input;
         QLK_RETURN_IF_FAILED(ReadInput(certificate, input));
-        return ParseCertificate(input, open.certificate);
+        return ParseCertificate(input, open.certificate, PublicKey::LeftEncoded);
     });
 }
 

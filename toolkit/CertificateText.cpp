@@ -8,6 +8,7 @@
 #include <iterator>
 #include <vector>
 
+#include "toolkit/Certificates.h"
 #include "toolkit/Names.h"
 #include "toolkit/OpenSsl.h"
 
@@ -308,8 +309,7 @@ std::string PublicKeyText(X509* certificate) {
 }
 
 std::string PublicKeyBitsText(X509* certificate) {
-    EVP_PKEY* key = X509_get0_pubkey(certificate);
-    return std::to_string(key != nullptr ? EVP_PKEY_get_bits(key) : 0);
+    return std::to_string(PublicKeyBits(X509_get_X509_PUBKEY(certificate)));
 }
 
 Status RenderKstTime(const ASN1_TIME* time, std::string& text) {

@@ -1,5 +1,7 @@
 // QLK_BASE64_ and QLK_PEM_: text encodings of binary data.
 
+#include <openssl/crypto.h>
+
 #include <iterator>
 
 #include "toolkit/Binstr.h"
@@ -39,6 +41,26 @@ int QLK_BASE64_Decode(void* context, BINSTR* input, BINSTR* output) {
         std::size_t written = 0;
         QLK_RETURN_IF_FAILED(Base64DecodeInto(in.data, in.length, bytes.data(), written));
         return bytes.HandTo(output, written);
+    });
+}
+
+// Same operation as QLK_BASE64_Decode, so its failures carry that function's name.
+int QLK_BASE64_DecodeInto(void* context, BINSTR* input, BINSTR* output) {
+    return ::qlk::Call(context, "QLK_BASE64_Decode", [&](Context&) -> Status {
+        Input in;
+        QLK_RETURN_IF_FAILED(ReadInput(input, in, false));
+        if (output == nullptr || output->data == nullptr || output->length < 0 ||
+            static_cast<std::size_t>(output->length) < Base64DecodedCapacity(in.length)) {
+            return Fail(Code::InvalidArgument, "output buffer");
+        }
+        std::size_t written = 0;
+        const Status decoded = Base64DecodeInto(in.data, in.length, output->data, written);
+        if (!decoded.ok()) {
+            OPENSSL_cleanse(output->data, static_cast<std::size_t>(output->length));
+            return decoded;
+        }
+        output->length = static_cast<int>(written);
+        return Ok();
     });
 }
 

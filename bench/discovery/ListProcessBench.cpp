@@ -3,13 +3,15 @@
 // folders with the cryptography package (read, parse, subject, serial, dates, SHA-1).
 // The time of each run is the child's CPU time (user + system); the counters give its
 // peak resident memory and, from one run under strace, its system calls per listed
-// certificate (all, opens and stats, failed ones).
+// certificate (all, opens and stats, failed ones). records_MB is what the listed records
+// themselves hold on the heap, the floor for the program's peak above its start-up size.
 //
 // ZORVANE_BENCH_PROGRAM_DIR may name another folder holding zorvane, libzorvane.so and
 // the toolkit (an earlier build's work folder, say), to measure that build on the same
 // stores.
 
 #include <benchmark/benchmark.h>
+#include <malloc.h>
 #include <spawn.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
@@ -25,6 +27,8 @@
 #include <sstream>
 #include <string>
 #include <vector>
+
+#include <zorvane/LoadCert.h>
 
 #include "BaselineRatio.h"
 #include "discovery/GeneratedStore.h"
@@ -56,14 +60,46 @@ for folder, _, files in os.walk(os.path.join(sys.argv[1], 'NPKI')):
 json.dump({'count': len(records), 'certificates': records}, sys.stdout, ensure_ascii=False, indent=2)
 )";
 
+// Heap bytes that the records of the listing keep (the array and every text's block),
+// from one LoadCerts with the list's arguments: malloc's count of bytes in use after
+// it, less that before it.
+double HeapOfRecords(const std::string& work) {
+    ByteString folder(work.c_str()), empty;
+    CLoadCert loader(folder);
+    CArray<tagCERTLIST, tagCERTLIST&> list;
+    int count = 0;
+    const struct mallinfo2 before = mallinfo2();
+    loader.LoadCerts(0, empty, empty, 0, empty, 0, empty, empty, 0, 0, list, count);
+    const struct mallinfo2 after = mallinfo2();
+    return static_cast<double>(after.uordblks + after.hblkhd - before.uordblks - before.hblkhd) / (1024 * 1024);
+}
+
+// Measured in a forked child, so that this process does not grow by it.
+double RecordMegabytes(const std::string& work) {
+    int ends[2];
+    if (pipe(ends) != 0) return 0;
+    const pid_t child = fork();
+    if (child == 0) {
+        const double megabytes = HeapOfRecords(work);
+        _exit(write(ends[1], &megabytes, sizeof megabytes) == sizeof megabytes ? 0 : 1);
+    }
+    close(ends[1]);
+    double megabytes = 0;
+    if (child < 0 || read(ends[0], &megabytes, sizeof megabytes) != sizeof megabytes) megabytes = 0;
+    close(ends[0]);
+    if (child > 0) waitpid(child, nullptr, 0);
+    return megabytes;
+}
+
 // One generated store of `users` NPKI users, its work folder linked to the program's toolkit.
 struct Store {
-    explicit Store(int count) : users(count), generated(count, ProgramDir()) {}
+    explicit Store(int count) : users(count), generated(count, ProgramDir()), recordMegabytes(RecordMegabytes(work)) {}
     int users;
     GeneratedStore generated;
     const std::string& root = generated.Root();
     const std::string& home = generated.Home();
     const std::string& work = generated.Work();
+    double recordMegabytes;  // measured while this store is drive C:
 };
 
 Store& StoreOf(int users) {
@@ -93,8 +129,21 @@ std::vector<std::string> ChildEnvironment(const Store& store) {
     return variables;
 }
 
-// Runs the command with its standard output read through a pipe; the child's own
-// resource use comes from wait4.
+// The child's peak resident size so far (VmHWM), 0 once it is gone. Unlike ru_maxrss it
+// belongs to the program the child runs: a spawned child shares this process's memory
+// until it execs, and ru_maxrss keeps that process's peak as well.
+double PeakMegabytesOf(pid_t child) {
+    std::ifstream status("/proc/" + std::to_string(child) + "/status");
+    std::string line;
+    while (std::getline(status, line)) {
+        if (line.rfind("VmHWM:", 0) == 0) return std::atof(line.c_str() + 6) / 1024.0;
+    }
+    return 0;
+}
+
+// Runs the command with its standard output read through a pipe; the child's CPU time
+// comes from wait4, its peak from each look while its output comes in (the listing
+// prints after it has read every record).
 ChildRun Run(const std::vector<std::string>& command, const Store& store) {
     ChildRun run;
     int pipeEnds[2];
@@ -116,7 +165,10 @@ ChildRun Run(const std::vector<std::string>& command, const Store& store) {
     close(pipeEnds[1]);
     char buffer[65536];
     ssize_t got = 0;
-    while (spawned == 0 && (got = read(pipeEnds[0], buffer, sizeof buffer)) > 0) run.output.append(buffer, got);
+    while (spawned == 0 && (got = read(pipeEnds[0], buffer, sizeof buffer)) > 0) {
+        run.output.append(buffer, got);
+        run.peakMegabytes = std::max(run.peakMegabytes, PeakMegabytesOf(child));
+    }
     close(pipeEnds[0]);
     if (spawned != 0) return run;
     int status = 0;
@@ -125,7 +177,6 @@ ChildRun Run(const std::vector<std::string>& command, const Store& store) {
     run.ok = WIFEXITED(status) && WEXITSTATUS(status) == 0;
     run.cpuSeconds = usage.ru_utime.tv_sec + usage.ru_stime.tv_sec +
                      (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
-    run.peakMegabytes = usage.ru_maxrss / 1024.0;
     return run;
 }
 
@@ -186,6 +237,7 @@ void Measure(benchmark::State& state, std::vector<std::string> (*commandFor)(con
     }
     const SyscallCounts calls = CountSyscalls(command, store);
     state.counters["peak_MB"] = peak;
+    state.counters["records_MB"] = store.recordMegabytes;
     state.counters["syscalls/cert"] = calls.all / store.users;
     state.counters["opens/cert"] = calls.opens / store.users;
     state.counters["stats/cert"] = calls.stats / store.users;

@@ -273,6 +273,33 @@ TEST_F(CertificateTest, PemAndAbsentExtensions) {
     }
 }
 
+// Loading reads a certificate without decoding its key; the key texts must still be
+// those of OpenSSL's full read of the same bytes, for each kind and an odd RSA size.
+TEST_F(CertificateTest, KeyTextsMatchTheFullReadForEachKeyKind) {
+    const char* const kKeys[] = {"-newkey rsa:1024", "-newkey rsa:2049", "-newkey ec -pkeyopt ec_paramgen_curve:P-384",
+                                 "-newkey ed25519", "-newkey rsa-pss -pkeyopt rsa_keygen_bits:1536"};
+    ScratchFolder folder;
+    for (const char* key : kKeys) {
+        Shell(OpenSsl(std::string("req -x509 ") + key + " -nodes -keyout " + folder.File("k.pem") + " -outform DER -out " +
+                      folder.File("c.der") + " -days 2 -subj /CN=k"));
+        const Bytes der = ReadFile(folder.File("c.der"));
+        const unsigned char* cursor = der.data();
+        std::unique_ptr<X509, decltype(&X509_free)> full(d2i_X509(nullptr, &cursor, static_cast<long>(der.size())), X509_free);
+        ASSERT_TRUE(full) << key;
+        unsigned char* spki = nullptr;
+        const int spkiLength = i2d_PUBKEY(X509_get0_pubkey(full.get()), &spki);
+        const Bytes expectedSpki(spki, spki + spkiLength);
+        OPENSSL_free(spki);
+
+        ASSERT_EQ(0, QLK_CERT_Load(context_.get(), Record(der).get())) << key;
+        char algorithm[1024] = {}, bits[1024] = {};
+        Record read;
+        ASSERT_EQ(0, QLK_CERT_GetPubKey2(context_.get(), algorithm, bits, read.get())) << key;
+        EXPECT_EQ(std::to_string(EVP_PKEY_get_bits(X509_get0_pubkey(full.get()))), bits) << key;
+        EXPECT_EQ(expectedSpki, read.bytes()) << key;
+    }
+}
+
 TEST_F(CertificateTest, FailuresHaveCodesAndTexts) {
     char text[256];
     Bytes trailing = user_.der;

@@ -1,5 +1,7 @@
 // Base64, PEM, digests and HMACs, checked against the openssl command line.
 
+#include <cstring>
+
 #include "toolkit/ToolkitSupport.h"
 
 namespace qlk_test {
@@ -60,6 +62,32 @@ TEST_F(EncodingDigestTest, Base64DecodeAgreesWhereverABlankOrBadByteStands) {
         EXPECT_EQ(2015, QLK_BASE64_Decode(context_.get(), broken.get(), refused.get())) << at;
         EXPECT_NE(std::string::npos, context_.ErrorText().find("group " + std::to_string(at / 4))) << at;
     }
+}
+
+// Decoding into the caller's buffer: the bytes and codes of QLK_BASE64_Decode, a buffer
+// that may be too small refused, and a failure leaving nothing decoded behind.
+TEST_F(EncodingDigestTest, Base64DecodeIntoTheCallersBuffer) {
+    struct Case {
+        const char* text;
+        int room;
+        int code;
+        const char* after;  // the buffer's first bytes afterwards
+        int length;         // the record's length afterwards
+    };
+    const Case kCases[] = {
+        {"QUJDRA==", 6, 0, "ABCD", 4},    {"QUJD\r\nRA==", 6, 0, "ABCD", 4}, {"QUJDRA==", 5, 1002, "\xAA\xAA", 5},
+        {"", 0, 0, "", 0},                {"QUJDRA=!", 6, 2015, "\0\0", 6},
+    };
+    for (const Case& test : kCases) {
+        Record input{std::string(test.text)};
+        Bytes buffer(static_cast<std::size_t>(test.room) + 1, 0xAA);
+        BINSTR output{buffer.data(), test.room};
+        EXPECT_EQ(test.code, QLK_BASE64_DecodeInto(context_.get(), input.get(), &output)) << test.text;
+        EXPECT_EQ(test.length, output.length) << test.text;
+        const std::size_t checked = test.code == 2015 ? 2 : std::strlen(test.after);
+        EXPECT_EQ(Bytes(test.after, test.after + checked), Bytes(buffer.begin(), buffer.begin() + checked)) << test.text;
+    }
+    EXPECT_NE(std::string::npos, context_.ErrorText().find("QLK_BASE64_Decode: [2015]"));
 }
 
 TEST_F(EncodingDigestTest, PemRoundTripAndOpenSslReadsIt) {
