@@ -118,6 +118,7 @@ TEST(MemoryMapObject, CopiesShareTheMappingUntilTheLastOneLetsGo) {
         CMemoryMap& alias = assigned;
         assigned = copy;
         assigned = alias;
+        EXPECT_EQ(original.m_mapping, assigned.m_mapping);
         EXPECT_EQ(0, original.DeleteMMF());
         EXPECT_EQ("written elsewhere\n", ReadInChild(name).output);
     }
