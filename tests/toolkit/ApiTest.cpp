@@ -76,7 +76,9 @@ TEST(ApiBinstr, CreateSetDataDelete) {
     EXPECT_EQ(0, QLK_BINSTR_Delete(&record));
 }
 
-TEST(ApiBinstr, NegativeInputLengthIsRefused) {
+// Damaged input records are refused; an output record with a length but no buffer has
+// nothing to wipe and is simply filled.
+TEST(ApiBinstr, DamagedRecordsAreRefusedOrFilled) {
     ContextHandle context;
     unsigned char byte = 0;
     BINSTR bad{&byte, -1};
@@ -84,6 +86,10 @@ TEST(ApiBinstr, NegativeInputLengthIsRefused) {
     EXPECT_EQ(1002, QLK_CRYPT_Hash(context.get(), 1, &bad, output.get()));
     BINSTR nullData{nullptr, 5};
     EXPECT_EQ(1002, QLK_CRYPT_Hash(context.get(), 1, &nullData, output.get()));
+    BINSTR input{&byte, 1};
+    ASSERT_EQ(0, QLK_CRYPT_Hash(context.get(), 1, &input, &nullData));
+    EXPECT_EQ(20, nullData.length);
+    EXPECT_EQ(0, QLK_BINSTR_Delete(&nullData));
 }
 
 // Contexts made at the same time on several threads (the first of them loads the
