@@ -4,9 +4,8 @@
 #include <openssl/pkcs12.h>
 
 #include <functional>
-#include <stdexcept>
 
-#include "tools/pkigen/Generator.h"
+#include "support/TestPki.h"
 #include "toolkit/ToolkitSupport.h"
 
 namespace qlk_test {
@@ -22,14 +21,7 @@ struct GeneratedUser {
     Bytes signCert, signKey, kmCert, kmKey;
 
     GeneratedUser() {
-        zorvane::pkigen::Options options;
-        options.home = root.MakeFolder("home");
-        options.cas = {"yessign"};
-        options.keyCache = ZORVANE_TEST_BINARY_DIR "/pkigen-key-cache";
-        zorvane::pkigen::Result pki;
-        std::string error;
-        if (!zorvane::pkigen::Generate(options, pki, error)) throw std::runtime_error(error);
-        user = pki.users.front();
+        user = zorvane::testsupport::GeneratedPki(zorvane::testsupport::YessignPkiOptions(root.MakeFolder("home"))).users.front();
         signCert = ReadFile(user.signing.certPath);
         signKey = ReadFile(user.signing.keyPath);
         kmCert = ReadFile(user.keyManagement.certPath);

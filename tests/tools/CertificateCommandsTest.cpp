@@ -8,12 +8,11 @@
 
 #include <algorithm>
 #include <filesystem>
-#include <stdexcept>
 #include <tuple>
 
 #include "support/TestSupport.h"
 #include "support/ZorvaneProcess.h"
-#include "tools/pkigen/Generator.h"
+#include "support/TestPki.h"
 
 namespace {
 
@@ -23,20 +22,19 @@ namespace fs = std::filesystem;
 const std::string kPassword = "qwer1234!";
 const std::string kNewPassword = "n3w-Secret#77";
 
+// The work folder holds the generated IssuerOid.conf beside a link to the build's toolkit.
+zorvane::pkigen::Options StoreOptions(TempFolder& root) {
+    zorvane::pkigen::Options options = YessignPkiOptions(root / "home");
+    options.work = root.MakeFolder("work");
+    fs::create_symlink(fs::path(ZORVANE_TEST_WORK_DIR) / "Quellark.dll", fs::path(options.work) / "Quellark.dll");
+    return options;
+}
+
 struct Stores {
     TempFolder root;
-    zorvane::pkigen::Result pki;
+    zorvane::pkigen::Result pki = GeneratedPki(StoreOptions(root));
 
     Stores() {
-        const std::string work = root.MakeFolder("work");
-        fs::create_symlink(fs::path(ZORVANE_TEST_WORK_DIR) / "Quellark.dll", fs::path(work) / "Quellark.dll");
-        zorvane::pkigen::Options options;
-        options.home = root / "home";
-        options.work = work;
-        options.cas = {"yessign"};
-        options.keyCache = ZORVANE_TEST_BINARY_DIR "/pkigen-key-cache";
-        std::string error;
-        if (!zorvane::pkigen::Generate(options, pki, error)) throw std::runtime_error(error);
         root.Write("drives", "C: " + pki.home + " fixed\n");
         RunCommand("openssl x509 -inform DER -in " + Quoted(Cert()) + " -out " + Quoted(root / "cert.pem"));
     }

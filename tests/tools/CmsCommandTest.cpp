@@ -9,7 +9,7 @@
 
 #include "support/TestSupport.h"
 #include "support/ZorvaneProcess.h"
-#include "tools/pkigen/Generator.h"
+#include "support/TestPki.h"
 
 namespace {
 
@@ -21,20 +21,19 @@ const std::string kContent = "Zorvane CMS test content\n\x01\x02\xff binary too"
 
 // Two yessign users; beside them the content, a password file, and each user's
 // decrypted key-management key as DER for openssl. Made once per test program.
+pkigen::Options TwoUsers(const std::string& home) {
+    pkigen::Options options = YessignPkiOptions(home);
+    options.count = 2;
+    options.seed = 99;
+    options.seedGiven = true;
+    return options;
+}
+
 struct CmsPki {
     TempFolder root;
-    pkigen::Result pki;
+    pkigen::Result pki = GeneratedPki(TwoUsers(root / "home"));
 
     CmsPki() {
-        pkigen::Options options;
-        options.home = root / "home";
-        options.cas = {"yessign"};
-        options.count = 2;
-        options.seed = 99;
-        options.seedGiven = true;
-        options.keyCache = ZORVANE_TEST_BINARY_DIR "/pkigen-key-cache";
-        std::string error;
-        if (!pkigen::Generate(options, pki, error)) throw std::runtime_error(error);
         root.Write("content.bin", kContent);
         root.Write("password", kPassword + "\n");
         for (int user = 0; user < 2; ++user) WriteDecryptedKmKey(user);
