@@ -1,15 +1,104 @@
 #include "tools/zorvane/CertificateTimes.h"
 
+#include <cstddef>
 #include <cstdio>
 #include <ctime>
 
 namespace {
 
 constexpr long long kKoreaOffsetSeconds = 9 * 3600;  // KST is UTC+9 all year
+constexpr unsigned char kSequence = 0x30;
+constexpr unsigned char kExplicitVersion = 0xa0;
+constexpr unsigned char kInteger = 0x02;
+constexpr unsigned char kUtcTime = 0x17;
+constexpr unsigned char kGeneralizedTime = 0x18;
 
 std::string Text(const ByteString& bytes) { return std::string(bytes.GetData(), bytes.GetLength()); }
 
+// A span of DER read front to back, one element at a time, never past its end.
+class DerSpan {
+public:
+    DerSpan() = default;
+    DerSpan(const unsigned char* data, std::size_t size) : m_data(data), m_size(data ? size : 0) {}
+
+    // The next element if it has this tag: its contents become `inside`, the span moves past it.
+    bool Read(unsigned char tag, DerSpan& inside) {
+        if (m_size < 2 || m_data[0] != tag) return false;
+        std::size_t header = 2;
+        std::size_t length = m_data[1];
+        if (length & 0x80) {
+            const std::size_t count = length & 0x7f;
+            if (count == 0 || count > 3 || m_size < header + count) return false;
+            length = 0;
+            for (std::size_t i = 0; i < count; ++i) length = (length << 8) | m_data[header + i];
+            header += count;
+        }
+        if (length > m_size - header) return false;
+        inside = DerSpan(m_data + header, length);
+        m_data += header + length;
+        m_size -= header + length;
+        return true;
+    }
+
+    bool Skip(unsigned char tag) {
+        DerSpan ignored;
+        return Read(tag, ignored);
+    }
+
+    bool SkipIf(unsigned char tag) { return m_size == 0 || m_data[0] != tag || Skip(tag); }
+
+    std::string Contents() const { return std::string(reinterpret_cast<const char*>(m_data), m_size); }
+
+private:
+    const unsigned char* m_data = nullptr;
+    std::size_t m_size = 0;
+};
+
+bool InRange(const std::string& digits, std::size_t at, int low, int high) {
+    const int value = (digits[at] - '0') * 10 + (digits[at + 1] - '0');
+    return value >= low && value <= high;
+}
+
+// "YYYYMMDDHHMMSS" with each field in its range, as "YYYY-MM-DDTHH:MM:SSZ".
+bool IsoText(const std::string& digits, std::string& text) {
+    if (digits.size() != 14 || digits.find_first_not_of("0123456789") != std::string::npos) return false;
+    if (!InRange(digits, 4, 1, 12) || !InRange(digits, 6, 1, 31) || !InRange(digits, 8, 0, 23) ||
+        !InRange(digits, 10, 0, 59) || !InRange(digits, 12, 0, 59))
+        return false;
+    text = digits.substr(0, 4) + "-" + digits.substr(4, 2) + "-" + digits.substr(6, 2) + "T" + digits.substr(8, 2) +
+           ":" + digits.substr(10, 2) + ":" + digits.substr(12, 2) + "Z";
+    return true;
+}
+
+// One Time of a validity: UTCTime "YYMMDDHHMMSSZ" (years 1950 to 2049) or
+// GeneralizedTime "YYYYMMDDHHMMSSZ"; other forms are left to the toolkit.
+bool ReadTime(DerSpan& validity, std::string& text) {
+    DerSpan time;
+    std::string digits;
+    if (validity.Read(kUtcTime, time)) {
+        digits = time.Contents();
+        if (digits.size() != 13 || digits.back() != 'Z' || digits[0] < '0' || digits[0] > '9') return false;
+        digits = (digits[0] >= '5' ? "19" : "20") + digits;
+    } else if (validity.Read(kGeneralizedTime, time)) {
+        digits = time.Contents();
+        if (digits.size() != 15 || digits.back() != 'Z') return false;
+    } else {
+        return false;
+    }
+    digits.pop_back();
+    return IsoText(digits, text);
+}
+
 }  // namespace
+
+bool ReadDerValidity(const ByteString& certificate, std::string& notBefore, std::string& notAfter) {
+    DerSpan whole(reinterpret_cast<const unsigned char*>(certificate.GetData()),
+                  static_cast<std::size_t>(certificate.GetLength() > 0 ? certificate.GetLength() : 0));
+    DerSpan outer, toBeSigned, validity;
+    return whole.Read(kSequence, outer) && outer.Read(kSequence, toBeSigned) && toBeSigned.SkipIf(kExplicitVersion) &&
+           toBeSigned.Skip(kInteger) && toBeSigned.Skip(kSequence) && toBeSigned.Skip(kSequence) &&
+           toBeSigned.Read(kSequence, validity) && ReadTime(validity, notBefore) && ReadTime(validity, notAfter);
+}
 
 std::string KoreaTimeToUtc(const std::string& koreaTime) {
     std::tm parts{};
@@ -37,6 +126,9 @@ int ValidityUtc(CCryptoEx& crypto, std::string& notBefore, std::string& notAfter
 
 int CertificateValidityUtc(CCryptoEx& crypto, ByteString& certificate, std::string& notBefore,
                            std::string& notAfter) {
+    // A listing asks this of every certificate it has already parsed once: the times are
+    // read straight from the DER, and only what that cannot read goes to the toolkit.
+    if (ReadDerValidity(certificate, notBefore, notAfter)) return 0;
     int code = crypto.LoadCert(certificate);
     if (code == 0) code = ValidityUtc(crypto, notBefore, notAfter);
     crypto.UnloadCert();

@@ -10,9 +10,14 @@
 // "YYYY-MM-DDTHH:MM:SSZ"; empty when the text is not of that form.
 std::string KoreaTimeToUtc(const std::string& koreaTime);
 
+// The validity of a DER certificate in UTC, read without parsing the rest of it; false
+// for anything else (PEM, damage, times with fractions or offsets).
+bool ReadDerValidity(const ByteString& certificate, std::string& notBefore, std::string& notAfter);
+
 // The loaded certificate's validity in UTC; 0, or the facade's code.
 int ValidityUtc(CCryptoEx& crypto, std::string& notBefore, std::string& notAfter);
 
-// The same for certificate (DER or PEM), which is loaded and unloaded again.
+// The same for certificate (DER or PEM); the toolkit loads it only when its times are
+// not plain DER UTCTime or GeneralizedTime.
 int CertificateValidityUtc(CCryptoEx& crypto, ByteString& certificate, std::string& notBefore,
                            std::string& notAfter);

@@ -249,10 +249,17 @@ void PrintJson(CLoadCert& loader, CArray<tagCERTLIST, tagCERTLIST&>& list, int r
             {"hashAlgo", Text(record.hashAlgo)},
             {"hashValue", Text(record.hashValue)},
         };
-        std::printf("%s\n    {", i ? "," : "");
-        for (const auto& field : fields) std::printf("\n      \"%s\": %s,", field.first, JsonString(field.second).c_str());
-        std::printf("\n      \"expired\": %s,\n      \"hasKmCert\": %s\n    }", record.validDays ? "true" : "false",
-                    record.kmCert.IsEmpty() ? "false" : "true");
+        std::string object = i ? ",\n    {" : "\n    {";
+        for (const auto& field : fields) {
+            object += "\n      \"";
+            object += field.first;
+            object += "\": ";
+            object += JsonString(field.second);
+            object += ',';
+        }
+        object += record.validDays ? "\n      \"expired\": true," : "\n      \"expired\": false,";
+        object += record.kmCert.IsEmpty() ? "\n      \"hasKmCert\": false\n    }" : "\n      \"hasKmCert\": true\n    }";
+        std::fwrite(object.data(), 1, object.size(), stdout);
     }
     std::printf("%s]\n}\n", list.GetSize() ? "\n  " : "");
 }

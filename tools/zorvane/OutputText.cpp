@@ -29,6 +29,9 @@ bool IsC1Control(std::string_view text, std::size_t at, std::size_t length) {
     return length == 2 && Byte(text, at) == 0xC2 && Byte(text, at + 1) <= 0x9F;
 }
 
+// Printable ASCII that JSON takes as it is: runs of it are copied in one piece.
+bool IsPlainJson(char c) { return c >= 0x20 && c < 0x7F && c != '"' && c != '\\'; }
+
 }  // namespace
 
 std::size_t Utf8SequenceLength(std::string_view text, std::size_t at) {
@@ -62,8 +65,17 @@ std::string TerminalText(std::string_view text) {
 }
 
 std::string JsonString(std::string_view text) {
-    std::string quoted = "\"";
+    std::string quoted;
+    quoted.reserve(text.size() + 2);
+    quoted += '"';
     for (std::size_t at = 0; at < text.size();) {
+        std::size_t plain = at;
+        while (plain < text.size() && IsPlainJson(text[plain])) ++plain;
+        if (plain > at) {
+            quoted.append(text, at, plain - at);
+            at = plain;
+            continue;
+        }
         const std::size_t length = Utf8SequenceLength(text, at);
         const unsigned char byte = Byte(text, at);
         if (length == 0) {
@@ -77,5 +89,6 @@ std::string JsonString(std::string_view text) {
         else quoted.append(text, at, length);
         at += length;
     }
-    return quoted + "\"";
+    quoted += '"';
+    return quoted;
 }
