@@ -34,7 +34,14 @@ HANDLE CreateFileA(LPCSTR path, DWORD access, DWORD, LPVOID, DWORD disposition, 
         return INVALID_HANDLE_VALUE;
     }
     zorvane::platform::FileAccess& files = zorvane::platform::Files();
-    const int descriptor = files.Open(zorvane::paths::Win32PathToNative(path));
+    // Most files are spelled as they are on disk: opening first spares a look-up per file,
+    // and only a miss pays for matching the name ignoring case.
+    const std::string tried = zorvane::paths::Win32PathToNativeForOpening(path);
+    int descriptor = files.Open(tried);
+    if (descriptor < 0) {
+        const std::string matched = zorvane::paths::Win32PathToNative(path);
+        if (matched != tried) descriptor = files.Open(matched);
+    }
     if (descriptor < 0) return INVALID_HANDLE_VALUE;
     return zorvane::platform::AddHandle(std::make_shared<OpenFile>(files, descriptor));
 }

@@ -171,7 +171,11 @@ std::string NormalizeSeparators(const std::string& path) {
     return out;
 }
 
-std::string ResolveCaseInsensitively(const std::string& nativePath) {
+namespace {
+
+enum class LastComponent { LookedUp, AsWrittenInWalk };
+
+std::string Resolve(const std::string& nativePath, LastComponent last) {
     if (nativePath.empty()) return nativePath;
     const bool absolute = nativePath[0] == '/';
     // In a walk an absolute path goes component by component from what the walk knows;
@@ -184,7 +188,9 @@ std::string ResolveCaseInsensitively(const std::string& nativePath) {
     bool matching = true;  // once a component is missing, nothing below it can exist
     for (std::size_t i = walking ? ReuseLastFolders(parts, resolved) : 0; i < parts.size(); ++i) {
         std::string part = parts[i];
-        if (matching && !FindComponent(resolved, parts[i], part)) matching = false;
+        const bool asWritten = walking && last == LastComponent::AsWrittenInWalk && i + 1 == parts.size() &&
+                               !KnownListing(resolved);
+        if (matching && !asWritten && !FindComponent(resolved, parts[i], part)) matching = false;
         resolved += part;
         if (i + 1 == parts.size()) break;
         resolved += "/";
@@ -194,7 +200,7 @@ std::string ResolveCaseInsensitively(const std::string& nativePath) {
     return resolved;
 }
 
-std::string Win32PathToNative(const char* windowsPath) {
+std::string Translate(const char* windowsPath, LastComponent last) {
     if (!windowsPath || !*windowsPath) return "";
     std::string path = windowsPath;
     if (HasDriveLetter(path)) {
@@ -202,7 +208,19 @@ std::string Win32PathToNative(const char* windowsPath) {
         if (!FindWalkDrive(path[0], drive)) return "";
         path = drive.folder + "/" + path.substr(2);
     }
-    return ResolveCaseInsensitively(NormalizeSeparators(path));
+    return Resolve(NormalizeSeparators(path), last);
+}
+
+}  // namespace
+
+std::string ResolveCaseInsensitively(const std::string& nativePath) {
+    return Resolve(nativePath, LastComponent::LookedUp);
+}
+
+std::string Win32PathToNative(const char* windowsPath) { return Translate(windowsPath, LastComponent::LookedUp); }
+
+std::string Win32PathToNativeForOpening(const char* windowsPath) {
+    return Translate(windowsPath, LastComponent::AsWrittenInWalk);
 }
 
 }  // namespace paths

@@ -51,6 +51,13 @@ void SetDrivesForTesting(const std::vector<Drive>* drives);
 // mapped, so that opening the result fails.
 std::string Win32PathToNative(const char* windowsPath);
 
+// The same for a caller that opens the result at once. In a walk (see below), a last
+// component whose folder has not been listed is kept as written instead of being looked
+// up, so that a file spelled as it is on disk costs no look-up before its open; when
+// that open finds nothing, the caller translates again with Win32PathToNative.
+// Outside a walk it is Win32PathToNative.
+std::string Win32PathToNativeForOpening(const char* windowsPath);
+
 // The purely textual part of the above, without drive lookup or folder matching:
 // separators unified and collapsed.
 std::string NormalizeSeparators(const std::string& path);

@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "platform/PathTranslation.h"
 #include "platform/Win32.h"
 #include "tests/platform/ScopedDrives.h"
 #include "support/TestSupport.h"
@@ -40,6 +41,27 @@ TEST_F(Files, ReadsAWholeFileByItsWindowsPath) {
     EXPECT_FALSE(CloseHandle(file));
     EXPECT_EQ(INVALID_FILE_SIZE, GetFileSize(file, nullptr));
     EXPECT_FALSE(ReadFile(file, buffer, sizeof buffer, &got, nullptr));
+}
+
+std::string ReadAll(const char* path) {
+    HANDLE file = OpenForReading(path);
+    if (file == INVALID_HANDLE_VALUE) return "(not opened)";
+    std::string text(GetFileSize(file, nullptr), '\0');
+    DWORD got = 0;
+    ReadFile(file, text.data(), static_cast<DWORD>(text.size()), &got, nullptr);
+    CloseHandle(file);
+    return text.substr(0, got);
+}
+
+// A walk opens the name as written first and matches it ignoring case only after a miss.
+TEST_F(Files, InAWalkANameInAnotherCaseStillOpens) {
+    home.Write("NPKI/USER/cn=x/SignCert.der", "mixed");
+    home.Write("NPKI/USER/cn=y/signCert.der", "exact");
+    home.Write("NPKI/USER/cn=y/SIGNCERT.DER", "upper");
+    const zorvane::paths::ScopedFolderListings walk;
+    EXPECT_EQ("mixed", ReadAll("C:\\NPKI\\User\\cn=x\\signCert.der"));
+    EXPECT_EQ("exact", ReadAll("C:\\NPKI\\User\\cn=y\\signCert.der"));
+    EXPECT_EQ("upper", ReadAll("C:\\NPKI\\User\\cn=y\\SIGNCERT.DER"));
 }
 
 TEST_F(Files, FoldersAndMissingFilesDoNotOpen) {
