@@ -330,6 +330,7 @@ int RunList(int argc, char** argv) {
     const zorvane::paths::ScopedFolderListings walk;
     WarningList warnings;
     CArray<tagCERTLIST, tagCERTLIST&> list;
+    list.SetSize(0, 1024);  // a large store grows the array a few times, not once per eighth
     if (!CanSearchDrive(options, warnings)) {  // an error, not a warning: nothing was searched
         for (const std::string& text : warnings.Texts())
             std::fprintf(stderr, "zorvane list: %s\n", TerminalText(text).c_str());
