@@ -22,7 +22,9 @@ bool HasDriveLetter(const std::string& path) {
 }
 
 std::string LowerAscii(std::string text) {
-    for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    for (char& c : text) {
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    }
     return text;
 }
 
@@ -55,6 +57,9 @@ struct WalkMemory {
     std::vector<Drive> drives;
     // Consecutive paths of a walk share their leading folders; those are not resolved again.
     std::vector<ResolvedFolder> lastFolders;
+    // The files of one folder come one after another: the folder of the last path, as
+    // written up to its last separator and as found, when all of it was found.
+    ResolvedFolder lastPathFolder;
 };
 thread_local WalkMemory* t_walk = nullptr;
 
@@ -161,13 +166,14 @@ void NoteFolderListing(const std::string& folder, const std::vector<std::string>
 }
 
 std::string NormalizeSeparators(const std::string& path) {
-    std::string out;
-    out.reserve(path.size());
+    std::string out(path.size(), '\0');
+    std::size_t length = 0;
     for (char c : path) {
         const char unified = c == '\\' ? '/' : c;
-        if (unified == '/' && !out.empty() && out.back() == '/') continue;
-        out.push_back(unified);
+        if (unified == '/' && length > 0 && out[length - 1] == '/') continue;
+        out[length++] = unified;
     }
+    out.resize(length);
     return out;
 }
 
@@ -175,7 +181,9 @@ namespace {
 
 enum class LastComponent { LookedUp, AsWrittenInWalk };
 
-std::string Resolve(const std::string& nativePath, LastComponent last) {
+// Resolves nativePath; in a walk, `folder` receives its folder as found ("/a/b/") when
+// every component of that folder was found, and stays empty otherwise.
+std::string Resolve(const std::string& nativePath, LastComponent last, std::string& folder) {
     if (nativePath.empty()) return nativePath;
     const bool absolute = nativePath[0] == '/';
     // In a walk an absolute path goes component by component from what the walk knows;
@@ -190,6 +198,7 @@ std::string Resolve(const std::string& nativePath, LastComponent last) {
         std::string part = parts[i];
         const bool asWritten = walking && last == LastComponent::AsWrittenInWalk && i + 1 == parts.size() &&
                                !KnownListing(resolved);
+        if (walking && matching && i + 1 == parts.size()) folder = resolved;
         if (matching && !asWritten && !FindComponent(resolved, parts[i], part)) matching = false;
         resolved += part;
         if (i + 1 == parts.size()) break;
@@ -200,21 +209,38 @@ std::string Resolve(const std::string& nativePath, LastComponent last) {
     return resolved;
 }
 
+// The name within a folder already found: looked up there, or in a walk's open kept as written.
+std::string ResolveName(const std::string& folder, const std::string& name, LastComponent last) {
+    std::string found = name;
+    if (last == LastComponent::LookedUp || KnownListing(folder)) FindComponent(folder, name, found);
+    return folder + found;
+}
+
 std::string Translate(const char* windowsPath, LastComponent last) {
     if (!windowsPath || !*windowsPath) return "";
     std::string path = windowsPath;
+    const auto cut = path.find_last_of("\\/");
+    const std::string writtenFolder = cut == std::string::npos ? std::string() : path.substr(0, cut + 1);
+    const std::string name = cut == std::string::npos ? path : path.substr(cut + 1);
+    const bool plainName = !name.empty() && name != "." && name != "..";
+    if (t_walk && plainName && !writtenFolder.empty() && writtenFolder == t_walk->lastPathFolder.written)
+        return ResolveName(t_walk->lastPathFolder.found, name, last);
     if (HasDriveLetter(path)) {
         Drive drive;
         if (!FindWalkDrive(path[0], drive)) return "";
         path = drive.folder + "/" + path.substr(2);
     }
-    return Resolve(NormalizeSeparators(path), last);
+    std::string folder;
+    std::string resolved = Resolve(NormalizeSeparators(path), last, folder);
+    if (t_walk && plainName && !folder.empty()) t_walk->lastPathFolder = {writtenFolder, folder};
+    return resolved;
 }
 
 }  // namespace
 
 std::string ResolveCaseInsensitively(const std::string& nativePath) {
-    return Resolve(nativePath, LastComponent::LookedUp);
+    std::string folder;
+    return Resolve(nativePath, LastComponent::LookedUp, folder);
 }
 
 std::string Win32PathToNative(const char* windowsPath) { return Translate(windowsPath, LastComponent::LookedUp); }

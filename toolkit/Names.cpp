@@ -3,6 +3,7 @@
 #include <openssl/crypto.h>
 #include <openssl/objects.h>
 
+#include <algorithm>
 #include <cctype>
 #include <cstdio>
 
@@ -48,12 +49,42 @@ std::string EscapeValue(const std::string& value) {
 
 }  // namespace
 
+namespace {
+
+// Types whose characters are single bytes, or UTF-8: an all-ASCII value of one of them is
+// its own UTF-8 text, as OpenSSL's conversion would give it, without converting.
+bool IsAsciiCompatible(int type) {
+    switch (type) {
+        case V_ASN1_UTF8STRING:
+        case V_ASN1_NUMERICSTRING:
+        case V_ASN1_PRINTABLESTRING:
+        case V_ASN1_T61STRING:
+        case V_ASN1_IA5STRING:
+        case V_ASN1_UTCTIME:
+        case V_ASN1_GENERALIZEDTIME:
+        case V_ASN1_VISIBLESTRING:
+            return true;
+        default:
+            return false;
+    }
+}
+
+bool IsAscii(const unsigned char* bytes, int length) {
+    return std::all_of(bytes, bytes + length, [](unsigned char byte) { return byte < 0x80; });
+}
+
+}  // namespace
+
 std::string StringText(const ASN1_STRING* value) {
     if (value == nullptr) return {};
+    const unsigned char* bytes = ASN1_STRING_get0_data(value);
+    const int length = ASN1_STRING_length(value);
+    if (IsAsciiCompatible(ASN1_STRING_type(value)) && bytes != nullptr && length > 0 && IsAscii(bytes, length))
+        return std::string(reinterpret_cast<const char*>(bytes), static_cast<std::size_t>(length));
     unsigned char* utf8 = nullptr;
-    int length = ASN1_STRING_to_UTF8(&utf8, value);
-    if (length < 0) return {};
-    std::string text(reinterpret_cast<const char*>(utf8), static_cast<std::size_t>(length));
+    const int converted = ASN1_STRING_to_UTF8(&utf8, value);
+    if (converted < 0) return {};
+    std::string text(reinterpret_cast<const char*>(utf8), static_cast<std::size_t>(converted));
     OPENSSL_free(utf8);
     return text;
 }
