@@ -50,11 +50,10 @@ std::string ObjectText(const ASN1_OBJECT* object, bool preferName) {
 
 std::string ToHex(const unsigned char* data, std::size_t length) {
     static const char kDigits[] = "0123456789abcdef";
-    std::string text;
-    text.reserve(length * 2);
+    std::string text(length * 2, '\0');
     for (std::size_t i = 0; i < length; ++i) {
-        text.push_back(kDigits[data[i] >> 4]);
-        text.push_back(kDigits[data[i] & 0x0f]);
+        text[2 * i] = kDigits[data[i] >> 4];
+        text[2 * i + 1] = kDigits[data[i] & 0x0f];
     }
     return text;
 }
