@@ -8,7 +8,6 @@
 #include "support/TestServices.h"
 
 using namespace realtoolkit;
-using zorvane::testsupport::ServiceProcess;
 
 namespace {
 
@@ -18,74 +17,59 @@ class CrlFetch : public RealToolkit {
 protected:
     static void SetUpTestSuite() {
         folder_ = std::make_unique<TempFolder>();
-        http_ = std::make_unique<ServiceProcess>(zorvane::testsupport::HttpFixture(folder_->MakeFolder("served")));
-        ldapPort_ = zorvane::testsupport::ClosedPort();
-        zorvane::pkigen::Options options;
-        options.home = folder_->File("home");
-        options.keyCache = std::string(ZORVANE_TEST_BINARY_DIR) + "/pkigen-key-cache";
+        http_ = std::make_unique<ServiceProcess>(HttpFixture(folder_->MakeFolder("served")));
+        ldapPort_ = ClosedPort();
+        zorvane::pkigen::Options options = YessignPkiOptions(folder_->File("home"));
         options.cas = {"yessign", "gpki"};
         options.revoked = 1;
         options.crlHttpBase = http_->Url("http", "");
         options.crlLdapBase = "ldap://127.0.0.1:" + std::to_string(ldapPort_);
-        options.seed = 1604;
-        options.seedGiven = true;
-        result_ = std::make_unique<zorvane::pkigen::Result>();
-        if (!zorvane::pkigen::Generate(options, *result_, error_) && error_.empty()) error_ = "generation failed";
+        pki_ = std::make_unique<zorvane::pkigen::Result>(GeneratedPki(options));
     }
     static void TearDownTestSuite() {
         http_.reset();
-        result_.reset();
+        pki_.reset();
         folder_.reset();
     }
     void SetUp() override {
         RealToolkit::SetUp();
-        ASSERT_EQ("", error_);
         ASSERT_NE(0, http_->Port());
-        ByteString root =
-            FileBytes(Authority(result_->roots, CaOf(User("valid")).certificate.issuer).certificate.certPath);
-        ASSERT_EQ(0, facade.AddTrustedCert(root)) << ErrorText();
+        for (const auto& root : pki_->roots) {
+            ByteString trusted = FileBytes(root.certificate.certPath);
+            ASSERT_EQ(0, facade.AddTrustedCert(trusted)) << ErrorText();
+        }
     }
 
     // The HTTP server answers for the CRLs only while they lie in its folder.
     static void ServeOverHttp(bool serve) {
-        for (const auto* records : {&result_->roots, &result_->cas}) {
-            for (const auto& authority : *records) {
+        for (const auto* authorities : {&pki_->roots, &pki_->cas}) {
+            for (const auto& authority : *authorities) {
                 const fs::path served = fs::path(folder_->File("served")) / fs::path(authority.crlPath).filename();
-                if (serve)
+                if (serve) {
                     fs::copy_file(authority.crlPath, served, fs::copy_options::overwrite_existing);
-                else
+                } else {
                     fs::remove(served);
+                }
             }
         }
-    }
-    static const zorvane::pkigen::AuthorityRecord& Authority(
-        const std::vector<zorvane::pkigen::AuthorityRecord>& records, const std::string& subject) {
-        for (const auto& record : records)
-            if (record.certificate.subject == subject) return record;
-        throw std::runtime_error("no authority " + subject);
-    }
-    const zorvane::pkigen::AuthorityRecord& CaOf(const zorvane::pkigen::UserRecord& user) const {
-        return Authority(result_->cas, user.signing.issuer);
-    }
-    const zorvane::pkigen::UserRecord& User(const std::string& validity) const {
-        for (const auto& user : result_->users)
-            if (user.store == (Gpki() ? "gpki" : "npki") && user.validity == validity) return user;
-        throw std::runtime_error("no user " + validity);
     }
     int VerifyFetching(const std::string& validity, int revocation) {
         ByteString cache;
         EXPECT_EQ(0, facade.SetVerifyEnv(revocation, 1, false, cache));
-        const auto& user = User(validity);
-        ByteString certificate = FileBytes(user.signing.certPath), ca = FileBytes(CaOf(user).certificate.certPath);
-        ByteString policies, confFile, crls;
-        return facade.VerifyCert(certificate, 0, policies, confFile, true, ca, crls);
+        const auto& user = User(*pki_, validity);
+        ByteString certificate = FileBytes(user.signing.certPath), policies, confFile, crls;
+        for (const auto& ca : pki_->cas) {
+            if (ca.certificate.subject != user.signing.issuer) continue;
+            ByteString intermediate = FileBytes(ca.certificate.certPath);
+            return facade.VerifyCert(certificate, 0, policies, confFile, true, intermediate, crls);
+        }
+        throw std::runtime_error("no CA of " + user.signing.subject);
     }
 
     static inline std::unique_ptr<TempFolder> folder_;
     static inline std::unique_ptr<ServiceProcess> http_;
     static inline int ldapPort_ = 0;
-    static inline std::unique_ptr<zorvane::pkigen::Result> result_;
-    static inline std::string error_;
+    static inline std::unique_ptr<zorvane::pkigen::Result> pki_;
 };
 
 // The LDAP point comes first and nothing listens there, so these CRLs come over HTTP.
@@ -110,7 +94,7 @@ TEST_P(CrlFetch, CrlsFetchedFromTheDirectoryThroughTheLdapPoint) {
     ServeOverHttp(false);
     {
         TempFolder data;
-        ServiceProcess slapd(zorvane::testsupport::SlapdFixture(data.Path(), result_->crlLdif, ldapPort_));
+        ServiceProcess slapd(SlapdFixture(data.Path(), pki_->crlLdif, ldapPort_));
         ASSERT_EQ(ldapPort_, slapd.Port());
         EXPECT_EQ(0, VerifyFetching("valid", 2)) << ErrorText();
         EXPECT_EQ(1604, VerifyFetching("revoked", 2)) << ErrorText();
