@@ -37,9 +37,7 @@ TEST_P(BackendBehaviour, WithoutLibraryCallsAnswerNotLoaded) {
     const Backend side = GetParam();
     EXPECT_EQ(side.notLoaded, facade.Init(side.type, 48, 1, ByteString("/nonexistent/zorvane")));
     EXPECT_EQ(side.notLoaded, facade.Init(side.type, 48, 1, ByteString("")));
-    ByteString cert("C"), text("kept");
-    EXPECT_EQ(side.notLoaded, facade.LoadCert(cert));
-    EXPECT_EQ(100, facade.PKCS11_Login(cert));
+    ByteString text("kept");
     EXPECT_EQ(side.notLoaded, facade.GetErrInfo(text));
     EXPECT_EQ("kept", Text(text));
 }
@@ -156,6 +154,27 @@ TEST_P(BackendBehaviour, FetchingAMissingKeyTouchesGpkiOutputsNeverAndNpkiOutput
     EXPECT_EQ(Gpki() ? "V" : "", Text(iv));
 }
 
+// The forms that name no key: the GPKI backend uses the last key it set or generated
+// (not one the toolkit refused), the NPKI backend hands the toolkit an empty one.
+TEST_P(BackendBehaviour, ShortCipherFormsUseTheKeptKeyOnGpkiOnly) {
+    Load();
+    ASSERT_EQ(0, Open());
+    ByteString key("K"), iv("V"), weak("W"), input("I"), output;
+    ASSERT_EQ(0, facade.SetKeyAndIV(key, iv));
+    kit->Fail("QLK_CRYPT_SetKeyAndIV", 3, "weak key");
+    EXPECT_EQ(3, facade.SetKeyAndIV(weak, weak));
+    kit->Reset();
+    ASSERT_EQ(0, facade.EncryptKey(input, output));
+    ASSERT_EQ(0, facade.DecryptKey(input, output));
+    const std::string set = std::string("QLK_CRYPT_SetKeyAndIV(48, ") + (Gpki() ? "[K], [V]" : "[], []") + ")\n";
+    EXPECT_EQ(set + "QLK_CRYPT_Encrypt([I], out)\n" + set + "QLK_CRYPT_Decrypt([I], out)", kit->Calls());
+    ASSERT_EQ(0, facade.GenerateKey(key, iv));
+    kit->Reset();
+    ASSERT_EQ(0, facade.EncryptKey(input, output));
+    const std::string generated = Gpki() ? "[CRYPT_GetKeyAndIV#2], [CRYPT_GetKeyAndIV#3]" : "[], []";
+    EXPECT_EQ("QLK_CRYPT_SetKeyAndIV(48, " + generated + ")\nQLK_CRYPT_Encrypt([I], out)", kit->Calls());
+}
+
 // The user identifier read from the subject name.
 TEST_P(BackendBehaviour, UserIdentifierFromSerialNumberOrCommonName) {
     struct Case {
@@ -214,66 +233,7 @@ TEST_P(BackendBehaviour, TextBuffersAreAsLargeAsAnnounced) {
     EXPECT_EQ(24, after.GetLength());
 }
 
-TEST_P(BackendBehaviour, SlotListClearsFiveEntriesAndLeavesTheArrayToTheCaller) {
-    Load();
-    ASSERT_EQ(0, Open());
-    kit->Reset();
-    unsigned long slots[6] = {5, 5, 5, 5, 5, 5};
-    unsigned long count = 0;
-    EXPECT_EQ(0, facade.PKCS11_GetSlotList(slots, count));
-    EXPECT_EQ("QLK_PKCS11_GetSlotList({0,0,0,0,0})", kit->Calls());
-    EXPECT_EQ(2u, count);
-    EXPECT_EQ(11u, slots[0]);
-    EXPECT_EQ(12u, slots[1]);
-    EXPECT_EQ(0u, slots[4]);
-    EXPECT_EQ(5u, slots[5]);
-}
-
 INSTANTIATE_TEST_SUITE_P(Backends, BackendBehaviour, ::testing::ValuesIn(kBackends), BackendName);
-
-TEST(Keys, GpkiMirrorsKeyAndIVForTheShortCipherForms) {
-    FaultKit kit("full", kGpki.file);
-    CCryptoEx facade;
-    ASSERT_EQ(0, OpenOn(facade, kGpki.type, kit));
-    ByteString key("K"), iv("V"), input("I"), output;
-    ASSERT_EQ(0, facade.SetKeyAndIV(key, iv));
-    kit.Reset();
-    ASSERT_EQ(0, facade.EncryptKey(input, output));
-    ASSERT_EQ(0, facade.DecryptKey(input, output));
-    EXPECT_EQ(
-        "QLK_CRYPT_SetKeyAndIV(48, [K], [V])\nQLK_CRYPT_Encrypt([I], out)\n"
-        "QLK_CRYPT_SetKeyAndIV(48, [K], [V])\nQLK_CRYPT_Decrypt([I], out)",
-        kit.Calls());
-    // A refused key is not kept.
-    kit.Fail("QLK_CRYPT_SetKeyAndIV", 3, "weak key");
-    ByteString weak("W");
-    EXPECT_EQ(3, facade.SetKeyAndIV(weak, weak));
-    EXPECT_EQ("K", Text(facade.m_gpki->m_key));
-    // A generated key is kept, as the toolkit handed it out.
-    kit.Reset();
-    ByteString newKey, newIv;
-    ASSERT_EQ(0, facade.GenerateKey(newKey, newIv));
-    EXPECT_EQ("CRYPT_GetKeyAndIV#2", Text(newKey));
-    EXPECT_EQ("CRYPT_GetKeyAndIV#3", Text(newIv));
-    kit.Reset();
-    ASSERT_EQ(0, facade.EncryptKey(input, output));
-    EXPECT_EQ("QLK_CRYPT_SetKeyAndIV(48, [CRYPT_GetKeyAndIV#2], [CRYPT_GetKeyAndIV#3])\nQLK_CRYPT_Encrypt([I], out)",
-              kit.Calls());
-}
-
-TEST(Keys, NpkiHandsAnEmptyKeyAndIVToTheShortCipherForms) {
-    FaultKit kit("full", kNpki.file);
-    CCryptoEx facade;
-    ASSERT_EQ(0, OpenOn(facade, kNpki.type, kit));
-    ByteString key("K"), iv("V"), input("I"), output;
-    ASSERT_EQ(0, facade.SetKeyAndIV(key, iv));
-    ASSERT_EQ(0, facade.GenerateKey(key, iv));
-    kit.Reset();
-    ASSERT_EQ(0, facade.EncryptKey(input, output));
-    EXPECT_EQ("QLK_CRYPT_SetKeyAndIV(48, [], [])\nQLK_CRYPT_Encrypt([I], out)", kit.Calls());
-    EXPECT_TRUE(facade.m_npki->m_key.IsEmpty());
-    EXPECT_TRUE(facade.m_npki->m_iv.IsEmpty());
-}
 
 // The signing and verification times the backends make are the current local time.
 TEST(TimeTexts, AreTheCurrentLocalTimeInFourteenDigits) {

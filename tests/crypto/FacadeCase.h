@@ -48,7 +48,7 @@ struct Args {
     ByteString a{"A"}, b{"B"}, c{"C"}, d{"D"}, e{"E"}, f{"F"};
     int counter = 0;
     bool flag = false;
-    unsigned long slots[5] = {9, 9, 9, 9, 9};
+    unsigned long slots[6] = {9, 9, 9, 9, 9, 9};  // the backend clears the first five
     unsigned long slotCount = 9;
     PKCS11_TOKEN_INFO info{};
 };
@@ -70,7 +70,7 @@ inline std::string Changes(const Args& args) {
     if (args.flag != fresh.flag) add(std::string("flag=") + (args.flag ? "1" : "0"));
     if (std::memcmp(args.slots, fresh.slots, sizeof(args.slots)) != 0) {
         std::string slots = "slots={";
-        for (int i = 0; i < 5; ++i) slots += (i ? "," : "") + std::to_string(args.slots[i]);
+        for (int i = 0; i < 6; ++i) slots += (i ? "," : "") + std::to_string(args.slots[i]);
         add(slots + "}");
     }
     if (args.slotCount != fresh.slotCount) add("slotCount=" + std::to_string(args.slotCount));

@@ -56,7 +56,7 @@ const std::vector<Row>& Rows() {
         {OP(PKCS11_GetTokenInfo(1, a.info)), {"QLK_PKCS11_GetTokenInfo"},
          {E, "info=PKCS11_GetTokenInfo#1"}, {E, "info=PKCS11_GetTokenInfo#1"}},
         {OP(PKCS11_GetSlotList(a.slots, a.slotCount)), {"QLK_PKCS11_GetSlotList"},
-         {E, "slots={11,12,0,0,0} slotCount=2"}, {E, "slots={11,12,0,0,0} slotCount=2"}},
+         {E, "slots={11,12,0,0,0,9} slotCount=2"}, {E, "slots={11,12,0,0,0,9} slotCount=2"}},
         // Binary outputs: the NPKI backend copies them also after a toolkit error.
         {OP(GetSubjectNameDerFormat(a.a)), {"QLK_CERT_GetSubjectName_DERFormat"},
          {102, ""}, {E, "a=CERT_GetSubjectName_DERFormat#1"}},

@@ -80,21 +80,9 @@ struct TokenOut {
     PKCS11_TOKEN_INFO* info;
 };
 
-std::string Printable(const unsigned char* data, int length) {
-    if (!data || length <= 0) return std::string();
-    std::string text(reinterpret_cast<const char*>(data), static_cast<std::size_t>(length));
-    for (unsigned char c : text) {
-        if (c < 0x20 || c > 0x7e) {
-            static const char kDigits[] = "0123456789abcdef";
-            std::string hex = "0x";
-            for (int i = 0; i < length; ++i) {
-                hex += kDigits[data[i] >> 4];
-                hex += kDigits[data[i] & 0x0f];
-            }
-            return hex;
-        }
-    }
-    return text;
+std::string Content(const BINSTR* record) {
+    if (!record->data || record->length <= 0) return std::string();
+    return std::string(reinterpret_cast<const char*>(record->data), static_cast<std::size_t>(record->length));
 }
 
 void SetRecord(BINSTR* record, const std::string& content) {
@@ -120,7 +108,7 @@ public:
     void Describe(int value) { Add(std::to_string(value)); }
     void Describe(unsigned long value) { Add(std::to_string(value)); }
     void Describe(const char* text) { Add(text ? "\"" + std::string(text) + "\"" : "null"); }
-    void Describe(In in) { Add(in.record ? "[" + Printable(in.record->data, in.record->length) + "]" : "null"); }
+    void Describe(In in) { Add(in.record ? "[" + Content(in.record) + "]" : "null"); }
     void Describe(Out out) { Add(out.record ? "out" : "null"); }
     void Describe(InOut inOut) { Describe(In{inOut.record}); }
     void Describe(TextOut text) { Add(text.buffer ? "text" : "null"); }
@@ -279,13 +267,8 @@ int QLK_BINSTR_Create(BINSTR* binstr) {
 }
 
 int QLK_BINSTR_SetData(const unsigned char* data, int length, BINSTR* binstr) {
-    std::free(binstr->data);
-    binstr->data = nullptr;
-    binstr->length = 0;
-    if (!data || length <= 0) return 0;
-    binstr->data = static_cast<unsigned char*>(std::malloc(static_cast<std::size_t>(length)));
-    std::memcpy(binstr->data, data, static_cast<std::size_t>(length));
-    binstr->length = length;
+    const std::size_t size = data && length > 0 ? static_cast<std::size_t>(length) : 0;
+    SetRecord(binstr, std::string(reinterpret_cast<const char*>(data), size));
     return 0;
 }
 
