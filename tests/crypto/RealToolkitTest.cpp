@@ -1,10 +1,10 @@
 // The facade over the real toolkit files of the work folder, on both backends, where it
 // does work of its own or where only the whole chain shows a fault: the validity of a
-// generated certificate converted to the moment it names, and verification of users
-// whose CRLs are fetched from their distribution points, over HTTP from the test server
-// and over LDAP from a throwaway slapd loaded with the generator's LDIF. The toolkit's
-// functions are checked against openssl in tests/toolkit, the calls the facade makes in
-// OperationTableTest.
+// generated certificate converted to the moment it names, verification at a given
+// moment, and verification of users whose CRLs are fetched from their distribution
+// points, over HTTP from the test server and over LDAP from a throwaway slapd loaded with
+// the generator's LDIF. The toolkit's functions are checked against openssl in
+// tests/toolkit, the calls the facade makes in OperationTableTest.
 #include <zorvane/CryptoEx.h>
 
 #include <gtest/gtest.h>
@@ -103,6 +103,21 @@ TEST_P(RealToolkit, ValidityConvertsToTheMomentItNames) {
     ASSERT_EQ(0, facade.LoadCert(expiredCert));
     ASSERT_EQ(0, facade.GetValidity(notBefore, notAfter, notAfterDate, expired));
     EXPECT_EQ(1, expired);
+}
+
+// Verification at a moment the caller names, which only the NPKI backend offers; the
+// toolkit tests verify at the current time only.
+TEST_P(RealToolkit, VerificationAtAGivenMoment) {
+    for (const auto* authorities : {&Pki().roots, &Pki().cas}) {
+        for (const auto& authority : *authorities) {
+            ByteString trusted = FileBytes(authority.certificate.certPath);
+            ASSERT_EQ(0, facade.AddTrustedCert(trusted));
+        }
+    }
+    ByteString certificate = FileBytes(User(Pki(), "valid").signing.certPath), policies;
+    ByteString before("19990101000000"), now(LocalTimeText(std::time(nullptr)).c_str());
+    EXPECT_EQ(Gpki() ? 102 : 1603, facade.VerifyCert2(certificate, 0, policies, before));
+    EXPECT_EQ(Gpki() ? 102 : 0, facade.VerifyCert2(certificate, 0, policies, now)) << ErrorText();
 }
 
 INSTANTIATE_TEST_SUITE_P(Backends, RealToolkit, kBothBackends, BackendName);
