@@ -62,7 +62,7 @@ inline std::string Changes(const Args& args) {
     std::string text;
     const auto add = [&text](const std::string& change) { text += (text.empty() ? "" : " ") + change; };
     const std::pair<const char*, ByteString Args::*> strings[] = {{"a", &Args::a}, {"b", &Args::b}, {"c", &Args::c},
-                                                               {"d", &Args::d}, {"e", &Args::e}, {"f", &Args::f}};
+                                                                  {"d", &Args::d}, {"e", &Args::e}, {"f", &Args::f}};
     for (const auto& [name, field] : strings) {
         if (!(args.*field == fresh.*field)) add(std::string(name) + "=" + (args.*field).GetData());
     }
