@@ -48,7 +48,7 @@ struct Args {
     ByteString a{"A"}, b{"B"}, c{"C"}, d{"D"}, e{"E"}, f{"F"};
     int counter = 0;
     bool flag = false;
-    unsigned long slots[5] = {9, 9, 9, 9, 9};
+    unsigned long slots[6] = {9, 9, 9, 9, 9, 9};  // the backend clears the first five
     unsigned long slotCount = 9;
     PKCS11_TOKEN_INFO info{};
 };
@@ -61,18 +61,16 @@ inline std::string Changes(const Args& args) {
     const Args fresh;
     std::string text;
     const auto add = [&text](const std::string& change) { text += (text.empty() ? "" : " ") + change; };
-    const std::pair<const char*, const ByteString*> strings[] = {{"a", &args.a}, {"b", &args.b}, {"c", &args.c},
-                                                                 {"d", &args.d}, {"e", &args.e}, {"f", &args.f}};
-    const ByteString* freshStrings[] = {&fresh.a, &fresh.b, &fresh.c, &fresh.d, &fresh.e, &fresh.f};
-    for (int i = 0; i < 6; ++i) {
-        if (*strings[i].second == *freshStrings[i]) continue;
-        add(std::string(strings[i].first) + "=" + strings[i].second->GetData());
+    const std::pair<const char*, ByteString Args::*> strings[] = {{"a", &Args::a}, {"b", &Args::b}, {"c", &Args::c},
+                                                                  {"d", &Args::d}, {"e", &Args::e}, {"f", &Args::f}};
+    for (const auto& [name, field] : strings) {
+        if (!(args.*field == fresh.*field)) add(std::string(name) + "=" + (args.*field).GetData());
     }
     if (args.counter != fresh.counter) add("counter=" + std::to_string(args.counter));
     if (args.flag != fresh.flag) add(std::string("flag=") + (args.flag ? "1" : "0"));
     if (std::memcmp(args.slots, fresh.slots, sizeof(args.slots)) != 0) {
         std::string slots = "slots={";
-        for (int i = 0; i < 5; ++i) slots += (i ? "," : "") + std::to_string(args.slots[i]);
+        for (int i = 0; i < 6; ++i) slots += (i ? "," : "") + std::to_string(args.slots[i]);
         add(slots + "}");
     }
     if (args.slotCount != fresh.slotCount) add("slotCount=" + std::to_string(args.slotCount));
@@ -82,5 +80,5 @@ inline std::string Changes(const Args& args) {
 
 }  // namespace facadecase
 
-// One facade call over the shared arguments, for a table row.
-#define FACADE_OP(call) [](CCryptoEx& x, [[maybe_unused]] facadecase::Args& a) { return x.call; }
+// One facade call over the shared arguments, for a table row: its text, then the call.
+#define FACADE_OP(call) #call, [](CCryptoEx& x, [[maybe_unused]] facadecase::Args& a) { return x.call; }

@@ -25,21 +25,24 @@ Function FaultKit::Control(const char* name) const {
     return reinterpret_cast<Function>(symbol);
 }
 
-void FaultKit::Reset() { Control<decltype(&FaultKit_Reset)>("FaultKit_Reset")(); }
+// The fault toolkit's control function of that name.
+#define KIT_CONTROL(function) Control<decltype(&function)>(#function)
+
+void FaultKit::Reset() { KIT_CONTROL(FaultKit_Reset)(); }
 
 void FaultKit::Fail(const char* function, int code, const char* text) {
-    Control<decltype(&FaultKit_Fail)>("FaultKit_Fail")(function, code, text);
+    KIT_CONTROL(FaultKit_Fail)(function, code, text);
 }
 
 void FaultKit::SetOutput(const char* function, int output, const char* content) {
-    Control<decltype(&FaultKit_SetOutput)>("FaultKit_SetOutput")(function, output, content);
+    KIT_CONTROL(FaultKit_SetOutput)(function, output, content);
 }
 
-void FaultKit::FillTexts(bool on) { Control<decltype(&FaultKit_FillTexts)>("FaultKit_FillTexts")(on ? 1 : 0); }
+void FaultKit::FillTexts(bool on) { KIT_CONTROL(FaultKit_FillTexts)(on ? 1 : 0); }
 
 std::vector<std::string> FaultKit::AllCalls() const {
     std::vector<std::string> calls;
-    std::istringstream lines(Control<decltype(&FaultKit_Calls)>("FaultKit_Calls")());
+    std::istringstream lines(KIT_CONTROL(FaultKit_Calls)());
     for (std::string line; std::getline(lines, line);) calls.push_back(line);
     return calls;
 }
@@ -54,8 +57,6 @@ std::string FaultKit::Calls() const {
     return text;
 }
 
-int FaultKit::LiveBinstrs() const { return Control<decltype(&FaultKit_LiveBinstrs)>("FaultKit_LiveBinstrs")(); }
+int FaultKit::LiveBinstrs() const { return KIT_CONTROL(FaultKit_LiveBinstrs)(); }
 
-int FaultKit::LiveContexts() const {
-    return Control<decltype(&FaultKit_LiveContexts)>("FaultKit_LiveContexts")();
-}
+int FaultKit::LiveContexts() const { return KIT_CONTROL(FaultKit_LiveContexts)(); }

@@ -9,12 +9,6 @@
 
 namespace {
 
-TEST(ToolkitContext, StartsEmpty) {
-    CToolkitContext holder;
-    EXPECT_EQ(nullptr, holder.m_context);
-    EXPECT_EQ(0, holder.m_lastResult);
-}
-
 TEST(ToolkitContext, OpensReportsAndFinishes) {
     CToolkitContext holder;
     ASSERT_EQ(0, holder.Init("."));

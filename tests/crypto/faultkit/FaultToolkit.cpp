@@ -80,21 +80,9 @@ struct TokenOut {
     PKCS11_TOKEN_INFO* info;
 };
 
-std::string Printable(const unsigned char* data, int length) {
-    if (!data || length <= 0) return std::string();
-    std::string text(reinterpret_cast<const char*>(data), static_cast<std::size_t>(length));
-    for (unsigned char c : text) {
-        if (c < 0x20 || c > 0x7e) {
-            static const char kDigits[] = "0123456789abcdef";
-            std::string hex = "0x";
-            for (int i = 0; i < length; ++i) {
-                hex += kDigits[data[i] >> 4];
-                hex += kDigits[data[i] & 0x0f];
-            }
-            return hex;
-        }
-    }
-    return text;
+std::string Content(const BINSTR* record) {
+    if (!record->data || record->length <= 0) return std::string();
+    return std::string(reinterpret_cast<const char*>(record->data), static_cast<std::size_t>(record->length));
 }
 
 void SetRecord(BINSTR* record, const std::string& content) {
@@ -120,7 +108,7 @@ public:
     void Describe(int value) { Add(std::to_string(value)); }
     void Describe(unsigned long value) { Add(std::to_string(value)); }
     void Describe(const char* text) { Add(text ? "\"" + std::string(text) + "\"" : "null"); }
-    void Describe(In in) { Add(in.record ? "[" + Printable(in.record->data, in.record->length) + "]" : "null"); }
+    void Describe(In in) { Add(in.record ? "[" + Content(in.record) + "]" : "null"); }
     void Describe(Out out) { Add(out.record ? "out" : "null"); }
     void Describe(InOut inOut) { Describe(In{inOut.record}); }
     void Describe(TextOut text) { Add(text.buffer ? "text" : "null"); }
@@ -185,6 +173,14 @@ private:
     int outputs_ = 0;
 };
 
+// 0, or the failure set for the named function (whose text becomes the error text).
+int FailureOf(const char* name) {
+    const auto failure = Kit().failures.find(name);
+    if (failure == Kit().failures.end()) return 0;
+    Kit().errorText = failure->second.text;
+    return failure->second.code;
+}
+
 // Records the call, writes every output and answers 0 or the failure set for it.
 template <typename... Arguments>
 int Handle(const char* name, void* context, Arguments... arguments) {
@@ -192,17 +188,7 @@ int Handle(const char* name, void* context, Arguments... arguments) {
     (record.Describe(arguments), ...);
     record.Store(context);
     (record.Write(arguments), ...);
-    const auto failure = Kit().failures.find(name);
-    if (failure == Kit().failures.end()) return 0;
-    Kit().errorText = failure->second.text;
-    return failure->second.code;
-}
-
-int FailureOf(const char* name) {
-    const auto failure = Kit().failures.find(name);
-    if (failure == Kit().failures.end()) return 0;
-    Kit().errorText = failure->second.text;
-    return failure->second.code;
+    return FailureOf(name);
 }
 
 }  // namespace
@@ -281,13 +267,8 @@ int QLK_BINSTR_Create(BINSTR* binstr) {
 }
 
 int QLK_BINSTR_SetData(const unsigned char* data, int length, BINSTR* binstr) {
-    std::free(binstr->data);
-    binstr->data = nullptr;
-    binstr->length = 0;
-    if (!data || length <= 0) return 0;
-    binstr->data = static_cast<unsigned char*>(std::malloc(static_cast<std::size_t>(length)));
-    std::memcpy(binstr->data, data, static_cast<std::size_t>(length));
-    binstr->length = length;
+    const std::size_t size = data && length > 0 ? static_cast<std::size_t>(length) : 0;
+    SetRecord(binstr, std::string(reinterpret_cast<const char*>(data), size));
     return 0;
 }
 
@@ -299,21 +280,19 @@ int QLK_BINSTR_Delete(BINSTR* binstr) {
     return 0;
 }
 
-// Every other function: recorded and answered by Handle; the families of one shape
-// through a macro each.
+// Every other function: recorded and answered by Handle, which is told how to treat
+// each argument; the families of one shape through a macro each.
 
-#define TEXT_FIELD(name) int name(void* c, int size, char* text) { return Handle(#name, c, size, TextOut{text, size}); }
-#define ONE_TO_ONE(name) \
-    int name(void* c, BINSTR* input, BINSTR* output) { return Handle(#name, c, In{input}, Out{output}); }
-#define TWO_TO_ONE(name) \
-    int name(void* c, BINSTR* in1, BINSTR* in2, BINSTR* out) { return Handle(#name, c, In{in1}, In{in2}, Out{out}); }
-#define NO_ARGUMENT(name) int name(void* c) { return Handle(#name, c); }
-#define ONE_TEXT(name) int name(void* c, const char* text) { return Handle(#name, c, text); }
-#define ONE_IN(name) int name(void* c, BINSTR* input) { return Handle(#name, c, In{input}); }
-#define MAC(name)                                                        \
-    int name(void* c, int p1, const char* in2, BINSTR* in3, BINSTR* mac) { \
-        return Handle(#name, c, p1, in2, In{in3}, Out{mac});               \
-    }
+#define KIT_FUNCTION(name, parameters, ...) \
+    int name parameters { return Handle(#name, __VA_ARGS__); }
+#define TEXT_FIELD(name) KIT_FUNCTION(name, (void* c, int size, char* text), c, size, TextOut{text, size})
+#define ONE_TO_ONE(name) KIT_FUNCTION(name, (void* c, BINSTR* input, BINSTR* output), c, In{input}, Out{output})
+#define TWO_TO_ONE(name) KIT_FUNCTION(name, (void* c, BINSTR* a, BINSTR* b, BINSTR* out), c, In{a}, In{b}, Out{out})
+#define NO_ARGUMENT(name) KIT_FUNCTION(name, (void* c), c)
+#define ONE_TEXT(name) KIT_FUNCTION(name, (void* c, const char* text), c, text)
+#define ONE_IN(name) KIT_FUNCTION(name, (void* c, BINSTR* input), c, In{input})
+#define MAC(name) \
+    KIT_FUNCTION(name, (void* c, int p, const char* t, BINSTR* in, BINSTR* mac), c, p, t, In{in}, Out{mac})
 
 TEXT_FIELD(QLK_CERT_GetSerialNum)
 TEXT_FIELD(QLK_CERT_GetIssuerName)
@@ -360,193 +339,89 @@ ONE_IN(QLK_CERT_AddTrustedCert)
 MAC(QLK_CRYPT_GenMAC)
 MAC(GPKI_CRYPT_GenMAC)
 
-#undef TEXT_FIELD
-#undef ONE_TO_ONE
-#undef TWO_TO_ONE
-#undef NO_ARGUMENT
-#undef ONE_TEXT
-#undef ONE_IN
-#undef MAC
-
-int QLK_API_GetInfo(void* c, char* version, char* info) {
-    return Handle(__func__, c, TextOut{version, kVersionBuffer}, TextOut{info, kInfoBuffer});
-}
-
-int QLK_CERT_GetVersion(void* c, int* version) { return Handle(__func__, c, IntOut{version}); }
-int QLK_CERT_GetSubjectName_DERFormat(void* c, BINSTR* name) { return Handle(__func__, c, Out{name}); }
-int QLK_CERT_GetValidity(void* c, char* notBefore, char* notAfter) {
-    return Handle(__func__, c, TextOut{notBefore, kValidityBuffer}, TextOut{notAfter, kValidityBuffer});
-}
-int QLK_CERT_GetPubKey(void* c, int size, char* algorithm, char* key) {
-    return Handle(__func__, c, size, TextOut{algorithm, kPubKeyAlgorithmBuffer}, TextOut{key, size});
-}
-int QLK_CERT_GetPubKey2(void* c, char* algorithm, char* bits, BINSTR* key) {
-    return Handle(__func__, c, TextOut{algorithm, kPubKey2Buffer}, TextOut{bits, kPubKey2Buffer}, Out{key});
-}
-
-int QLK_CERT_SetVerifyEnv1(void* c, int p1, int p2, int p3, const char* text) {
-    return Handle(__func__, c, p1, p2, p3, text);
-}
-int QLK_CERT_SetVerifyEnv2(void* c, const char* time, BINSTR* in2, BINSTR* in3) {
-    return Handle(__func__, c, time, In{in2}, In{in3});
-}
-int QLK_CERT_Verify(void* c, BINSTR* certificate, int p2, const char* in3, int p5, BINSTR* in6, BINSTR* in7) {
-    return Handle(__func__, c, In{certificate}, p2, in3, p5, In{in6}, In{in7});
-}
-int QLK_CERT_Verify2(void* c, BINSTR* certificate, int p2, const char* in3, const char* in4) {
-    return Handle(__func__, c, In{certificate}, p2, in3, in4);
-}
-int QLK_CERT_VerifyByIVS(void* c, const char* in1, BINSTR* in2, BINSTR* in3) {
-    return Handle(__func__, c, in1, In{in2}, In{in3});
-}
-
-int QLK_UTIL_GetObjectCount(void* c, BINSTR* list, int* count) {
-    return Handle(__func__, c, In{list}, IntOut{count});
-}
-int QLK_UTIL_GetObject(void* c, BINSTR* list, int index, BINSTR* object) {
-    return Handle(__func__, c, In{list}, index, Out{object});
-}
-int QLK_UTIL_CompareDN(void* c, const char* first, const char* second) { return Handle(__func__, c, first, second); }
-int QLK_UTIL_IsTrustCert(void* c, BINSTR* in1, BINSTR* in2, unsigned char* trusted) {
-    return Handle(__func__, c, In{in1}, In{in2}, FlagOut{trusted});
-}
-
-int QLK_VID_VerifyByIVS(void* c, const char* in1, BINSTR* in2, BINSTR* in3, const char* in4, BINSTR* in5) {
-    return Handle(__func__, c, in1, In{in2}, In{in3}, in4, In{in5});
-}
-int QLK_VID_Verify(void* c, BINSTR* certificate, BINSTR* random, const char* identityNumber) {
-    return Handle(__func__, c, In{certificate}, In{random}, identityNumber);
-}
-
-int QLK_PRIKEY_Encrypt(void* c, int algorithm, const char* password, BINSTR* privateKey, BINSTR* encrypted) {
-    return Handle(__func__, c, algorithm, password, In{privateKey}, Out{encrypted});
-}
-int QLK_PRIKEY_Decrypt(void* c, const char* password, BINSTR* encrypted, BINSTR* privateKey) {
-    return Handle(__func__, c, password, In{encrypted}, Out{privateKey});
-}
-int QLK_PRIKEY_ChangePasswd(void* c, const char* oldPassword, const char* newPassword, BINSTR* encrypted,
-                            BINSTR* reencrypted) {
-    return Handle(__func__, c, oldPassword, newPassword, In{encrypted}, Out{reencrypted});
-}
-int QLK_PRIKEY_CheckKeyPair(void* c, BINSTR* in1, BINSTR* in2) { return Handle(__func__, c, In{in1}, In{in2}); }
-
-int QLK_MEDIA_DISK_ReadCert(void* c, const char* location, BINSTR* certificate) {
-    return Handle(__func__, c, location, Out{certificate});
-}
-int QLK_MEDIA_CARD_ReadCert(void* c, int selector, const char* location, BINSTR* certificate) {
-    return Handle(__func__, c, selector, location, Out{certificate});
-}
-int QLK_MEDIA_DISK_ReadPriKey(void* c, const char* t2, const char* t3, BINSTR* key) {
-    return Handle(__func__, c, t2, t3, Out{key});
-}
-int QLK_MEDIA_CARD_ReadPriKey(void* c, int selector, const char* t2, const char* t3, BINSTR* key) {
-    return Handle(__func__, c, selector, t2, t3, Out{key});
-}
-int QLK_MEDIA_DISK_WriteCert(void* c, const char* location, BINSTR* certificate) {
-    return Handle(__func__, c, location, In{certificate});
-}
-int QLK_MEDIA_CARD_WriteCert(void* c, int selector, const char* location, BINSTR* certificate) {
-    return Handle(__func__, c, selector, location, In{certificate});
-}
-int QLK_MEDIA_DISK_WritePriKey(void* c, int p5, const char* t2, const char* t3, BINSTR* key) {
-    return Handle(__func__, c, p5, t2, t3, In{key});
-}
-int QLK_MEDIA_CARD_WritePriKey(void* c, int selector, int p5, const char* t2, const char* t3, BINSTR* key) {
-    return Handle(__func__, c, selector, p5, t2, t3, In{key});
-}
-int QLK_MEDIA_CARD_DeleteCert(void* c, int selector, const char* location) {
-    return Handle(__func__, c, selector, location);
-}
-int QLK_MEDIA_DISK_DeletePriKey(void* c, const char* t2, const char* t3) { return Handle(__func__, c, t2, t3); }
-int QLK_MEDIA_CARD_DeletePriKey(void* c, int selector, const char* t2, const char* t3) {
-    return Handle(__func__, c, selector, t2, t3);
-}
-int QLK_MEDIA_DISK_WriteFile(void* c, const char* location, BINSTR* data) {
-    return Handle(__func__, c, location, In{data});
-}
-
-int QLK_CMS_SignData(void* c, int type, BINSTR* in1, BINSTR* in2, BINSTR* in3, const char* signTime,
-                     BINSTR* signedData) {
-    return Handle(__func__, c, type, In{in1}, In{in2}, In{in3}, signTime, Out{signedData});
-}
-int QLK_CMS_AddSigner(void* c, int type, BINSTR* in1, BINSTR* in2, BINSTR* in3, const char* signTime,
-                      BINSTR* signedData) {
-    return Handle(__func__, c, type, In{in1}, In{in2}, In{in3}, signTime, InOut{signedData});
-}
-int QLK_CMS_GetSignerCert(void* c, int index, BINSTR* certificate, char* time) {
-    return Handle(__func__, c, index, Out{certificate}, TextOut{time, kSignerTimeBuffer});
-}
-int QLK_CMS_VerifyData(void* c, int type, BINSTR* signedData, BINSTR* content, int* signerCount) {
-    return Handle(__func__, c, type, In{signedData}, Out{content}, IntOut{signerCount});
-}
-int QLK_CMS_EncryptData(void* c, int type, BINSTR* in1, BINSTR* in2, int cipher, BINSTR* enveloped) {
-    return Handle(__func__, c, type, In{in1}, In{in2}, cipher, Out{enveloped});
-}
-int QLK_CMS_EncryptDataWithMultiReps(void* c, int type, BINSTR* in1, BINSTR* in2, int cipher, BINSTR* enveloped) {
-    return Handle(__func__, c, type, In{in1}, In{in2}, cipher, Out{enveloped});
-}
-int QLK_CMS_DecryptData(void* c, BINSTR* in1, BINSTR* in2, BINSTR* in3, BINSTR* content) {
-    return Handle(__func__, c, In{in1}, In{in2}, In{in3}, Out{content});
-}
-int QLK_CMS_SignAndEncData(void* c, int type, BINSTR* in1, BINSTR* in2, BINSTR* in3, BINSTR* in4, int cipher,
-                           BINSTR* message) {
-    return Handle(__func__, c, type, In{in1}, In{in2}, In{in3}, In{in4}, cipher, Out{message});
-}
-int QLK_CMS_VerifyAndDecData(void* c, int type, BINSTR* in1, BINSTR* in2, BINSTR* in3, BINSTR* first,
-                             BINSTR* second) {
-    return Handle(__func__, c, type, In{in1}, In{in2}, In{in3}, Out{first}, Out{second});
-}
-
-int QLK_CRYPT_SetRSAVersion(void* c, int version) { return Handle(__func__, c, version); }
-int QLK_CRYPT_GenRandom(void* c, int length, BINSTR* random) { return Handle(__func__, c, length, Out{random}); }
-int QLK_CRYPT_GenKeyPair(void* c, int p1, BINSTR* first, BINSTR* second) {
-    return Handle(__func__, c, p1, Out{first}, Out{second});
-}
-int QLK_CRYPT_GenKeyAndIV(void* c, int cipher) { return Handle(__func__, c, cipher); }
-int QLK_CRYPT_SetKeyAndIV(void* c, int cipher, BINSTR* key, BINSTR* iv) {
-    return Handle(__func__, c, cipher, In{key}, In{iv});
-}
-int QLK_CRYPT_GetKeyAndIV(void* c, int* cipher, BINSTR* key, BINSTR* iv) {
-    return Handle(__func__, c, IntOut{cipher}, Out{key}, Out{iv});
-}
-int QLK_CRYPT_Sign(void* c, BINSTR* in1, BINSTR* in2, int hash, BINSTR* in3, BINSTR* signature) {
-    return Handle(__func__, c, In{in1}, In{in2}, hash, In{in3}, Out{signature});
-}
-int QLK_CRYPT_Verify(void* c, BINSTR* in1, int hash, BINSTR* in2, BINSTR* in3) {
-    return Handle(__func__, c, In{in1}, hash, In{in2}, In{in3});
-}
-int QLK_CRYPT_AsymEncrypt(void* c, int p1, BINSTR* in1, BINSTR* in2, BINSTR* output) {
-    return Handle(__func__, c, p1, In{in1}, In{in2}, Out{output});
-}
-int QLK_CRYPT_AsymDecrypt(void* c, int p1, BINSTR* in1, BINSTR* in2, BINSTR* output) {
-    return Handle(__func__, c, p1, In{in1}, In{in2}, Out{output});
-}
-int QLK_CRYPT_Hash(void* c, int hash, BINSTR* input, BINSTR* digest) {
-    return Handle(__func__, c, hash, In{input}, Out{digest});
-}
-int QLK_CRYPT_VerifyMAC(void* c, int p1, const char* in2, BINSTR* in3, BINSTR* in4) {
-    return Handle(__func__, c, p1, in2, In{in3}, In{in4});
-}
-
-int QLK_PEM_Encode(void* c, int p1, BINSTR* input, BINSTR* output) {
-    return Handle(__func__, c, p1, In{input}, Out{output});
-}
-int QLK_DSAP_GetDataByURL(void* c, int p1, const char* url, BINSTR* data) {
-    return Handle(__func__, c, p1, url, Out{data});
-}
-
-int QLK_PKCS11_InitToken(void* c, const char* t1, const char* t2) { return Handle(__func__, c, t1, t2); }
-int QLK_PKCS11_OpenSessionWithSlotID(void* c, unsigned long slot, const char* t2, int p3) {
-    return Handle(__func__, c, slot, t2, p3);
-}
-int QLK_PKCS11_OpenSessionWithTokenName(void* c, const char* name, int p2) { return Handle(__func__, c, name, p2); }
-int QLK_PKCS11_GetSlotList(void* c, unsigned long* slots, unsigned long* count) {
-    return Handle(__func__, c, SlotsOut{slots, count});
-}
-int QLK_PKCS11_GetTokenInfo(void* c, unsigned long slot, PKCS11_TOKEN_INFO* info) {
-    return Handle(__func__, c, slot, TokenOut{info});
-}
-int QLK_PKCS11_GetCertCnt(void* c, int* count) { return Handle(__func__, c, IntOut{count}); }
-int QLK_PKCS11_GetCertInfo(void* c, int index, int* kind, BINSTR* info, BINSTR* id) {
-    return Handle(__func__, c, index, IntOut{kind}, Out{info}, Out{id});
-}
+KIT_FUNCTION(QLK_API_GetInfo, (void* c, char* v, char* i), c, TextOut{v, kVersionBuffer}, TextOut{i, kInfoBuffer})
+KIT_FUNCTION(QLK_CERT_GetVersion, (void* c, int* version), c, IntOut{version})
+KIT_FUNCTION(QLK_CERT_GetSubjectName_DERFormat, (void* c, BINSTR* name), c, Out{name})
+KIT_FUNCTION(QLK_CERT_GetValidity, (void* c, char* b, char* a), c, TextOut{b, kValidityBuffer},
+             TextOut{a, kValidityBuffer})
+KIT_FUNCTION(QLK_CERT_GetPubKey, (void* c, int size, char* algorithm, char* key), c, size,
+             TextOut{algorithm, kPubKeyAlgorithmBuffer}, TextOut{key, size})
+KIT_FUNCTION(QLK_CERT_GetPubKey2, (void* c, char* algorithm, char* bits, BINSTR* key), c,
+             TextOut{algorithm, kPubKey2Buffer}, TextOut{bits, kPubKey2Buffer}, Out{key})
+KIT_FUNCTION(QLK_CERT_SetVerifyEnv1, (void* c, int p1, int p2, int p3, const char* t), c, p1, p2, p3, t)
+KIT_FUNCTION(QLK_CERT_SetVerifyEnv2, (void* c, const char* time, BINSTR* a, BINSTR* b), c, time, In{a}, In{b})
+KIT_FUNCTION(QLK_CERT_Verify, (void* c, BINSTR* a, int p2, const char* t, int p5, BINSTR* b, BINSTR* d), c, In{a}, p2,
+             t, p5, In{b}, In{d})
+KIT_FUNCTION(QLK_CERT_Verify2, (void* c, BINSTR* a, int p, const char* t1, const char* t2), c, In{a}, p, t1, t2)
+KIT_FUNCTION(QLK_CERT_VerifyByIVS, (void* c, const char* url, BINSTR* a, BINSTR* b), c, url, In{a}, In{b})
+KIT_FUNCTION(QLK_UTIL_GetObjectCount, (void* c, BINSTR* list, int* count), c, In{list}, IntOut{count})
+KIT_FUNCTION(QLK_UTIL_GetObject, (void* c, BINSTR* list, int i, BINSTR* object), c, In{list}, i, Out{object})
+KIT_FUNCTION(QLK_UTIL_CompareDN, (void* c, const char* first, const char* second), c, first, second)
+KIT_FUNCTION(QLK_UTIL_IsTrustCert, (void* c, BINSTR* a, BINSTR* b, unsigned char* f), c, In{a}, In{b}, FlagOut{f})
+KIT_FUNCTION(QLK_VID_VerifyByIVS, (void* c, const char* url, BINSTR* a, BINSTR* b, const char* t, BINSTR* d), c, url,
+             In{a}, In{b}, t, In{d})
+KIT_FUNCTION(QLK_VID_Verify, (void* c, BINSTR* a, BINSTR* b, const char* identity), c, In{a}, In{b}, identity)
+KIT_FUNCTION(QLK_PRIKEY_Encrypt, (void* c, int p, const char* password, BINSTR* key, BINSTR* out), c, p, password,
+             In{key}, Out{out})
+KIT_FUNCTION(QLK_PRIKEY_Decrypt, (void* c, const char* password, BINSTR* a, BINSTR* out), c, password, In{a}, Out{out})
+KIT_FUNCTION(QLK_PRIKEY_ChangePasswd, (void* c, const char* old, const char* now, BINSTR* a, BINSTR* out), c, old, now,
+             In{a}, Out{out})
+KIT_FUNCTION(QLK_PRIKEY_CheckKeyPair, (void* c, BINSTR* a, BINSTR* b), c, In{a}, In{b})
+KIT_FUNCTION(QLK_MEDIA_DISK_ReadCert, (void* c, const char* location, BINSTR* out), c, location, Out{out})
+KIT_FUNCTION(QLK_MEDIA_CARD_ReadCert, (void* c, int s, const char* location, BINSTR* out), c, s, location, Out{out})
+KIT_FUNCTION(QLK_MEDIA_DISK_ReadPriKey, (void* c, const char* t1, const char* t2, BINSTR* out), c, t1, t2, Out{out})
+KIT_FUNCTION(QLK_MEDIA_CARD_ReadPriKey, (void* c, int s, const char* t1, const char* t2, BINSTR* out), c, s, t1, t2,
+             Out{out})
+KIT_FUNCTION(QLK_MEDIA_DISK_WriteCert, (void* c, const char* location, BINSTR* a), c, location, In{a})
+KIT_FUNCTION(QLK_MEDIA_CARD_WriteCert, (void* c, int s, const char* location, BINSTR* a), c, s, location, In{a})
+KIT_FUNCTION(QLK_MEDIA_DISK_WritePriKey, (void* c, int p, const char* t1, const char* t2, BINSTR* a), c, p, t1, t2,
+             In{a})
+KIT_FUNCTION(QLK_MEDIA_CARD_WritePriKey, (void* c, int s, int p, const char* t1, const char* t2, BINSTR* a), c, s, p,
+             t1, t2, In{a})
+KIT_FUNCTION(QLK_MEDIA_CARD_DeleteCert, (void* c, int s, const char* location), c, s, location)
+KIT_FUNCTION(QLK_MEDIA_DISK_DeletePriKey, (void* c, const char* t1, const char* t2), c, t1, t2)
+KIT_FUNCTION(QLK_MEDIA_CARD_DeletePriKey, (void* c, int s, const char* t1, const char* t2), c, s, t1, t2)
+KIT_FUNCTION(QLK_MEDIA_DISK_WriteFile, (void* c, const char* location, BINSTR* a), c, location, In{a})
+KIT_FUNCTION(QLK_CMS_SignData, (void* c, int p, BINSTR* a, BINSTR* b, BINSTR* d, const char* time, BINSTR* out), c, p,
+             In{a}, In{b}, In{d}, time, Out{out})
+KIT_FUNCTION(QLK_CMS_AddSigner, (void* c, int p, BINSTR* a, BINSTR* b, BINSTR* d, const char* time, BINSTR* io), c, p,
+             In{a}, In{b}, In{d}, time, InOut{io})
+KIT_FUNCTION(QLK_CMS_GetSignerCert, (void* c, int i, BINSTR* out, char* time), c, i, Out{out},
+             TextOut{time, kSignerTimeBuffer})
+KIT_FUNCTION(QLK_CMS_VerifyData, (void* c, int p, BINSTR* a, BINSTR* out, int* count), c, p, In{a}, Out{out},
+             IntOut{count})
+KIT_FUNCTION(QLK_CMS_EncryptData, (void* c, int p, BINSTR* a, BINSTR* b, int cipher, BINSTR* out), c, p, In{a}, In{b},
+             cipher, Out{out})
+KIT_FUNCTION(QLK_CMS_EncryptDataWithMultiReps, (void* c, int p, BINSTR* a, BINSTR* b, int cipher, BINSTR* out), c, p,
+             In{a}, In{b}, cipher, Out{out})
+KIT_FUNCTION(QLK_CMS_DecryptData, (void* c, BINSTR* a, BINSTR* b, BINSTR* d, BINSTR* out), c, In{a}, In{b}, In{d},
+             Out{out})
+KIT_FUNCTION(QLK_CMS_SignAndEncData,
+             (void* c, int p, BINSTR* a, BINSTR* b, BINSTR* d, BINSTR* e, int cipher, BINSTR* out), c, p, In{a}, In{b},
+             In{d}, In{e}, cipher, Out{out})
+KIT_FUNCTION(QLK_CMS_VerifyAndDecData, (void* c, int p, BINSTR* a, BINSTR* b, BINSTR* d, BINSTR* o1, BINSTR* o2), c, p,
+             In{a}, In{b}, In{d}, Out{o1}, Out{o2})
+KIT_FUNCTION(QLK_CRYPT_SetRSAVersion, (void* c, int version), c, version)
+KIT_FUNCTION(QLK_CRYPT_GenRandom, (void* c, int length, BINSTR* out), c, length, Out{out})
+KIT_FUNCTION(QLK_CRYPT_GenKeyPair, (void* c, int p, BINSTR* o1, BINSTR* o2), c, p, Out{o1}, Out{o2})
+KIT_FUNCTION(QLK_CRYPT_GenKeyAndIV, (void* c, int cipher), c, cipher)
+KIT_FUNCTION(QLK_CRYPT_SetKeyAndIV, (void* c, int cipher, BINSTR* key, BINSTR* iv), c, cipher, In{key}, In{iv})
+KIT_FUNCTION(QLK_CRYPT_GetKeyAndIV, (void* c, int* cipher, BINSTR* key, BINSTR* iv), c, IntOut{cipher}, Out{key},
+             Out{iv})
+KIT_FUNCTION(QLK_CRYPT_Sign, (void* c, BINSTR* a, BINSTR* b, int hash, BINSTR* d, BINSTR* out), c, In{a}, In{b}, hash,
+             In{d}, Out{out})
+KIT_FUNCTION(QLK_CRYPT_Verify, (void* c, BINSTR* a, int hash, BINSTR* b, BINSTR* d), c, In{a}, hash, In{b}, In{d})
+KIT_FUNCTION(QLK_CRYPT_AsymEncrypt, (void* c, int p, BINSTR* a, BINSTR* b, BINSTR* out), c, p, In{a}, In{b}, Out{out})
+KIT_FUNCTION(QLK_CRYPT_AsymDecrypt, (void* c, int p, BINSTR* a, BINSTR* b, BINSTR* out), c, p, In{a}, In{b}, Out{out})
+KIT_FUNCTION(QLK_CRYPT_Hash, (void* c, int hash, BINSTR* input, BINSTR* out), c, hash, In{input}, Out{out})
+KIT_FUNCTION(QLK_CRYPT_VerifyMAC, (void* c, int p, const char* t, BINSTR* a, BINSTR* b), c, p, t, In{a}, In{b})
+KIT_FUNCTION(QLK_PEM_Encode, (void* c, int p, BINSTR* input, BINSTR* out), c, p, In{input}, Out{out})
+KIT_FUNCTION(QLK_DSAP_GetDataByURL, (void* c, int p, const char* url, BINSTR* out), c, p, url, Out{out})
+KIT_FUNCTION(QLK_PKCS11_InitToken, (void* c, const char* t1, const char* t2), c, t1, t2)
+KIT_FUNCTION(QLK_PKCS11_OpenSessionWithSlotID, (void* c, unsigned long slot, const char* t, int p), c, slot, t, p)
+KIT_FUNCTION(QLK_PKCS11_OpenSessionWithTokenName, (void* c, const char* name, int p), c, name, p)
+KIT_FUNCTION(QLK_PKCS11_GetSlotList, (void* c, unsigned long* slots, unsigned long* n), c, SlotsOut{slots, n})
+KIT_FUNCTION(QLK_PKCS11_GetTokenInfo, (void* c, unsigned long slot, PKCS11_TOKEN_INFO* info), c, slot, TokenOut{info})
+KIT_FUNCTION(QLK_PKCS11_GetCertCnt, (void* c, int* count), c, IntOut{count})
+KIT_FUNCTION(QLK_PKCS11_GetCertInfo, (void* c, int i, int* kind, BINSTR* info, BINSTR* id), c, i, IntOut{kind},
+             Out{info}, Out{id})
