@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cctype>
 #include <map>
+#include <string_view>
 
 namespace zorvane {
 namespace paths {
@@ -106,7 +107,7 @@ bool FindComponent(const std::string& folder, const std::string& name, std::stri
 
 // In a walk: how many leading folders of `parts` (the last part excepted, which may be a
 // file) it resolved for the previous path; their found names are appended to `resolved`.
-std::size_t ReuseLastFolders(const std::vector<std::string>& parts, std::string& resolved) {
+std::size_t ReuseLastFolders(const std::vector<std::string_view>& parts, std::string& resolved) {
     const std::vector<ResolvedFolder>& last = t_walk->lastFolders;
     std::size_t reused = 0;
     while (reused < last.size() && reused + 1 < parts.size() && last[reused].written == parts[reused]) {
@@ -116,19 +117,20 @@ std::size_t ReuseLastFolders(const std::vector<std::string>& parts, std::string&
     return reused;
 }
 
-void RememberFolder(std::size_t index, const std::string& written, const std::string& found) {
+void RememberFolder(std::size_t index, std::string_view written, const std::string& found) {
     t_walk->lastFolders.resize(index);
-    t_walk->lastFolders.push_back({written, found});
+    t_walk->lastFolders.push_back({std::string(written), found});
 }
 
-std::vector<std::string> SplitComponents(const std::string& path) {
-    std::vector<std::string> parts;
-    std::string::size_type start = 0;
+// The components of path, as views into it.
+std::vector<std::string_view> SplitComponents(std::string_view path) {
+    std::vector<std::string_view> parts;
+    std::string_view::size_type start = 0;
     while (start <= path.size()) {
         const auto end = path.find('/', start);
-        const std::string part = path.substr(start, end == std::string::npos ? std::string::npos : end - start);
+        const std::string_view part = path.substr(start, end == std::string_view::npos ? end : end - start);
         if (!part.empty()) parts.push_back(part);
-        if (end == std::string::npos) break;
+        if (end == std::string_view::npos) break;
         start = end + 1;
     }
     return parts;
@@ -191,15 +193,15 @@ std::string Resolve(const std::string& nativePath, LastComponent last, std::stri
     const bool walking = t_walk && absolute;
     if (!walking && Exists(nativePath)) return nativePath;
     const bool trailingSlash = nativePath.size() > 1 && nativePath.back() == '/';
-    const std::vector<std::string> parts = SplitComponents(nativePath);
+    const std::vector<std::string_view> parts = SplitComponents(nativePath);
     std::string resolved = absolute ? "/" : "";
     bool matching = true;  // once a component is missing, nothing below it can exist
     for (std::size_t i = walking ? ReuseLastFolders(parts, resolved) : 0; i < parts.size(); ++i) {
-        std::string part = parts[i];
+        std::string part(parts[i]);
         const bool asWritten = walking && last == LastComponent::AsWrittenInWalk && i + 1 == parts.size() &&
                                !KnownListing(resolved);
         if (walking && matching && i + 1 == parts.size()) folder = resolved;
-        if (matching && !asWritten && !FindComponent(resolved, parts[i], part)) matching = false;
+        if (matching && !asWritten && !FindComponent(resolved, std::string(parts[i]), part)) matching = false;
         resolved += part;
         if (i + 1 == parts.size()) break;
         resolved += "/";
@@ -218,13 +220,14 @@ std::string ResolveName(const std::string& folder, const std::string& name, Last
 
 std::string Translate(const char* windowsPath, LastComponent last) {
     if (!windowsPath || !*windowsPath) return "";
-    std::string path = windowsPath;
-    const auto cut = path.find_last_of("\\/");
-    const std::string writtenFolder = cut == std::string::npos ? std::string() : path.substr(0, cut + 1);
-    const std::string name = cut == std::string::npos ? path : path.substr(cut + 1);
+    const std::string_view written(windowsPath);
+    const auto cut = written.find_last_of("\\/");
+    const std::string_view writtenFolder = cut == std::string_view::npos ? std::string_view() : written.substr(0, cut + 1);
+    const std::string_view name = cut == std::string_view::npos ? written : written.substr(cut + 1);
     const bool plainName = !name.empty() && name != "." && name != "..";
     if (t_walk && plainName && !writtenFolder.empty() && writtenFolder == t_walk->lastPathFolder.written)
-        return ResolveName(t_walk->lastPathFolder.found, name, last);
+        return ResolveName(t_walk->lastPathFolder.found, std::string(name), last);
+    std::string path(written);
     if (HasDriveLetter(path)) {
         Drive drive;
         if (!FindWalkDrive(path[0], drive)) return "";
@@ -232,7 +235,7 @@ std::string Translate(const char* windowsPath, LastComponent last) {
     }
     std::string folder;
     std::string resolved = Resolve(NormalizeSeparators(path), last, folder);
-    if (t_walk && plainName && !folder.empty()) t_walk->lastPathFolder = {writtenFolder, folder};
+    if (t_walk && plainName && !folder.empty()) t_walk->lastPathFolder = {std::string(writtenFolder), folder};
     return resolved;
 }
 
