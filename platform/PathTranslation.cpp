@@ -125,6 +125,7 @@ void RememberFolder(std::size_t index, std::string_view written, const std::stri
 // The components of path, as views into it.
 std::vector<std::string_view> SplitComponents(std::string_view path) {
     std::vector<std::string_view> parts;
+    parts.reserve(16);
     std::string_view::size_type start = 0;
     while (start <= path.size()) {
         const auto end = path.find('/', start);
@@ -221,7 +222,9 @@ std::string ResolveName(const std::string& folder, const std::string& name, Last
 std::string Translate(const char* windowsPath, LastComponent last) {
     if (!windowsPath || !*windowsPath) return "";
     const std::string_view written(windowsPath);
-    const auto cut = written.find_last_of("\\/");
+    auto cut = written.size();
+    while (cut > 0 && written[cut - 1] != '\\' && written[cut - 1] != '/') --cut;
+    cut = cut == 0 ? std::string_view::npos : cut - 1;
     const std::string_view writtenFolder = cut == std::string_view::npos ? std::string_view() : written.substr(0, cut + 1);
     const std::string_view name = cut == std::string_view::npos ? written : written.substr(cut + 1);
     const bool plainName = !name.empty() && name != "." && name != "..";
