@@ -5,6 +5,8 @@
 #include <filesystem>
 #include <stdexcept>
 
+#include "support/TestPki.h"
+
 namespace zorvane::test {
 
 namespace fs = std::filesystem;
@@ -18,16 +20,14 @@ GeneratedStores::GeneratedStores() {
     for (const char* toolkit : {"Quellark.dll", "gpkiapi.dll"})
         fs::create_symlink(fs::path(ZORVANE_TEST_WORK_DIR) / toolkit, fs::path(work) / toolkit);
 
-    pkigen::Options options;
-    options.home = home;
+    pkigen::Options options = testsupport::YessignPkiOptions(home);
+    options.cas.clear();  // every CA of the catalogue
     options.work = work;
     options.count = 2;
     options.expired = 1;
     options.seed = 20261206;
     options.seedGiven = true;
-    options.keyCache = ZORVANE_TEST_BINARY_DIR "/pkigen-key-cache";
-    std::string error;
-    if (!pkigen::Generate(options, pki, error)) throw std::runtime_error("test PKI generation failed: " + error);
+    pki = testsupport::GeneratedPki(options);
 }
 
 const GeneratedStores& GeneratedStores::Get() {
@@ -47,13 +47,6 @@ const UserRecord& GeneratedStores::FirstUser(const std::string& store, const std
     const auto users = Users(store, ca);
     if (users.empty()) throw std::runtime_error("no generated user in store " + store + " " + ca);
     return *users.front();
-}
-
-std::string GeneratedStores::CaFolder(const std::string& ca) const {
-    for (const auto& authority : pki.cas) {
-        if (authority.id == ca) return authority.folder;
-    }
-    return "";
 }
 
 void StoreTest::SetUp() { UseDrives(Stores().home, Stores().stick); }

@@ -31,8 +31,6 @@ public:
     // Users of one store ("npki", "gpki", "mpki", "private"), optionally of one CA id.
     std::vector<const UserRecord*> Users(const std::string& store, const std::string& ca = "") const;
     const UserRecord& FirstUser(const std::string& store, const std::string& ca = "") const;
-    // The NPKI CA folder of a CA id.
-    std::string CaFolder(const std::string& ca) const;
 
 private:
     GeneratedStores();

@@ -102,24 +102,6 @@ TEST_F(PhoneTest, FiltersApplyAndFailuresAppendNothing) {
     EXPECT_TRUE(messages.texts.empty());
 }
 
-TEST_F(PhoneTest, GetCertTypeTellsGovernmentFromOthers) {
-    ByteString work = WorkPath();
-    CLoadCert loader(work);
-    for (const char* store : {"gpki", "npki", "mpki", "private"}) {
-        SCOPED_TRACE(store);
-        std::string der = ReadText(Stores().FirstUser(store).signing.certPath);
-        BINSTR cert = {reinterpret_cast<unsigned char*>(der.data()), static_cast<int>(der.size())};
-        int type = -1;
-        EXPECT_EQ(loader.GetCertType(cert, &type), 0);
-        EXPECT_EQ(type, std::string(store) == "gpki" ? 16 : 1);
-    }
-    std::string junk = "junk";
-    BINSTR bad = {reinterpret_cast<unsigned char*>(junk.data()), static_cast<int>(junk.size())};
-    int type = -1;
-    EXPECT_NE(loader.GetCertType(bad, &type), 0);
-    EXPECT_EQ(type, -1);
-}
-
 struct Found {
     ByteString signCert, signKey, kmCert, kmKey, random{"untouched"};
     int found = -1;

@@ -110,30 +110,6 @@ TEST(Version, ThisMachineIsNoWindowsAndHasNoWow64) {
     EXPECT_EQ(nullptr, GetProcAddress(GetModuleHandleA("kernel32"), "IsWow64Process"));
 }
 
-BOOL PretendWow64(HANDLE process, PBOOL wow64) {
-    *wow64 = process == GetCurrentProcess();
-    return TRUE;
-}
-
-TEST(Version, AReplacedSystemPretendsToBeWindows7On64Bits) {
-    FixedSystemInfo windows7 = DefaultSystemInfo();
-    windows7.version.dwPlatformId = VER_PLATFORM_WIN32_NT;
-    windows7.version.dwMajorVersion = 6;
-    windows7.version.dwMinorVersion = 1;
-    windows7.isWow64Process = PretendWow64;
-    ScopedService<SystemInfo> system(ReplaceSystemInfo, windows7);
-    OSVERSIONINFOA version{};
-    version.dwOSVersionInfoSize = sizeof version;
-    ASSERT_TRUE(GetVersionExA(&version));
-    EXPECT_EQ(6u, version.dwMajorVersion);
-    EXPECT_EQ(1u, version.dwMinorVersion);
-    const FARPROC found = GetProcAddress(GetModuleHandleA("KERNEL32.DLL"), "IsWow64Process");
-    ASSERT_NE(nullptr, found);
-    BOOL wow64 = FALSE;
-    reinterpret_cast<IsWow64ProcessFunction>(reinterpret_cast<void (*)()>(found))(GetCurrentProcess(), &wow64);
-    EXPECT_TRUE(wow64);
-}
-
 TEST(Libraries, LoadByWindowsPathLookUpByNameAndFree) {
     ScopedDrives drives({{'W', ZORVANE_TEST_WORK_DIR, DriveKind::Fixed}});
     HMODULE library = LoadLibraryA("W:\\LIBZORVANE.SO");
