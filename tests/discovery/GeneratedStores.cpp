@@ -1,5 +1,7 @@
 #include "discovery/GeneratedStores.h"
 
+#include <sys/wait.h>
+
 #include <cstdio>
 #include <ctime>
 #include <filesystem>
@@ -123,6 +125,14 @@ OpenSslView ReadWithOpenSsl(const std::string& derPath) {
     view.notBefore = ParseOpenSslTime(LineValue(output, "notBefore"));
     view.notAfter = ParseOpenSslTime(LineValue(output, "notAfter"));
     return view;
+}
+
+Listing RunList(const TempFolder& scratch, const std::string& prefix, const std::string& arguments) {
+    const std::string out = scratch / "out", err = scratch / "err";
+    const int status = testsupport::RunCommand(prefix + " timeout 60 " ZORVANE_TEST_WORK_DIR "/zorvane list " + arguments +
+                                               " >" + testsupport::Quoted(out) + " 2>" + testsupport::Quoted(err))
+                           .status;
+    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, ReadText(out), ReadText(err)};
 }
 
 std::string LocalText(long long seconds, const char* format) {

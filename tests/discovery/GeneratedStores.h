@@ -70,6 +70,14 @@ struct OpenSslView {
 };
 OpenSslView ReadWithOpenSsl(const std::string& derPath);
 
+// `zorvane list ARGUMENTS` as a program, after a shell prefix (a user to run as, the
+// environment); its output files go to the scratch folder. A hang fails, not sticks.
+struct Listing {
+    int exitCode = -1;
+    std::string out, err;
+};
+Listing RunList(const TempFolder& scratch, const std::string& prefix, const std::string& arguments);
+
 // A time as the four-value GetValidity formats it on the NPKI side (local time).
 std::string LocalText(long long seconds, const char* format);
 

@@ -98,11 +98,15 @@ std::vector<std::string> Files(const std::vector<const UserRecord*>& users, int 
 // Each test loads through a fresh loader on the generated work folder.
 class LoadCertsTest : public StoreTest {
 protected:
-    // A fresh loader and list; count starts at the given value.
-    int LoadWith(const Request& request, int count = 0) {
+    // A fresh loader; the list starts with `before` records of the caller's, the count
+    // with the given value.
+    int LoadWith(const Request& request, int count = 0, int before = 0) {
         m_work = WorkPath();
         m_loader = std::make_unique<CLoadCert>(m_work);
         m_list.RemoveAll();
+        tagCERTLIST callers;
+        callers.subjectName = "the caller's choice";
+        for (int i = 0; i < before; ++i) m_list.Add(callers);
         m_count = count;
         return Load(*m_loader, request, m_list, m_count);
     }
@@ -160,50 +164,31 @@ TEST_F(LoadCertsTest, RecordFieldsAgreeWithOpenSslAndSha1sum) {
 
 // Without a mask every store is read in reader order and the count starts again; with
 // one, each selected reader adds its records to the caller's count. The key selector
-// chooses the certificate: 1 signing, 2 key management, 0 the pair.
-TEST_F(LoadCertsTest, StoreMaskBitsAndKeySelectors) {
+// chooses the certificate: 1 signing, 2 key management, 0 the pair. A caller's list of
+// one record is kept, a longer one emptied.
+TEST_F(LoadCertsTest, StoreMaskBitsKeySelectorsAndTheCallersList) {
     const struct Row {
-        int mask, selector;
-    } kRows[] = {{0, 0}, {0, 1}, {0, 2}, {1, 1}, {2, 1}, {4, 1}, {8, 1}, {3, 1}, {15, 1}};
+        int mask, selector, before;
+    } kRows[] = {{0, 0, 0}, {0, 1, 5}, {0, 2, 0}, {1, 1, 0}, {2, 1, 1}, {4, 1, 0}, {8, 1, 0}, {3, 1, 5}, {15, 1, 1}};
     for (const Row& row : kRows) {
-        SCOPED_TRACE(std::to_string(row.mask) + " selector " + std::to_string(row.selector));
+        SCOPED_TRACE(std::to_string(row.mask) + " selector " + std::to_string(row.selector) + " after " +
+                     std::to_string(row.before));
         Request request;
         request.storeMask = row.mask;
         request.keySelector = row.selector;
-        EXPECT_EQ(LoadWith(request, 1000), 0);
+        EXPECT_EQ(LoadWith(request, 1000, row.before), 0);
         const auto order = Order(row.mask);
         ASSERT_GE(order.size(), row.mask == 0 ? 20u : 1u);
         EXPECT_EQ(m_count, (row.mask == 0 ? 0 : 1000) + static_cast<int>(order.size()));
-        ExpectFiles(m_list, 0, Files(order, row.selector));
+        const int kept = row.before == 1 ? 1 : 0;
+        EXPECT_EQ(kept == 1, Text(m_list[0].subjectName) == "the caller's choice");
+        ExpectFiles(m_list, kept, Files(order, row.selector));
         const UserRecord& user = *order.front();
-        const tagCERTLIST& record = m_list[0];
+        const tagCERTLIST& record = m_list[kept];
         EXPECT_EQ(Text(record.signCert), ReadText(CertFile(user, row.selector)));
         EXPECT_EQ(Text(record.kmCert), row.selector == 0 ? ReadText(user.keyManagement.certPath) : "");
         EXPECT_EQ(Text(record.kmPriKey), row.selector == 0 ? ReadText(user.keyManagement.keyPath) : "");
         EXPECT_EQ(record.kmCertPath.IsEmpty(), row.selector != 0);
-    }
-}
-
-TEST_F(LoadCertsTest, CallersListOfOneIsKeptLongerListsAreEmptied) {
-    ByteString work = WorkPath();
-    for (int before : {0, 1, 5}) {
-        SCOPED_TRACE(before);
-        CLoadCert loader(work);
-        CertList list;
-        for (int i = 0; i < before; ++i) {
-            tagCERTLIST record;
-            record.subjectName = "the caller's choice";
-            list.Add(record);
-        }
-        int count = 0;
-        Request request;
-        request.storeMask = kMaskNpki;
-        Load(loader, request, list, count);
-        const int kept = before == 1 ? 1 : 0;
-        if (kept) {
-            EXPECT_EQ(Text(list[0].subjectName), "the caller's choice");
-        }
-        ExpectFiles(list, kept, Files(VisitOrder(loader, kMaskNpki), 1));
     }
 }
 
