@@ -2,19 +2,28 @@
 
 #include <string>
 
+#include "platform/PathTranslation.h"
 #include "platform/Win32.h"
 #include "tests/platform/ScopedDrives.h"
 #include "support/TestSupport.h"
 
 namespace {
 
-// Opening by Windows path, missing files and folders, are seen through LoadFile's table;
-// here: the handle itself, and that only reading existing files is offered.
-TEST(Files, HandlesReadToTheEndCloseOnceAndOnlyReadingIsOffered) {
+class Files : public ::testing::Test {
+protected:
     zorvane::testsupport::TempFolder home;
     zorvane::testing::ScopedDrives drives{{{'C', home.Path(), zorvane::paths::DriveKind::Fixed}}};
+};
+
+HANDLE OpenForReading(const char* path) {
+    return CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+}
+
+// Opening by Windows path, missing files and folders, are seen through LoadFile's table;
+// here: the handle itself, and that only reading existing files is offered.
+TEST_F(Files, HandlesReadToTheEndCloseOnceAndOnlyReadingIsOffered) {
     home.Write("a.der", std::string("\x30\x82\x00\x01", 4));
-    HANDLE file = CreateFileA("C:\\A.DER", GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    HANDLE file = OpenForReading("C:\\A.DER");
     ASSERT_NE(INVALID_HANDLE_VALUE, file);
     DWORD high = 7;
     EXPECT_EQ(4u, GetFileSize(file, &high));
@@ -33,6 +42,27 @@ TEST(Files, HandlesReadToTheEndCloseOnceAndOnlyReadingIsOffered) {
     EXPECT_EQ(INVALID_HANDLE_VALUE, CreateFileA("C:\\a.der", GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
                                                 FILE_ATTRIBUTE_NORMAL, nullptr));
     EXPECT_EQ(INVALID_HANDLE_VALUE, CreateFileA("C:\\a.der", GENERIC_READ, 0, nullptr, 2, 0, nullptr));
+}
+
+std::string ReadAll(const char* path) {
+    HANDLE file = OpenForReading(path);
+    if (file == INVALID_HANDLE_VALUE) return "(not opened)";
+    std::string text(GetFileSize(file, nullptr), '\0');
+    DWORD got = 0;
+    ReadFile(file, text.data(), static_cast<DWORD>(text.size()), &got, nullptr);
+    CloseHandle(file);
+    return text.substr(0, got);
+}
+
+// A walk opens the name as written first and matches it ignoring case only after a miss.
+TEST_F(Files, InAWalkANameInAnotherCaseStillOpens) {
+    home.Write("NPKI/USER/cn=x/SignCert.der", "mixed");
+    home.Write("NPKI/USER/cn=y/signCert.der", "exact");
+    home.Write("NPKI/USER/cn=y/SIGNCERT.DER", "upper");
+    const zorvane::paths::ScopedFolderListings walk;
+    EXPECT_EQ("mixed", ReadAll("C:\\NPKI\\User\\cn=x\\signCert.der"));
+    EXPECT_EQ("exact", ReadAll("C:\\NPKI\\User\\cn=y\\signCert.der"));
+    EXPECT_EQ("upper", ReadAll("C:\\NPKI\\User\\cn=y\\SIGNCERT.DER"));
 }
 
 }  // namespace
