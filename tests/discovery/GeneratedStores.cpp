@@ -1,9 +1,13 @@
 #include "discovery/GeneratedStores.h"
 
+#include <sys/wait.h>
+
 #include <cstdio>
 #include <ctime>
 #include <filesystem>
 #include <stdexcept>
+
+#include "support/TestPki.h"
 
 namespace zorvane::test {
 
@@ -18,16 +22,14 @@ GeneratedStores::GeneratedStores() {
     for (const char* toolkit : {"Quellark.dll", "gpkiapi.dll"})
         fs::create_symlink(fs::path(ZORVANE_TEST_WORK_DIR) / toolkit, fs::path(work) / toolkit);
 
-    pkigen::Options options;
-    options.home = home;
+    pkigen::Options options = testsupport::YessignPkiOptions(home);
+    options.cas.clear();  // every CA of the catalogue
     options.work = work;
     options.count = 2;
     options.expired = 1;
     options.seed = 20261206;
     options.seedGiven = true;
-    options.keyCache = ZORVANE_TEST_BINARY_DIR "/pkigen-key-cache";
-    std::string error;
-    if (!pkigen::Generate(options, pki, error)) throw std::runtime_error("test PKI generation failed: " + error);
+    pki = testsupport::GeneratedPki(options);
 }
 
 const GeneratedStores& GeneratedStores::Get() {
@@ -47,13 +49,6 @@ const UserRecord& GeneratedStores::FirstUser(const std::string& store, const std
     const auto users = Users(store, ca);
     if (users.empty()) throw std::runtime_error("no generated user in store " + store + " " + ca);
     return *users.front();
-}
-
-std::string GeneratedStores::CaFolder(const std::string& ca) const {
-    for (const auto& authority : pki.cas) {
-        if (authority.id == ca) return authority.folder;
-    }
-    return "";
 }
 
 void StoreTest::SetUp() { UseDrives(Stores().home, Stores().stick); }
@@ -130,6 +125,14 @@ OpenSslView ReadWithOpenSsl(const std::string& derPath) {
     view.notBefore = ParseOpenSslTime(LineValue(output, "notBefore"));
     view.notAfter = ParseOpenSslTime(LineValue(output, "notAfter"));
     return view;
+}
+
+Listing RunList(const TempFolder& scratch, const std::string& prefix, const std::string& arguments) {
+    const std::string out = scratch / "out", err = scratch / "err";
+    const int status = testsupport::RunCommand(prefix + " timeout 60 " ZORVANE_TEST_WORK_DIR "/zorvane list " + arguments +
+                                               " >" + testsupport::Quoted(out) + " 2>" + testsupport::Quoted(err))
+                           .status;
+    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, ReadText(out), ReadText(err)};
 }
 
 std::string LocalText(long long seconds, const char* format) {

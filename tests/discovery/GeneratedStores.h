@@ -31,8 +31,6 @@ public:
     // Users of one store ("npki", "gpki", "mpki", "private"), optionally of one CA id.
     std::vector<const UserRecord*> Users(const std::string& store, const std::string& ca = "") const;
     const UserRecord& FirstUser(const std::string& store, const std::string& ca = "") const;
-    // The NPKI CA folder of a CA id.
-    std::string CaFolder(const std::string& ca) const;
 
 private:
     GeneratedStores();
@@ -71,6 +69,14 @@ struct OpenSslView {
     long long notAfter;
 };
 OpenSslView ReadWithOpenSsl(const std::string& derPath);
+
+// `zorvane list ARGUMENTS` as a program, after a shell prefix (a user to run as, the
+// environment); its output files go to the scratch folder. A hang fails, not sticks.
+struct Listing {
+    int exitCode = -1;
+    std::string out, err;
+};
+Listing RunList(const TempFolder& scratch, const std::string& prefix, const std::string& arguments);
 
 // A time as the four-value GetValidity formats it on the NPKI side (local time).
 std::string LocalText(long long seconds, const char* format);

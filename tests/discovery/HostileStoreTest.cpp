@@ -56,11 +56,6 @@ const HostileStore kHostileStores[] = {
 
 void PrintTo(const HostileStore& store, std::ostream* out) { *out << store.what; }
 
-struct Listing {
-    int exitCode = -1;
-    std::string out, err;
-};
-
 class HostileStoreTest : public ::testing::TestWithParam<HostileStore> {
 protected:
     void SetUp() override {
@@ -89,14 +84,9 @@ protected:
         return RunCommand(AsOwner() + "sh " + Quoted(script)).status;
     }
 
-    // A hang is a failure, not a stuck test run.
     Listing List(const std::string& options) const {
-        const std::string out = m_scratch / "out", err = m_scratch / "err";
-        const int status = RunCommand(AsOwner() + "env HOME=" + Quoted(m_home) + " ZORVANE_DRIVE_TABLE=" + Quoted(m_table) +
-                                      " timeout 60 " ZORVANE_TEST_WORK_DIR "/zorvane list --work " + Quoted(m_work) + " " +
-                                      options + " >" + Quoted(out) + " 2>" + Quoted(err))
-                               .status;
-        return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, ReadText(out), ReadText(err)};
+        return RunList(m_scratch, AsOwner() + "env HOME=" + Quoted(m_home) + " ZORVANE_DRIVE_TABLE=" + Quoted(m_table),
+                       "--work " + Quoted(m_work) + " " + options);
     }
 
     // The count and the warnings of the JSON, one per line, read as strict UTF-8 JSON by

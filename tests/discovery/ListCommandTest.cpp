@@ -1,7 +1,5 @@
 // zorvane list, run as a program on the generated stores.
 
-#include <sys/wait.h>
-
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -14,23 +12,14 @@ namespace {
 namespace fs = std::filesystem;
 using namespace zorvane::test;
 
-struct ProgramRun {
-    int status;
-    std::string out, err;
-};
-
 class ListCommandTest : public ::testing::Test {
 protected:
     // Runs the program with a drive table: C: the generated home, E: a stick folder.
-    ProgramRun List(const std::string& arguments) {
-        const auto& stores = GeneratedStores::Get();
+    Listing List(const std::string& arguments) {
         const std::string table = m_scratch / "drives";
-        std::ofstream(table) << "C: " << stores.home << " fixed\nE: " << m_scratch.Path() << "/stick removable\n";
-        const std::string out = m_scratch / "out", err = m_scratch / "err";
-        const std::string command = "ZORVANE_DRIVE_TABLE='" + table + "' '" ZORVANE_TEST_WORK_DIR "/zorvane' list " +
-                                    arguments + " >'" + out + "' 2>'" + err + "'";
-        const int status = std::system(command.c_str());
-        return ProgramRun{WIFEXITED(status) ? WEXITSTATUS(status) : -1, ReadText(out), ReadText(err)};
+        std::ofstream(table) << "C: " << GeneratedStores::Get().home << " fixed\nE: " << m_scratch.Path()
+                             << "/stick removable\n";
+        return RunList(m_scratch, "env ZORVANE_DRIVE_TABLE=" + zorvane::testsupport::Quoted(table), arguments);
     }
     std::string Work() const { return GeneratedStores::Get().work; }
 
@@ -72,8 +61,8 @@ TEST_F(ListCommandTest, OptionsFiltersAndRefusals) {
     };
     for (const Row& row : kRows) {
         SCOPED_TRACE(row.arguments);
-        const ProgramRun run = List(row.arguments);
-        EXPECT_EQ(row.status, run.status) << run.err;
+        const Listing run = List(row.arguments);
+        EXPECT_EQ(row.status, run.exitCode) << run.err;
         EXPECT_EQ(row.count, JsonCount(run.out));
         for (const std::string& text : row.out) EXPECT_NE(std::string::npos, run.out.find(text)) << text;
         EXPECT_NE(std::string::npos, run.err.find(row.err));

@@ -98,11 +98,15 @@ std::vector<std::string> Files(const std::vector<const UserRecord*>& users, int 
 // Each test loads through a fresh loader on the generated work folder.
 class LoadCertsTest : public StoreTest {
 protected:
-    // A fresh loader and list; count starts at the given value.
-    int LoadWith(const Request& request, int count = 0) {
+    // A fresh loader; the list starts with `before` records of the caller's, the count
+    // with the given value.
+    int LoadWith(const Request& request, int count = 0, int before = 0) {
         m_work = WorkPath();
         m_loader = std::make_unique<CLoadCert>(m_work);
         m_list.RemoveAll();
+        tagCERTLIST callers;
+        callers.subjectName = "the caller's choice";
+        for (int i = 0; i < before; ++i) m_list.Add(callers);
         m_count = count;
         return Load(*m_loader, request, m_list, m_count);
     }
@@ -158,64 +162,33 @@ TEST_F(LoadCertsTest, RecordFieldsAgreeWithOpenSslAndSha1sum) {
     }
 }
 
-TEST_F(LoadCertsTest, KeySelectorsChooseThePair) {
-    for (int selector : {0, 1, 2}) {
-        SCOPED_TRACE(selector);
-        Request request;
-        request.keySelector = selector;
-        LoadWith(request);
-        const auto order = Order();
-        ExpectFiles(m_list, 0, Files(order, selector));
-        const UserRecord& user = *order.front();
-        const tagCERTLIST& record = m_list[0];
-        EXPECT_EQ(Text(record.signCert), ReadText(CertFile(user, selector)));
-        EXPECT_EQ(Text(record.kmCert), selector == 0 ? ReadText(user.keyManagement.certPath) : "");
-        EXPECT_EQ(Text(record.kmPriKey), selector == 0 ? ReadText(user.keyManagement.keyPath) : "");
-        EXPECT_EQ(record.kmCertPath.IsEmpty(), selector != 0);
-    }
-}
-
 // Without a mask every store is read in reader order and the count starts again; with
-// one, each selected reader adds its records to the caller's count.
-TEST_F(LoadCertsTest, StoreMaskBitsAddEachReadersCountOnce) {
-    for (int mask : {0, 1, 2, 4, 8, 3, 15}) {
-        SCOPED_TRACE(mask);
+// one, each selected reader adds its records to the caller's count. The key selector
+// chooses the certificate: 1 signing, 2 key management, 0 the pair. A caller's list of
+// one record is kept, a longer one emptied.
+TEST_F(LoadCertsTest, StoreMaskBitsKeySelectorsAndTheCallersList) {
+    const struct Row {
+        int mask, selector, before;
+    } kRows[] = {{0, 0, 0}, {0, 1, 5}, {0, 2, 0}, {1, 1, 0}, {2, 1, 1}, {4, 1, 0}, {8, 1, 0}, {3, 1, 5}, {15, 1, 1}};
+    for (const Row& row : kRows) {
+        SCOPED_TRACE(std::to_string(row.mask) + " selector " + std::to_string(row.selector) + " after " +
+                     std::to_string(row.before));
         Request request;
-        request.storeMask = mask;
-        EXPECT_EQ(LoadWith(request, 1000), 0);
-        const auto order = Order(mask);
-        ASSERT_GE(order.size(), mask == 0 ? 20u : 1u);
-        EXPECT_EQ(m_count, (mask == 0 ? 0 : 1000) + static_cast<int>(order.size()));
-        ExpectFiles(m_list, 0, Files(order, 1));
-    }
-}
-
-TEST_F(LoadCertsTest, CallersListOfOneIsKeptLongerListsAreEmptied) {
-    ByteString work = WorkPath();
-    for (int before : {0, 1, 5}) {
-        SCOPED_TRACE(before);
-        CLoadCert loader(work);
-        CertList list, reference;
-        for (int i = 0; i < before; ++i) {
-            tagCERTLIST record;
-            record.subjectName = "the caller's choice";
-            list.Add(record);
-            reference.Add(record);
-        }
-        int count = 0;
-        Request request;
-        request.storeMask = kMaskNpki;
-        Load(loader, request, list, count);
-        const int kept = before == 1 ? 1 : 0;
-        if (kept) {
-            EXPECT_EQ(Text(list[0].subjectName), "the caller's choice");
-        }
-        ExpectFiles(list, kept, Files(VisitOrder(loader, kMaskNpki), 1));
-        // Appending grows the array one element at a time under its own rule.
-        if (before > 1) reference.SetSize(0);
-        tagCERTLIST blank;
-        while (reference.GetSize() < list.GetSize()) reference.Add(blank);
-        EXPECT_EQ(list.GetAllocatedSize(), reference.GetAllocatedSize());
+        request.storeMask = row.mask;
+        request.keySelector = row.selector;
+        EXPECT_EQ(LoadWith(request, 1000, row.before), 0);
+        const auto order = Order(row.mask);
+        ASSERT_GE(order.size(), row.mask == 0 ? 20u : 1u);
+        EXPECT_EQ(m_count, (row.mask == 0 ? 0 : 1000) + static_cast<int>(order.size()));
+        const int kept = row.before == 1 ? 1 : 0;
+        EXPECT_EQ(kept == 1, Text(m_list[0].subjectName) == "the caller's choice");
+        ExpectFiles(m_list, kept, Files(order, row.selector));
+        const UserRecord& user = *order.front();
+        const tagCERTLIST& record = m_list[kept];
+        EXPECT_EQ(Text(record.signCert), ReadText(CertFile(user, row.selector)));
+        EXPECT_EQ(Text(record.kmCert), row.selector == 0 ? ReadText(user.keyManagement.certPath) : "");
+        EXPECT_EQ(Text(record.kmPriKey), row.selector == 0 ? ReadText(user.keyManagement.keyPath) : "");
+        EXPECT_EQ(record.kmCertPath.IsEmpty(), row.selector != 0);
     }
 }
 
@@ -388,29 +361,6 @@ TEST_F(ReaderTest, GpkiNamesMatchAsSubstringsAndTheFirstListedFileIsSeen) {
     EXPECT_EQ(count, 0);
 }
 
-// A 64-bit Windows of the given version, with a profile folder on drive C:.
-class FakeWindows {
-public:
-    FakeWindows(DWORD major, DWORD minor) {
-        m_system = zorvane::platform::DefaultSystemInfo();
-        m_system.systemDirectory = "C:\\Windows\\System32";
-        m_system.variables["userprofile"] = "C:\\Users\\kim";
-        m_system.version.dwPlatformId = VER_PLATFORM_WIN32_NT;
-        m_system.version.dwMajorVersion = major;
-        m_system.version.dwMinorVersion = minor;
-        m_system.isWow64Process = [](HANDLE, PBOOL wow64) -> BOOL {
-            *wow64 = TRUE;
-            return TRUE;
-        };
-        m_previous = zorvane::platform::ReplaceSystemInfo(&m_system);
-    }
-    ~FakeWindows() { zorvane::platform::ReplaceSystemInfo(m_previous); }
-
-private:
-    zorvane::platform::FixedSystemInfo m_system;
-    zorvane::platform::SystemInfo* m_previous;
-};
-
 TEST_F(ReaderTest, SixtyFourBitWindowsSearchesEveryFolderOfTheTemplates) {
     const UserRecord& npki = Stores().FirstUser("npki", "yessign");
     const UserRecord& priv = Stores().FirstUser("private");
@@ -432,10 +382,19 @@ TEST_F(ReaderTest, SixtyFourBitWindowsSearchesEveryFolderOfTheTemplates) {
         DWORD major, minor;
         int versionCode, npkiRecords, allRecords;
     };
-    // Windows 7 adds the user's LocalLow folders; both are 64-bit and add Program Files.
+    // 64-bit Windows of two versions, with a profile on C:: Windows 7 adds the user's
+    // LocalLow folders; both add Program Files.
     for (const Machine& machine : {Machine{6, 1, 9, 3, 6}, Machine{5, 2, 6, 2, 4}}) {
         SCOPED_TRACE(machine.versionCode);
-        FakeWindows windows(machine.major, machine.minor);
+        zorvane::platform::FixedSystemInfo windows = zorvane::platform::DefaultSystemInfo();
+        windows.systemDirectory = "C:\\Windows\\System32";
+        windows.variables["userprofile"] = "C:\\Users\\kim";
+        windows.version.dwPlatformId = VER_PLATFORM_WIN32_NT;
+        windows.version.dwMajorVersion = machine.major;
+        windows.version.dwMinorVersion = machine.minor;
+        windows.isWow64Process = [](HANDLE, PBOOL wow64) -> BOOL { return *wow64 = TRUE; };
+        zorvane::platform::ScopedService<zorvane::platform::SystemInfo> installed(zorvane::platform::ReplaceSystemInfo,
+                                                                                  windows);
         CLoadCert loader(work);
         OpenToolkit(loader);
         EXPECT_EQ(loader.GetOSVersion(), machine.versionCode);
@@ -454,36 +413,7 @@ TEST_F(ReaderTest, SixtyFourBitWindowsSearchesEveryFolderOfTheTemplates) {
     EXPECT_EQ(count, 2);
 }
 
-class ConfigurationTest : public StoreTest {
-protected:
-    // A work folder of its own beside the generated toolkit, with the given
-    // IssuerOid.conf text, or none when conf is null.
-    std::string WorkFolder(const std::string& name, const std::string* conf) {
-        const std::string work = m_scratch / name;
-        fs::create_directories(work);
-        for (const char* toolkit : {"Quellark.dll", "gpkiapi.dll"})
-            fs::create_symlink(fs::path(Stores().work) / toolkit, fs::path(work) / toolkit);
-        if (conf) std::ofstream(work + "/IssuerOid.conf", std::ios::binary) << *conf;
-        return work;
-    }
-};
-
-TEST_F(ConfigurationTest, MissingConfigurationSearchesNoNpkiFolder) {
-    ByteString workPath(WorkFolder("work", nullptr).c_str());
-    CLoadCert loader(workPath);
-    EXPECT_EQ(loader.m_folderMap.GetCount(), 0);
-    CertList list;
-    int count = 0;
-    Request request;
-    request.storeMask = kMaskNpki;
-    EXPECT_EQ(Load(loader, request, list, count), 0);
-    EXPECT_EQ(count, 0);
-    request.storeMask = 0;
-    Load(loader, request, list, count);
-    EXPECT_EQ(count, static_cast<int>(Stores().pki.users.size() - Stores().Users("npki").size()));
-}
-
-TEST_F(ConfigurationTest, DefaultObjectOpensNoToolkitAndLeavesTheListAlone) {
+TEST_F(LoadCertsTest, DefaultObjectOpensNoToolkitAndLeavesTheListAlone) {
     CLoadCert loader;
     CertList list;
     tagCERTLIST record;

@@ -2,6 +2,7 @@
 // and LoadFindCert on the hard disk and on a removable drive.
 
 #include <cstring>
+#include <stdexcept>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -102,24 +103,6 @@ TEST_F(PhoneTest, FiltersApplyAndFailuresAppendNothing) {
     EXPECT_TRUE(messages.texts.empty());
 }
 
-TEST_F(PhoneTest, GetCertTypeTellsGovernmentFromOthers) {
-    ByteString work = WorkPath();
-    CLoadCert loader(work);
-    for (const char* store : {"gpki", "npki", "mpki", "private"}) {
-        SCOPED_TRACE(store);
-        std::string der = ReadText(Stores().FirstUser(store).signing.certPath);
-        BINSTR cert = {reinterpret_cast<unsigned char*>(der.data()), static_cast<int>(der.size())};
-        int type = -1;
-        EXPECT_EQ(loader.GetCertType(cert, &type), 0);
-        EXPECT_EQ(type, std::string(store) == "gpki" ? 16 : 1);
-    }
-    std::string junk = "junk";
-    BINSTR bad = {reinterpret_cast<unsigned char*>(junk.data()), static_cast<int>(junk.size())};
-    int type = -1;
-    EXPECT_NE(loader.GetCertType(bad, &type), 0);
-    EXPECT_EQ(type, -1);
-}
-
 struct Found {
     ByteString signCert, signKey, kmCert, kmKey, random{"untouched"};
     int found = -1;
@@ -134,18 +117,24 @@ Found Find(CLoadCert& loader, const std::string& subject, const std::string& ser
     return out;
 }
 
-class LookupTest : public StoreTest {};
+class LookupTest : public StoreTest {
+protected:
+    // A user whose certificate is valid; for GPKI, one of class 2.
+    static const UserRecord& ValidUser(const std::string& store) {
+        const UserRecord* user = nullptr;
+        for (const UserRecord* candidate : Stores().Users(store)) {
+            if (candidate->validity == "valid" && (store != "gpki" || candidate->gpkiClass == "class2")) user = candidate;
+        }
+        if (!user) throw std::runtime_error("no valid user in " + store);
+        return *user;
+    }
+};
 
 TEST_F(LookupTest, FindsEachLayoutOnTheHardDiskWithTheRightPassword) {
     ByteString work = WorkPath();
     for (const char* store : {"npki", "mpki", "gpki"}) {
         SCOPED_TRACE(store);
-        const UserRecord* user = nullptr;
-        for (const UserRecord* candidate : Stores().Users(store)) {
-            if (candidate->validity == "valid" && (std::string(store) != "gpki" || candidate->gpkiClass == "class2"))
-                user = candidate;
-        }
-        ASSERT_NE(user, nullptr);
+        const UserRecord* user = &ValidUser(store);
         CLoadCert loader(work);
         Found found = Find(loader, user->signing.subject, user->signing.serial, user->password);
         EXPECT_EQ(found.found, 1);
@@ -197,10 +186,7 @@ TEST_F(LookupTest, CertificateOnlyOnARemovableDriveIsFoundThere) {
 }
 
 TEST_F(LookupTest, GovernmentNameInAnyCaseTakesTheGpkiLayout) {
-    const UserRecord* user = nullptr;
-    for (const UserRecord* candidate : Stores().Users("gpki"))
-        if (candidate->gpkiClass == "class2" && candidate->validity == "valid") user = candidate;
-    ASSERT_NE(user, nullptr);
+    const UserRecord* user = &ValidUser("gpki");
     std::string subject = user->signing.subject;
     const std::size_t o = subject.find("o=Government of Korea");
     ASSERT_NE(o, std::string::npos);

@@ -161,17 +161,6 @@ TEST(DriveTable, LinesNameLetterFolderAndKind) {
     EXPECT_EQ(DriveKind::Removable, drives[1].kind);
 }
 
-TEST(DriveTable, TheEnvironmentFileReplacesTheMapping) {
-    TempFolder folder;
-    const std::string table = folder.Write("drives", "C: " + folder.Path() + " fixed\nK: /mnt removable\n");
-    ScopedEnvironment variable("ZORVANE_DRIVE_TABLE", table.c_str());
-    const auto drives = zorvane::paths::CurrentDrives();
-    ASSERT_EQ(2u, drives.size());
-    EXPECT_EQ(folder.Path(), drives[0].folder);
-    EXPECT_EQ('K', drives[1].letter);
-    EXPECT_EQ(folder / "x", Win32PathToNative("C:\\x"));
-}
-
 TEST(DriveTable, AnUnreadableTableGivesNoDrives) {
     ScopedEnvironment variable("ZORVANE_DRIVE_TABLE", "/nonexistent/zorvane/drives");
     EXPECT_TRUE(zorvane::paths::CurrentDrives().empty());

@@ -37,8 +37,7 @@ protected:
                    "Extra=later section of the same name is not read\r\n");
     }
     // Reads a value into a buffer of the given size; returns (result, text).
-    std::pair<DWORD, std::string> Read(const char* section, const char* key, DWORD size = 100,
-                                       const char* fallback = "NULL") {
+    std::pair<DWORD, std::string> Read(const char* section, const char* key, DWORD size, const char* fallback) {
         std::string buffer(size, '\x7f');
         const DWORD result = GetPrivateProfileStringA(section, key, fallback, &buffer[0], size, path.c_str());
         return {result, std::string(buffer.c_str())};
@@ -48,39 +47,41 @@ protected:
     std::string path = "C:\\issueroid.CONF";
 };
 
-TEST_F(IssuerConf, NamesIgnoreCaseAndBlanksAroundNamesAndValuesAreTrimmed) {
-    EXPECT_EQ(std::make_pair(DWORD{1}, std::string("2")), Read("info_count", "POLICY_INFO"));
-    EXPECT_EQ(std::make_pair(DWORD{7}, std::string("yessign")), Read("policy_info1", "dirname"));
-    EXPECT_EQ(std::make_pair(DWORD{9}, std::string("yessignCA")), Read("Policy_Info1", "IssuerCN"));
-    EXPECT_EQ("금융결제원", Read("Issuer_Info", "YESSIGNCA").second);
-}
-
-TEST_F(IssuerConf, FirstKeyAndFirstSectionWin) {
-    EXPECT_EQ("yessign", Read("Policy_Info1", "DirName").second);
-    EXPECT_EQ("NULL", Read("Policy_Info1", "Extra").second);
-}
-
-TEST_F(IssuerConf, MissingSectionKeyOrFileGiveTheDefault) {
-    EXPECT_EQ(std::make_pair(DWORD{4}, std::string("NULL")), Read("Policy_Info3", "DirName"));
-    EXPECT_EQ(std::make_pair(DWORD{4}, std::string("NULL")), Read("Policy_Info2", "DirName"));
-    EXPECT_EQ(std::make_pair(DWORD{0}, std::string("")), Read("Policy_Info2", "DirName", 100, nullptr));
-    EXPECT_EQ(std::make_pair(DWORD{3}, std::string("abc")), Read("x", "y", 100, "abc   "))
-        << "trailing blanks of the default go";
+// Names ignore case and blanks around names and values go; the first key and section
+// win; a missing one gives the default (its trailing blanks gone); comments are no keys;
+// quotes and empty values are kept; a value is cut to the buffer.
+TEST_F(IssuerConf, ValuesByNameAndBufferSize) {
+    const struct Row {
+        const char* section;
+        const char* key;
+        DWORD size;
+        const char* fallback;
+        DWORD result;
+        std::string text;
+    } kRows[] = {
+        {"info_count", "POLICY_INFO", 100, "NULL", 1, "2"},
+        {"policy_info1", "dirname", 100, "NULL", 7, "yessign"},
+        {"Policy_Info1", "IssuerCN", 100, "NULL", 9, "yessignCA"},
+        {"Issuer_Info", "YESSIGNCA", 100, "NULL", 15, "금융결제원"},
+        {"Policy_Info1", "Extra", 100, "NULL", 4, "NULL"},
+        {"Policy_Info3", "DirName", 100, "NULL", 4, "NULL"},
+        {"Policy_Info2", "DirName", 100, "NULL", 4, "NULL"},
+        {"Policy_Info2", "DirName", 100, nullptr, 0, ""},
+        {"x", "y", 100, "abc   ", 3, "abc"},
+        {"Info_count", "; a comment", 100, "NULL", 4, "NULL"},
+        {"Policy_Info2", "Quoted", 100, "NULL", 10, "  spaced  "},
+        {"Policy_Info2", "Empty", 100, "NULL", 0, ""},
+        {"Policy_Info2", "Long", 100, "NULL", 99, std::string(99, 'v')},
+        {"Policy_Info2", "Long", 200, "NULL", 150, std::string(150, 'v')},
+        {"Policy_Info2", "Long", 1, "NULL", 0, ""},
+    };
+    for (const Row& row : kRows) {
+        SCOPED_TRACE(std::string(row.section) + "/" + row.key + " in " + std::to_string(row.size));
+        EXPECT_EQ(std::make_pair(row.result, row.text), Read(row.section, row.key, row.size, row.fallback));
+    }
     std::string buffer(100, 'x');
     EXPECT_EQ(4u, GetPrivateProfileStringA("Info_count", "Policy_Info", "NULL", &buffer[0], 100, "C:\\nothing.conf"));
     EXPECT_STREQ("NULL", buffer.c_str());
-}
-
-TEST_F(IssuerConf, CommentsAreNoKeysAndQuotesAndEmptyValuesAreKept) {
-    EXPECT_EQ("NULL", Read("Info_count", "; a comment").second);
-    EXPECT_EQ(std::make_pair(DWORD{10}, std::string("  spaced  ")), Read("Policy_Info2", "Quoted"));
-    EXPECT_EQ(std::make_pair(DWORD{0}, std::string("")), Read("Policy_Info2", "Empty"));
-}
-
-TEST_F(IssuerConf, LongValuesAreCutToTheBuffer) {
-    EXPECT_EQ(std::make_pair(DWORD{99}, std::string(99, 'v')), Read("Policy_Info2", "Long"));
-    EXPECT_EQ(std::make_pair(DWORD{150}, std::string(150, 'v')), Read("Policy_Info2", "Long", 200));
-    EXPECT_EQ(std::make_pair(DWORD{0}, std::string("")), Read("Policy_Info2", "Long", 1));
     char untouched = 'u';
     EXPECT_EQ(0u, GetPrivateProfileStringA("Policy_Info2", "Long", "", &untouched, 0, path.c_str()));
     EXPECT_EQ('u', untouched);

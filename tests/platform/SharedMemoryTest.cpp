@@ -1,88 +1,48 @@
 #include <dirent.h>
 #include <signal.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 #include <vector>
 
 #include "platform/Win32.h"
 #include "support/TestSupport.h"
+#include "support/ZorvaneProcess.h"
+
+// The other process is `zorvane mmf`, which reaches the blocks through the same calls.
 
 namespace {
 
+using zorvane::testsupport::Quoted;
+
 constexpr DWORD kBlockSize = 100000;
 
-struct PeerResult {
-    int exitCode;
-    std::string output;
-};
-
-constexpr uid_t kSameUser = static_cast<uid_t>(-1);
-
-// The peer's command line, run as another user when one is given.
-std::vector<std::string> PeerCommand(const std::vector<std::string>& arguments, uid_t user) {
-    std::vector<std::string> command;
-    if (user != kSameUser) {
-        const std::string id = std::to_string(user);
-        command = {"/usr/bin/setpriv", "--reuid=" + id, "--regid=" + id, "--clear-groups"};
-    }
-    command.push_back(ZORVANE_SHARED_MEMORY_PEER);
-    command.insert(command.end(), arguments.begin(), arguments.end());
-    return command;
-}
-
-// Starts the peer program with arguments; its standard output comes through `output`.
-pid_t StartPeer(const std::vector<std::string>& arguments, int& output, uid_t user = kSameUser) {
-    int pipeEnds[2];
-    if (pipe(pipeEnds) != 0) return -1;
-    const std::vector<std::string> command = PeerCommand(arguments, user);
-    const pid_t child = fork();
-    if (child == 0) {
-        dup2(pipeEnds[1], STDOUT_FILENO);
-        close(pipeEnds[0]);
-        close(pipeEnds[1]);
-        std::vector<char*> argv;
-        for (const std::string& argument : command) argv.push_back(const_cast<char*>(argument.c_str()));
-        argv.push_back(nullptr);
-        execv(argv[0], argv.data());
-        _exit(127);
-    }
-    close(pipeEnds[1]);
-    output = pipeEnds[0];
-    return child;
-}
-
-std::string ReadAll(int descriptor) {
-    std::string text;
-    char chunk[256];
-    ssize_t got;
-    while ((got = read(descriptor, chunk, sizeof chunk)) > 0) text.append(chunk, static_cast<std::size_t>(got));
-    return text;
-}
-
-PeerResult RunPeer(const std::vector<std::string>& arguments, uid_t user = kSameUser) {
-    int output = -1;
-    const pid_t child = StartPeer(arguments, output, user);
-    PeerResult result{-1, ReadAll(output)};
-    close(output);
-    int status = 0;
-    waitpid(child, &status, 0);
-    result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    return result;
-}
-
 // Names unique to this run of this test.
-std::string UniqueName(const char* test) {
-    return std::string("Local\\ZvTest-") + test + "-" + std::to_string(getpid());
+std::string UniqueName(const std::string& test) { return "Local\\ZvTest-" + test + "-" + std::to_string(getpid()); }
+
+HANDLE Create(const std::string& name, DWORD size = kBlockSize) {
+    return CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, size, name.c_str());
+}
+
+HANDLE Open(const std::string& name) { return OpenFileMappingA(FILE_MAP_ALL_ACCESS, FALSE, name.c_str()); }
+
+char* MapWhole(HANDLE block) { return static_cast<char*>(MapViewOfFile(block, FILE_MAP_ALL_ACCESS, 0, 0, 0)); }
+
+// The block's text as another process reads it; "<none>" when it finds no block.
+std::string ReadElsewhere(const std::string& name) {
+    const Finished read = RunZorvane({"mmf", "read", name});
+    return read.exitCode == 0 ? read.output.substr(0, read.output.size() - 1) : "<none>";
 }
 
 // Whether anything of the block with this (unescaped part of a) name is left in the
 // caller's block folder.
-bool LeavesTraces(const std::string& token) {
+bool LeavesTraces(const std::string& test) {
+    const std::string token = "ZvTest-" + test + "-" + std::to_string(getpid());
     DIR* folder = opendir(("/dev/shm/zorvane-" + std::to_string(geteuid())).c_str());
     if (!folder) return false;
     bool found = false;
@@ -91,101 +51,52 @@ bool LeavesTraces(const std::string& token) {
     return found;
 }
 
-char* MapWhole(HANDLE block) { return static_cast<char*>(MapViewOfFile(block, FILE_MAP_ALL_ACCESS, 0, 0, 0)); }
-
-TEST(SharedMemory, ASecondProcessSeesAndChangesTheBlock) {
-    const std::string name = UniqueName("seen");
-    HANDLE block = CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, kBlockSize, name.c_str());
-    ASSERT_NE(nullptr, block);
-    char* view = MapWhole(block);
-    ASSERT_NE(nullptr, view);
-    std::strcpy(view, "site=abc?lang=ko");
-    const PeerResult read = RunPeer({"read", name});
-    EXPECT_EQ(0, read.exitCode);
-    EXPECT_EQ("site=abc?lang=ko", read.output);
-    EXPECT_EQ(0, RunPeer({"write", name, "from the peer"}).exitCode);
-    EXPECT_STREQ("from the peer", view);
-    EXPECT_TRUE(UnmapViewOfFile(view));
-    EXPECT_TRUE(CloseHandle(block));
-}
-
-TEST(SharedMemory, TheBlockIsGoneWhenTheLastHandleCloses) {
+// The name goes with the last handle; a view outlives it and unmaps once.
+TEST(SharedMemory, TheBlockGoesWithItsLastHandleAndLeavesNoTrace) {
     const std::string name = UniqueName("closed");
-    HANDLE first = CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, kBlockSize, name.c_str());
-    ASSERT_NE(nullptr, first);
-    HANDLE second = OpenFileMappingA(FILE_MAP_ALL_ACCESS, FALSE, name.c_str());
+    HANDLE first = Create(name);
+    HANDLE second = Open(name);
     ASSERT_NE(nullptr, second);
-    std::strcpy(MapWhole(second), "kept");
+    char* view = MapWhole(second);
+    std::strcpy(view, "kept");
     EXPECT_TRUE(CloseHandle(first));
-    EXPECT_EQ("kept", RunPeer({"read", name}).output) << "one handle is still open";
+    EXPECT_EQ("kept", ReadElsewhere(name)) << "one handle is still open";
     EXPECT_TRUE(CloseHandle(second));
     EXPECT_FALSE(CloseHandle(second)) << "a handle closes once";
-    EXPECT_EQ(3, RunPeer({"read", name}).exitCode);
-    EXPECT_EQ(nullptr, OpenFileMappingA(FILE_MAP_ALL_ACCESS, FALSE, name.c_str()));
-    EXPECT_FALSE(LeavesTraces("ZvTest-closed-" + std::to_string(getpid())));
-}
-
-TEST(SharedMemory, TheBlockIsGoneWhenItsHolderIsKilled) {
-    const std::string name = UniqueName("killed");
-    int output = -1;
-    const pid_t holder = StartPeer({"hold", name, "held text"}, output);
-    ASSERT_GT(holder, 0);
-    char ready[6] = {0};
-    ASSERT_EQ(6, read(output, ready, 6));
-    HANDLE block = OpenFileMappingA(FILE_MAP_ALL_ACCESS, FALSE, name.c_str());
-    ASSERT_NE(nullptr, block);
-    EXPECT_STREQ("held text", MapWhole(block));
-    EXPECT_TRUE(CloseHandle(block));
-    ASSERT_EQ(0, kill(holder, SIGKILL));
-    int status = 0;
-    waitpid(holder, &status, 0);
-    close(output);
-    EXPECT_EQ(nullptr, OpenFileMappingA(FILE_MAP_ALL_ACCESS, FALSE, name.c_str()));
-    EXPECT_FALSE(LeavesTraces("ZvTest-killed-" + std::to_string(getpid())));
-    // A new block of the same name starts empty, not with the dead holder's text.
-    HANDLE fresh = CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, kBlockSize, name.c_str());
-    ASSERT_NE(nullptr, fresh);
-    EXPECT_STREQ("", MapWhole(fresh));
-    EXPECT_TRUE(CloseHandle(fresh));
-}
-
-TEST(SharedMemory, CreatingAnExistingNameOpensTheSameBlock) {
-    const std::string name = UniqueName("twice");
-    HANDLE first = CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, kBlockSize, name.c_str());
-    HANDLE second = CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, 4096, name.c_str());
-    ASSERT_NE(nullptr, first);
-    ASSERT_NE(nullptr, second);
-    char* a = MapWhole(first);
-    char* b = MapWhole(second);
-    ASSERT_NE(nullptr, b);
-    std::strcpy(a + kBlockSize - 5, "tail");
-    EXPECT_STREQ("tail", b + kBlockSize - 5) << "the second call keeps the block's size";
-    UnmapViewOfFile(a);
-    UnmapViewOfFile(b);
-    CloseHandle(first);
-    CloseHandle(second);
-}
-
-TEST(SharedMemory, ViewsOutliveTheirHandleAndUnmapOnce) {
-    const std::string name = UniqueName("view");
-    HANDLE block = CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, kBlockSize, name.c_str());
-    char* view = MapWhole(block);
-    ASSERT_NE(nullptr, view);
-    EXPECT_TRUE(CloseHandle(block));
+    EXPECT_EQ("<none>", ReadElsewhere(name));
+    EXPECT_EQ(nullptr, Open(name));
+    EXPECT_FALSE(LeavesTraces("closed"));
     std::strcpy(view, "still mapped");
     EXPECT_STREQ("still mapped", view);
-    EXPECT_EQ(nullptr, OpenFileMappingA(FILE_MAP_ALL_ACCESS, FALSE, name.c_str())) << "the name went with the handle";
     EXPECT_TRUE(UnmapViewOfFile(view));
     EXPECT_FALSE(UnmapViewOfFile(view));
 }
 
+TEST(SharedMemory, AKilledHolderLeavesNoBlockTraceOrText) {
+    const std::string name = UniqueName("killed");
+    BlockHolder holder;
+    ASSERT_TRUE(holder.Start(name));
+    ASSERT_EQ(0, RunZorvane({"mmf", "write", name, "held text"}).exitCode);
+    HANDLE block = Open(name);
+    ASSERT_NE(nullptr, block);
+    EXPECT_STREQ("held text", MapWhole(block));
+    EXPECT_TRUE(CloseHandle(block));
+    holder.Stop(SIGKILL);
+    EXPECT_EQ(nullptr, Open(name));
+    EXPECT_FALSE(LeavesTraces("killed"));
+    HANDLE fresh = Create(name);
+    ASSERT_NE(nullptr, fresh);
+    EXPECT_STREQ("", MapWhole(fresh)) << "a new block of the same name starts empty";
+    EXPECT_TRUE(CloseHandle(fresh));
+}
+
 TEST(SharedMemory, RefusesWhatItDoesNotOffer) {
     const std::string name = UniqueName("refuse");
-    EXPECT_EQ(nullptr, CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, 0, name.c_str()));
+    EXPECT_EQ(nullptr, Create(name, 0));
     EXPECT_EQ(nullptr, CreateFileMappingA(reinterpret_cast<HANDLE>(0x1234), nullptr, PAGE_READWRITE, 0, 10,
                                           name.c_str()));
     EXPECT_EQ(nullptr, OpenFileMappingA(FILE_MAP_ALL_ACCESS, FALSE, nullptr));
-    HANDLE block = CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, kBlockSize, name.c_str());
+    HANDLE block = Create(name);
     HANDLE readOnly = OpenFileMappingA(FILE_MAP_READ, FALSE, name.c_str());
     ASSERT_NE(nullptr, readOnly);
     EXPECT_EQ(nullptr, MapViewOfFile(readOnly, FILE_MAP_WRITE, 0, 0, 0));
@@ -201,14 +112,14 @@ TEST(SharedMemory, RefusesWhatItDoesNotOffer) {
 // Slashes, backslashes and long names each make a block of their own; no name, one
 // only this process sees.
 TEST(SharedMemory, AnyNameIsItsOwnBlock) {
-    const std::string names[] = {UniqueName("a/b"), UniqueName("a\\b"), UniqueName(std::string(400, 'n').c_str())};
+    const std::string names[] = {UniqueName("a/b"), UniqueName("a\\b"), UniqueName(std::string(400, 'n'))};
     std::vector<HANDLE> blocks;
     for (const std::string& name : names) {
-        blocks.push_back(CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, 1024, name.c_str()));
+        blocks.push_back(Create(name));
         ASSERT_NE(nullptr, blocks.back());
         std::strcpy(MapWhole(blocks.back()), name.c_str());
     }
-    for (const std::string& name : names) EXPECT_EQ(name, RunPeer({"read", name}).output);
+    for (const std::string& name : names) EXPECT_EQ(name, ReadElsewhere(name));
     for (HANDLE block : blocks) CloseHandle(block);
     HANDLE unnamed = CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, 10, nullptr);
     ASSERT_NE(nullptr, unnamed);
@@ -256,8 +167,32 @@ std::string Filled(std::string command, const std::string& victim, const std::st
 zorvane::testsupport::CommandResult RunAs(uid_t user, const std::string& command) {
     const std::string id = std::to_string(user);
     return zorvane::testsupport::RunCommand("setpriv --reuid=" + id + " --regid=" + id + " --clear-groups sh -c " +
-                                            zorvane::testsupport::Quoted(command) + " 2>/dev/null");
+                                            Quoted(command) + " 2>/dev/null");
 }
+
+// `zorvane mmf hold NAME` as another user, for as long as this object lives.
+class HolderAs {
+public:
+    HolderAs(uid_t user, const std::string& name) {
+        const std::string id = std::to_string(user);
+        m_output = popen(("echo $$; exec setpriv --reuid=" + id + " --regid=" + id + " --clear-groups " +
+                          ZorvaneProgram() + " mmf hold \"" + name + "\" 2>/dev/null")
+                             .c_str(),
+                         "r");
+        char line[512] = {0};
+        if (m_output && std::fgets(line, sizeof line, m_output)) m_pid = std::atoi(line);
+        held = m_pid > 0 && std::fgets(line, sizeof line, m_output) && line == "holding " + name + "\n";
+    }
+    ~HolderAs() {
+        if (m_pid > 0) kill(m_pid, SIGKILL);
+        if (m_output) pclose(m_output);
+    }
+    bool held = false;
+
+private:
+    FILE* m_output = nullptr;
+    pid_t m_pid = -1;
+};
 
 class SharedMemoryAttack : public ::testing::TestWithParam<LocalAttack> {
 protected:
@@ -280,13 +215,13 @@ TEST_P(SharedMemoryAttack, TheVictimsTextStaysItsOwn) {
     const std::string victim = std::to_string(m_victim);
     ASSERT_EQ(0, RunAs(m_attacker, Filled(attack.prepare, victim, stored, m_target)).status) << attack.what;
 
-    int output = -1;
-    const pid_t holder = StartPeer({"hold", name, "pw=victim-secret"}, output, m_victim);
-    char ready[6] = {0};
-    const bool held = read(output, ready, sizeof ready) == 6;
-    EXPECT_EQ(attack.victimHolds, held) << attack.what;
-    if (held) {
-        EXPECT_EQ("pw=victim-secret", RunPeer({"read", name}, m_victim).output) << "nothing lost";
+    const HolderAs holder(m_victim, name);
+    EXPECT_EQ(attack.victimHolds, holder.held) << attack.what;
+    if (holder.held) {
+        const std::string write = "printf pw=victim-secret | " + ZorvaneProgram() + " mmf write \"" + name + "\"";
+        EXPECT_EQ(0, RunAs(m_victim, write).status);
+        EXPECT_EQ("pw=victim-secret\n", RunAs(m_victim, ZorvaneProgram() + " mmf read \"" + name + "\"").output)
+            << "nothing lost";
     }
 
     const std::string stolen =
@@ -296,9 +231,6 @@ TEST_P(SharedMemoryAttack, TheVictimsTextStaysItsOwn) {
     EXPECT_EQ(std::string::npos, stolen.find("victim-secret")) << attack.what;
     EXPECT_EQ("", zorvane::testsupport::RunCommand("find " + m_target + " -user " + victim + " 2>/dev/null").output)
         << "the victim made a file where the attacker chose: " << attack.what;
-    kill(holder, SIGKILL);
-    waitpid(holder, nullptr, 0);
-    close(output);
 }
 
 INSTANTIATE_TEST_SUITE_P(LocalAttacks, SharedMemoryAttack, ::testing::ValuesIn(kLocalAttacks));

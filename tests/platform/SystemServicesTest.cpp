@@ -19,26 +19,7 @@ namespace {
 
 const char kCurrentVersion[] = "Software\\Microsoft\\Windows\\CurrentVersion";
 
-std::string QueryProgramFiles(const char* valueName) {
-    HKEY key = nullptr;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kCurrentVersion, 0, KEY_READ, &key) != ERROR_SUCCESS) return "<no key>";
-    char value[MAX_PATH] = {0};
-    DWORD size = sizeof value, type = 0;
-    const LONG result = RegQueryValueExA(key, valueName, nullptr, &type, reinterpret_cast<LPBYTE>(value), &size);
-    EXPECT_EQ(ERROR_SUCCESS, RegCloseKey(key));
-    if (result != ERROR_SUCCESS) return "<no value>";
-    EXPECT_EQ(static_cast<DWORD>(REG_SZ), type);
-    EXPECT_EQ(std::strlen(value) + 1, size);
-    return value;
-}
-
-TEST(Registry, ProgramFilesIsTheHomeDriveAndTheX86FolderIsEmpty) {
-    EXPECT_EQ("C:\\", QueryProgramFiles("ProgramFilesDir"));
-    EXPECT_EQ("", QueryProgramFiles("ProgramFilesDir (x86)"));
-    EXPECT_EQ("C:\\", QueryProgramFiles("programfilesdir")) << "value names ignore case";
-    EXPECT_EQ("<no value>", QueryProgramFiles("CommonFilesDir"));
-}
-
+// The default registry is read through CUtil (ProgramFiles); here, keys and values.
 TEST(Registry, KeysOpenIgnoringCaseAndRelativeToOpenedKeys) {
     HKEY windows = nullptr, current = nullptr, missing = nullptr;
     ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyExA(HKEY_LOCAL_MACHINE, "software\\MICROSOFT\\windows\\currentversion\\", 0,
@@ -60,6 +41,8 @@ TEST(Registry, KeysOpenIgnoringCaseAndRelativeToOpenedKeys) {
     DWORD measured = 0;
     EXPECT_EQ(ERROR_SUCCESS, RegQueryValueExA(current, "ProgramFilesDir", nullptr, nullptr, nullptr, &measured));
     EXPECT_EQ(17u, measured);
+    EXPECT_EQ(ERROR_SUCCESS, RegQueryValueExA(current, "programfilesdir", nullptr, nullptr, nullptr, &measured));
+    EXPECT_NE(ERROR_SUCCESS, RegQueryValueExA(current, "CommonFilesDir", nullptr, nullptr, nullptr, &measured));
     EXPECT_EQ(ERROR_SUCCESS, RegCloseKey(current));
     EXPECT_NE(ERROR_SUCCESS, RegCloseKey(current));
     EXPECT_NE(ERROR_SUCCESS, RegQueryValueExA(current, "ProgramFilesDir", nullptr, nullptr, nullptr, &measured));
@@ -108,30 +91,6 @@ TEST(Version, ThisMachineIsNoWindowsAndHasNoWow64) {
     EXPECT_NE(static_cast<DWORD>(VER_PLATFORM_WIN32_NT), version.dwPlatformId);
     EXPECT_NE(static_cast<DWORD>(VER_PLATFORM_WIN32_WINDOWS), version.dwPlatformId);
     EXPECT_EQ(nullptr, GetProcAddress(GetModuleHandleA("kernel32"), "IsWow64Process"));
-}
-
-BOOL PretendWow64(HANDLE process, PBOOL wow64) {
-    *wow64 = process == GetCurrentProcess();
-    return TRUE;
-}
-
-TEST(Version, AReplacedSystemPretendsToBeWindows7On64Bits) {
-    FixedSystemInfo windows7 = DefaultSystemInfo();
-    windows7.version.dwPlatformId = VER_PLATFORM_WIN32_NT;
-    windows7.version.dwMajorVersion = 6;
-    windows7.version.dwMinorVersion = 1;
-    windows7.isWow64Process = PretendWow64;
-    ScopedService<SystemInfo> system(ReplaceSystemInfo, windows7);
-    OSVERSIONINFOA version{};
-    version.dwOSVersionInfoSize = sizeof version;
-    ASSERT_TRUE(GetVersionExA(&version));
-    EXPECT_EQ(6u, version.dwMajorVersion);
-    EXPECT_EQ(1u, version.dwMinorVersion);
-    const FARPROC found = GetProcAddress(GetModuleHandleA("KERNEL32.DLL"), "IsWow64Process");
-    ASSERT_NE(nullptr, found);
-    BOOL wow64 = FALSE;
-    reinterpret_cast<IsWow64ProcessFunction>(reinterpret_cast<void (*)()>(found))(GetCurrentProcess(), &wow64);
-    EXPECT_TRUE(wow64);
 }
 
 TEST(Libraries, LoadByWindowsPathLookUpByNameAndFree) {
