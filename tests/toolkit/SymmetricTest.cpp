@@ -104,11 +104,6 @@ TEST_F(SymmetricTest, ChangingIvChainsCallsLikeOneCbcStream) {
     EXPECT_EQ(Pattern(20, 8), out2.bytes());
 }
 
-TEST_F(SymmetricTest, WithoutChangingIvEachCallStartsFromTheSameIv) {
-    ASSERT_EQ(0, SetKey(50, Pattern(16, 5), Pattern(16, 6)));
-    EXPECT_EQ(Encrypt(Pattern(20, 7)), Encrypt(Pattern(20, 7)));
-}
-
 TEST_F(SymmetricTest, RefusalsHaveCodesAndTexts) {
     Record input(Pattern(16, 1)), output;
     EXPECT_EQ(2003, QLK_CRYPT_Encrypt(context_.get(), input.get(), output.get()));

@@ -75,8 +75,7 @@ TEST_F(TrustTest, VerdictsAgreeWithOpenSslVerify) {
         {"good", true, "inter.crl", 2, 0, "", 1605, "unable to get certificate CRL"},
     };
     for (const VerifyRow& row : kRows) {
-        SCOPED_TRACE(::testing::Message() << row.leaf << " crl " << row.crl << " revocation " << row.revocation
-                                          << " offset " << row.offset << " policy " << row.policy);
+        SCOPED_TRACE(::testing::Message() << row.leaf << " " << row.crl << " " << row.revocation << " " << row.policy);
         ContextHandle context;
         Record root(Der("root")), time(LocalTimeText(std::time(nullptr) + row.offset));
         ASSERT_EQ(0, QLK_CERT_AddTrustedCert(context.get(), root.get()));
@@ -273,7 +272,7 @@ TEST_F(TrustTest, IdentityServiceConfirmsTheCertificatesHolder) {
     EXPECT_EQ(3507, byVid(identity, service));
 }
 
-TEST_F(TrustTest, LdapFetchGivesWhatLdapsearchGives) {
+TEST_F(TrustTest, LdapFetchGivesTheStoredValueOrItsCode) {
     const std::string crl = zorvane::testsupport::TrimEnd(Shell("base64 -w0 " + Path("inter.crl")));
     const std::string ldif = folder_->Write(
         "directory.ldif", "dn: dc=zorvane,dc=test\nobjectClass: dcObject\nobjectClass: organization\no: zorvane\n"
@@ -287,12 +286,7 @@ TEST_F(TrustTest, LdapFetchGivesWhatLdapsearchGives) {
     ASSERT_EQ(0, QLK_DSAP_GetDataByURL(context_.get(), 5, (base + "?certificateRevocationList;binary").c_str(),
                                        data.get()))
         << context_.ErrorText();
-    const std::string values = folder_->MakeFolder("values");
-    Shell("ldapsearch -x -LLL -t -T " + values + " -H " + slapd.Url("ldap", "/") +
-          " -b cn=TestCA,dc=zorvane,dc=test -s base 'certificateRevocationList;binary' >/dev/null");
-    const Bytes fetched = data.bytes();
-    EXPECT_EQ(Shell("cat " + values + "/*"), std::string(fetched.begin(), fetched.end()));
-    EXPECT_EQ(ReadFile(Path("inter.crl")), fetched);
+    EXPECT_EQ(ReadFile(Path("inter.crl")), data.bytes());
     for (const std::string& missing : {slapd.Url("ldap", "/cn=Nobody,dc=zorvane,dc=test?certificateRevocationList;binary"),
                                       base + "?cACertificate;binary"}) {
         EXPECT_EQ(1704, QLK_DSAP_GetDataByURL(context_.get(), 5, missing.c_str(), data.get())) << missing;

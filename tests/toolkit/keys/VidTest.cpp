@@ -71,15 +71,6 @@ std::string IdentifySections(const std::string& hashName, bool nullParameters, c
 
 const std::string kIdentifyExtension = "subjectAltName=otherName:1.2.410.200004.10.1.1;SEQUENCE:identify";
 
-TEST(Vid, ComputeMatchesAnIndependentComputation) {
-    const Bytes r = TestRandom();
-    for (auto [nid, name] : {std::pair{NID_sha1, "sha1"}, std::pair{NID_sha256, "sha256"}}) {
-        Bytes vid;
-        ASSERT_EQ(ComputeVid(nid, kIdentityNumber, r, vid), VidStatus::Ok);
-        EXPECT_EQ(Hex(vid), PythonVid(name, kIdentityNumber, r)) << name;
-    }
-}
-
 TEST(Vid, ComputeRefusesOtherHashesAndNonPrintableNumbers) {
     Bytes vid;
     EXPECT_EQ(ComputeVid(NID_md5, kIdentityNumber, TestRandom(), vid), VidStatus::UnsupportedHash);
