@@ -35,9 +35,9 @@ protected:
     }
     // The key identifier openssl prints for an extension, as lower-case hex.
     static std::string OpenSslKeyId(const std::string& pemPath, const char* extension) {
-        const std::string printed = Shell(OpenSsl("x509 -noout -ext " + std::string(extension) + " -in " + pemPath));
-        std::string hex = Trim(printed.substr(printed.find('\n') + 1));
-        hex.erase(std::remove(hex.begin(), hex.end(), ':'), hex.end());
+        const std::string printed = Shell("openssl x509 -noout -ext " + std::string(extension) + " -in " + pemPath);
+        std::string hex = TrimEnd(printed.substr(printed.find('\n') + 1));
+        hex.erase(std::remove_if(hex.begin(), hex.end(), [](char c) { return c == ':' || c == ' '; }), hex.end());
         std::transform(hex.begin(), hex.end(), hex.begin(), [](unsigned char c) { return std::tolower(c); });
         return hex;
     }
@@ -82,9 +82,9 @@ explicitText = hello
 fullname = URI:http://crl.example.kr/a.crl
 CRLissuer = dirName:dirsect
 )"));
-    Shell(OpenSsl("req -x509 -newkey rsa:1024 -nodes -keyout " + rare + ".key -set_serial 0x0abc -config " +
-                  folder_->File("rare.cnf") + " -extensions ext -days 30 -out " + rare + ".pem"));
-    Shell(OpenSsl("x509 -in " + rare + ".pem -outform DER -out " + rare + ".der"));
+    Shell("openssl req -x509 -newkey rsa:1024 -nodes -keyout " + rare + ".key -set_serial 0x0abc -config " +
+                  folder_->File("rare.cnf") + " -extensions ext -days 30 -out " + rare + ".pem");
+    Shell("openssl x509 -in " + rare + ".pem -outform DER -out " + rare + ".der");
     return ReadFile(rare + ".der");
 }
 
@@ -179,7 +179,7 @@ TEST_F(CertificateTest, SubjectDerIsTheEncodedSubjectName) {
 // The public key as RSAPublicKey hex (what openssl writes with -RSAPublicKey_out), cut to
 // every size.
 TEST_F(CertificateTest, PublicKeyHexMatchesOpenSsl) {
-    Shell(OpenSsl("rsa -in " + user_.keyPath + " -RSAPublicKey_out -outform DER -out " + folder_->File("rsapub.der")));
+    Shell("openssl rsa -in " + user_.keyPath + " -RSAPublicKey_out -outform DER -out " + folder_->File("rsapub.der"));
     const std::string full = Hex(ReadFile(folder_->File("rsapub.der")));
     for (int size = 1; size <= static_cast<int>(full.size()) + 2; ++size) {
         auto algorithm = std::make_unique<char[]>(48);
@@ -270,8 +270,8 @@ TEST_F(CertificateTest, KeyTextsMatchTheFullReadForEachKeyKind) {
     ScratchFolder folder;
     for (const auto& [key, name] : kKeys) {
         SCOPED_TRACE(key);
-        Shell(OpenSsl(std::string("req -x509 -newkey ") + key + " -nodes -keyout " + folder.File("k.pem") +
-                      " -outform DER -out " + folder.File("c.der") + " -days 2 -subj /CN=k"));
+        Shell(std::string("openssl req -x509 -newkey ") + key + " -nodes -keyout " + folder.File("k.pem") +
+                      " -outform DER -out " + folder.File("c.der") + " -days 2 -subj /CN=k");
         const Bytes der = ReadFile(folder.File("c.der"));
         const unsigned char* cursor = der.data();
         std::unique_ptr<X509, decltype(&X509_free)> full(d2i_X509(nullptr, &cursor, static_cast<long>(der.size())), X509_free);

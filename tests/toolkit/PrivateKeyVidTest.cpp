@@ -35,7 +35,7 @@ protected:
     }
     static std::string Asn1Parse(const Bytes& der) {
         WriteFile(folder_->File("parsed.der"), der);
-        return Shell(OpenSsl("asn1parse -inform DER -in " + folder_->File("parsed.der")));
+        return Shell("openssl asn1parse -inform DER -in " + folder_->File("parsed.der"));
     }
 
     static inline std::unique_ptr<ScratchFolder> folder_;

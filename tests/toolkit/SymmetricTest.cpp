@@ -42,8 +42,8 @@ protected:
     Bytes OpenSslEncrypt(const CipherCase& c, const Bytes& key, const Bytes& iv, const Bytes& plain) {
         WriteFile(folder_.File("plain"), plain);
         Bytes usedIv(iv.begin(), iv.begin() + std::min<std::size_t>(iv.size(), 16));
-        Shell(OpenSsl(std::string("enc -") + c.encName + " -provider legacy -provider default -K " + Hex(key) +
-                      " -iv " + Hex(usedIv) + " -in " + folder_.File("plain") + " -out " + folder_.File("cipher")));
+        Shell(std::string("openssl enc -") + c.encName + " -provider legacy -provider default -K " + Hex(key) +
+                      " -iv " + Hex(usedIv) + " -in " + folder_.File("plain") + " -out " + folder_.File("cipher"));
         return ReadFile(folder_.File("cipher"));
     }
 

@@ -121,7 +121,7 @@ TEST_F(TrustTest, ObjectListsRoundTripThroughOpenSsl) {
         ASSERT_EQ(0, QLK_UTIL_AddObject(context_.get(), object->get(), list.get())) << context_.ErrorText();
     }
     WriteFile(Path("list.p7"), list.bytes());
-    const std::string printed = Shell(OpenSsl("pkcs7 -inform DER -print_certs -print -in " + Path("list.p7")));
+    const std::string printed = Shell("openssl pkcs7 -inform DER -print_certs -print -in " + Path("list.p7"));
     EXPECT_NE(std::string::npos, printed.find("CN = Test Root"));
     EXPECT_NE(std::string::npos, printed.find("CN = Test CA"));
     EXPECT_NE(std::string::npos, printed.find("crl:"));
@@ -136,8 +136,8 @@ TEST_F(TrustTest, ObjectListsRoundTripThroughOpenSsl) {
     }
     Record outside;
     EXPECT_EQ(1617, QLK_UTIL_GetObject(context_.get(), list.get(), 3, outside.get()));
-    Shell(OpenSsl("crl2pkcs7 -outform DER -in " + Path("inter.crl.pem") + " -certfile " + Path("good.pem") +
-                  " -out " + Path("theirs.p7")));
+    Shell("openssl crl2pkcs7 -outform DER -in " + Path("inter.crl.pem") + " -certfile " + Path("good.pem") +
+                  " -out " + Path("theirs.p7"));
     Record theirs(ReadFile(Path("theirs.p7"))), garbage(ToBytes("garbage"));
     ASSERT_EQ(0, QLK_UTIL_GetObjectCount(context_.get(), theirs.get(), &count));
     EXPECT_EQ(2, count);
@@ -244,8 +244,8 @@ TEST_F(TrustTest, IdentityServiceConfirmsTheCertificatesHolder) {
     folder_->Write("ivs-registry", zorvane::testsupport::TrimEnd(Shell("base64 -w0 " + Path("vid.der"))) +
                                        " " + zorvane::testsupport::TrimEnd(Shell("printf %s " + identity +
                                                                                  " | sha256sum | cut -d' ' -f1")));
-    Shell(OpenSsl("req -x509 -newkey rsa:2048 -nodes -keyout " + Path("ivs.key") + " -out " + Path("ivs.pem") +
-                  " -days 30 -subj /CN=ivs 2>/dev/null"));
+    Shell("openssl req -x509 -newkey rsa:2048 -nodes -keyout " + Path("ivs.key") + " -out " + Path("ivs.pem") +
+                  " -days 30 -subj /CN=ivs 2>/dev/null");
     const std::string url = server_->Url("http", "/ivs");
     Record certificate(vid.certificate), randomRecord(random), service(ReadFile(Path("ivs.pem"))), noService;
     auto byIdentity = [&](const std::string& number) {

@@ -10,7 +10,6 @@
 namespace media_test {
 namespace {
 
-using qlk_test::OpenSsl;
 using qlk_test::Shell;
 using zorvane::testsupport::Quoted;
 using zorvane::testsupport::ReadBytes;
@@ -178,9 +177,8 @@ TEST_F(TokenTest, RefusalsHaveTheirOwnCodes) {
 TEST(TokenAbsent, EmptyTokenFolderHasNoToken) {
     MediaWorld::Get();
     TempFolder scratch;
-    const std::string before = std::getenv("SOFTHSM2_CONF");
     scratch.MakeFolder("tokens");
-    ::setenv("SOFTHSM2_CONF", scratch.Write("conf", "directories.tokendir = " + scratch / "tokens" + "\n").c_str(), 1);
+    ScopedSoftHsmConf conf(scratch.Write("conf", "directories.tokendir = " + scratch / "tokens" + "\n"));
     {
         LoadedContext context(SOFTHSM_MODULE);
         EXPECT_EQ(QLK_PKCS11_OpenSession(context.get(), nullptr), 2602);
@@ -189,7 +187,6 @@ TEST(TokenAbsent, EmptyTokenFolderHasNoToken) {
         EXPECT_EQ(QLK_PKCS11_Login(context.get(), "13578"), 2605);
         EXPECT_EQ(QLK_PKCS11_Login(context.get(), "13579"), 0);
     }
-    ::setenv("SOFTHSM2_CONF", before.c_str(), 1);
 }
 
 }  // namespace
