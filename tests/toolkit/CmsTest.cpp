@@ -67,12 +67,6 @@ protected:
         time = text;
         return result;
     }
-    int Envelope(const Bytes& recipient, int cipher, Bytes& message) {
-        Record recipientRecord(recipient), content(content_), output;
-        const int result = QLK_CMS_EncryptData(context_.get(), 0, recipientRecord.get(), content.get(), cipher, output.get());
-        message = output.bytes();
-        return result;
-    }
     int Open(const Party& recipient, const Bytes& message, Bytes& content) {
         Record certificate(recipient.user.der), key(recipient.key), messageRecord(message), output;
         const int result = QLK_CMS_DecryptData(context_.get(), certificate.get(), key.get(), messageRecord.get(),
@@ -231,8 +225,9 @@ Bytes Flipped(Bytes bytes, std::size_t fromEnd) {
 
 TEST_F(CmsTest, DamagedInputsGiveTheirCodes) {
     const Bytes signedData = Sign(0, A());
-    Bytes enveloped;
-    ASSERT_EQ(0, Envelope(B().user.der, 48, enveloped));
+    Record recipient(B().user.der), plain(content_), envelopedRecord;
+    ASSERT_EQ(0, QLK_CMS_EncryptData(context_.get(), 0, recipient.get(), plain.get(), 48, envelopedRecord.get()));
+    const Bytes enveloped = envelopedRecord.bytes();
     const Bytes truncated(signedData.begin(), signedData.end() - 10);
     Bytes content;
     int signers = 0;
@@ -252,7 +247,7 @@ TEST_F(CmsTest, DamagedInputsGiveTheirCodes) {
     // The last byte of the second-to-last block flips the padding byte 01 to 00.
     EXPECT_EQ(2006, Open(B(), Flipped(enveloped, 17), opened));
     EXPECT_EQ(4001, Open(B(), signedData, opened));
-    Record certificateOfA(A().user.der), keyOfB(B().key), envelopedRecord(enveloped), output;
+    Record certificateOfA(A().user.der), keyOfB(B().key), output;
     EXPECT_EQ(4005, QLK_CMS_DecryptData(context_.get(), certificateOfA.get(), keyOfB.get(), envelopedRecord.get(),
                                         output.get()));
 

@@ -100,12 +100,9 @@ TEST_F(TrustTest, VerdictsAgreeWithOpenSslVerify) {
     }
 }
 
-TEST_F(TrustTest, KeyUsageTrustAndTimeTextsAreChecked) {
-    EXPECT_EQ(1610, Verify("good"));
+// Key usage and trust are checked on generated users through the facade (RealTrust).
+TEST_F(TrustTest, SettingsAndTrustedObjectsAreChecked) {
     Trust("root");
-    EXPECT_EQ(0, Verify("good", 1));
-    EXPECT_EQ(1609, Verify("km", 1));
-    EXPECT_EQ(0, Verify("km", 2));
     EXPECT_EQ(1612, QLK_CERT_SetVerifyEnv2(context_.get(), "20261301000000", nullptr, nullptr));
     EXPECT_EQ(1002, QLK_CERT_SetVerifyEnv1(context_.get(), 3, 0, 0, ""));
     Record garbage(ToBytes("not a certificate"));

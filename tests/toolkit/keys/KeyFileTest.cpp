@@ -32,6 +32,11 @@ std::string PythonPbkdf1(const std::string& password, const std::string& saltHex
                     .output);
 }
 
+// Runs the openssl command with SEED reachable; true when it succeeds.
+bool OpenSsl(const std::string& arguments) {
+    return RunCommand("openssl " + arguments + kOpenSslProviders).status == 0;
+}
+
 struct ParsedFile {
     std::vector<std::string> hexDumps;  // octet strings in order
     std::vector<std::string> integers;
@@ -86,10 +91,8 @@ TEST(KeyFile, SeedCbcWithSha1MatchesIndependentDerivationAndCipher) {
         derived >> key >> iv;
         ASSERT_EQ(key.size(), 32u);
         WriteFile(dir.File("cipher.bin"), FromHex(parsed.hexDumps[1]));
-        ASSERT_EQ(RunCommand("openssl enc -d -seed-cbc" + std::string(kOpenSslProviders) + " -K " + key + " -iv " + iv +
-                             " -in " + dir.File("cipher.bin") + " -out " + dir.File("plain.der"))
-                      .status,
-                  0);
+        ASSERT_TRUE(OpenSsl("enc -d -seed-cbc -K " + key + " -iv " + iv + " -in " + dir.File("cipher.bin") + " -out " +
+                            dir.File("plain.der")));
         EXPECT_EQ(ReadBytes(dir.File("plain.der")), SharedPrivateKeyInfo());
 
         SecureBytes decrypted;
@@ -113,11 +116,9 @@ TEST(KeyFile, ReadsPbes2FilesThatOpenSslWrites) {
                               {"aes-128-cbc", "hmacWithSHA256", KeyFileStatus::UnsupportedAlgorithm}};
     for (const Pbes2Row& row : kRows) {
         SCOPED_TRACE(std::string(row.cipher) + " " + row.prf);
-        ASSERT_EQ(RunCommand("openssl pkcs8 -topk8 -v2 " + std::string(row.cipher) + " -v2prf " + row.prf +
-                             " -iter 2048" + kOpenSslProviders + " -inform DER -outform DER -passout pass:" +
-                             kPassword + " -in " + dir.File("key.der") + " -out " + dir.File("enc.der"))
-                      .status,
-                  0);
+        ASSERT_TRUE(OpenSsl("pkcs8 -topk8 -v2 " + std::string(row.cipher) + " -v2prf " + row.prf +
+                            " -iter 2048 -inform DER -outform DER -passout pass:" + kPassword + " -in " +
+                            dir.File("key.der") + " -out " + dir.File("enc.der")));
         SecureBytes decrypted;
         ASSERT_EQ(Decrypt(ReadBytes(dir.File("enc.der")), kPassword, decrypted), row.expected);
         EXPECT_EQ(row.expected == KeyFileStatus::Ok, IsSharedTestKey(decrypted));
@@ -132,10 +133,8 @@ TEST(KeyFile, OpenSslReadsOurPbes2Files) {
     EXPECT_EQ(parsed.objects[0], "PBES2");
     EXPECT_EQ(parsed.objects[1], "PBKDF2");
     EXPECT_EQ(parsed.objects[2], "seed-cbc");
-    ASSERT_EQ(RunCommand("openssl pkcs8" + std::string(kOpenSslProviders) + " -inform DER -outform DER -passin pass:" +
-                  kPassword + " -in " + dir.File("enc.der") + " -out " + dir.File("plain.der"))
-                  .status,
-              0);
+    ASSERT_TRUE(OpenSsl("pkcs8 -inform DER -outform DER -passin pass:" + kPassword + " -in " + dir.File("enc.der") +
+                        " -out " + dir.File("plain.der")));
     EXPECT_TRUE(IsSharedTestKey(ReadBytes(dir.File("plain.der"))));
 }
 
@@ -148,10 +147,8 @@ TEST(KeyFile, ReadsOldSeedCbcFilesWithTheFixedIv) {
     std::string key;
     derived >> key;
     WriteFile(dir.File("plain.der"), SharedPrivateKeyInfo());
-    ASSERT_EQ(RunCommand("openssl enc -seed-cbc" + std::string(kOpenSslProviders) + " -K " + key + " -iv " +
-                  Hex(Ascii("0123456789012345")) + " -in " + dir.File("plain.der") + " -out " + dir.File("cipher.bin"))
-                  .status,
-              0);
+    ASSERT_TRUE(OpenSsl("enc -seed-cbc -K " + key + " -iv " + Hex(Ascii("0123456789012345")) + " -in " +
+                        dir.File("plain.der") + " -out " + dir.File("cipher.bin")));
     const Der seedCbcOid = {0x2a, 0x83, 0x1a, 0x8c, 0x9a, 0x44, 0x01, 0x04};
     const Der file = Tlv(0x30, Cat({Tlv(0x30, Cat({Tlv(0x06, seedCbcOid),
                                                    Tlv(0x30, Cat({Tlv(0x04, FromHex(saltHex)), Tlv(0x02, {0x08, 0x00})}))})),

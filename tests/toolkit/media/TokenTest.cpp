@@ -89,19 +89,15 @@ TEST_F(TokenTest, ListsWhatPkcs11ToolSees) {
     EXPECT_EQ(QLK_PKCS11_GetCertInfo(context_.get(), count, &kind, info.get(), id.get()), 2610);
 }
 
-TEST_F(TokenTest, CmsWithAndWithoutContentVerifyWithOpenSslAndTheToolkit) {
+// openssl judges the same messages in the token sign command's test.
+TEST_F(TokenTest, CmsWithAndWithoutContentVerifyWithTheToolkit) {
     OpenWithPin(world_.pin.c_str());
     const pkigen_user& user = *world_.npki[1];
     Record id(IdOfCertificate(user.signing.certPath)), content(std::string("signed on the token"));
-    const std::string contentPath = scratch_.Write("content", "signed on the token");
     for (bool detached : {false, true}) {
         Record message;
         auto sign = detached ? QLK_PKCS11_SignData_NoContent : QLK_PKCS11_SignData;
         ASSERT_EQ(sign(context_.get(), id.get(), content.get(), message.get()), 0) << context_.ErrorText();
-        qlk_test::WriteFile(scratch_ / "cms", message.bytes());
-        const std::string out = Shell("openssl cms -verify -noverify -binary -inform DER -in " + scratch_ / "cms" +
-                                      (detached ? " -content " + contentPath : std::string()) + " 2>&1");
-        EXPECT_NE(out.find("signed on the token"), std::string::npos) << out;
         Record verified(detached ? std::string("signed on the token") : std::string());
         int signers = 0;
         EXPECT_EQ(QLK_CMS_VerifyData(context_.get(), 0, message.get(), verified.get(), &signers), 0)
