@@ -81,7 +81,7 @@ TEST_F(EncodingDigestTest, Base64DecodeIntoTheCallersBuffer) {
     EXPECT_NE(std::string::npos, context_.ErrorText().find("QLK_BASE64_Decode: [2015]"));
 }
 
-TEST_F(EncodingDigestTest, PemRoundTripAndOpenSslReadsIt) {
+TEST_F(EncodingDigestTest, PemRoundTripsWithOpenSslAndRefusesWhatIsNotPem) {
     ScratchFolder folder;
     TestCertificate plain = MakePlainCertificate(folder);
     Record der(plain.der), pem, back;
@@ -98,9 +98,7 @@ TEST_F(EncodingDigestTest, PemRoundTripAndOpenSslReadsIt) {
     Record key(ReadFile(plain.keyPath)), keyDer;  // "PRIVATE KEY" label, text around it
     ASSERT_EQ(0, QLK_PEM_Decode(context_.get(), key.get(), keyDer.get()));
     EXPECT_EQ(0x30, keyDer.bytes().at(0));
-}
 
-TEST_F(EncodingDigestTest, PemFailures) {
     Record output, input(Bytes{1, 2, 3});
     EXPECT_EQ(2017, QLK_PEM_Encode(context_.get(), 99, input.get(), output.get()));
     EXPECT_EQ(2017, QLK_PEM_Encode(context_.get(), -1, input.get(), output.get()));
