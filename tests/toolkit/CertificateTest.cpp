@@ -49,7 +49,8 @@ protected:
 // Self-signed, with the forms the user certificate lacks: DNS, IP, directory and
 // registered-ID names, two policies (one with a notice reference and an unknown
 // qualifier-free policy), an issuer and serial in the authority key identifier, a CRL
-// issuer, a path length, later key-usage bits and an access method without a name.
+// issuer (once beside a point's name, once alone), a path length, later key-usage bits
+// and an access method without a name.
 Bytes CertificateTest::MakeRareCertificate() {
     const std::string rare = folder_->File("rare");
     WriteFile(folder_->File("rare.cnf"), std::string(R"(
@@ -66,7 +67,7 @@ subjectAltName = DNS:a.example.kr, IP:10.1.2.3, IP:::1, dirName:dirsect, RID:1.2
 certificatePolicies = ia5org, @policy, 1.2.3.7
 subjectKeyIdentifier = hash
 authorityKeyIdentifier = keyid:always, issuer:always
-crlDistributionPoints = crldp
+crlDistributionPoints = crldp, issueronly
 authorityInfoAccess = 1.2.3.8;URI:http://x.example.kr
 [dirsect]
 O = Dir Org
@@ -80,6 +81,8 @@ noticeNumbers = 1
 explicitText = hello
 [crldp]
 fullname = URI:http://crl.example.kr/a.crl
+CRLissuer = dirName:dirsect
+[issueronly]
 CRLissuer = dirName:dirsect
 )"));
     Shell("openssl req -x509 -newkey rsa:1024 -nodes -keyout " + rare + ".key -set_serial 0x0abc -config " +
@@ -141,7 +144,7 @@ TEST_F(CertificateTest, TextGettersGiveTheirTextCutToEverySize) {
         {"crl points", QLK_CERT_GetCRLDP, false,
          "uri=ldap://ldap.example.kr:389/cn=dp1p1,ou=dp,o=yessign,c=kr?certificateRevocationList"},
         {"crl points and issuer", QLK_CERT_GetCRLDP, true,
-         "uri=http://crl.example.kr/a.crl, crlIssuer=dirName=cn=dir,o=Dir Org"},
+         "uri=http://crl.example.kr/a.crl, crlIssuer=dirName=cn=dir,o=Dir Org, crlIssuer=dirName=cn=dir,o=Dir Org"},
         {"access", QLK_CERT_GetAIA, false,
          "ocsp=uri=http://ocsp.example.kr:4612, caIssuers=uri=http://ca.example.kr/ca.der"},
         {"access other method", QLK_CERT_GetAIA, true, "1.2.3.8=uri=http://x.example.kr"},

@@ -141,22 +141,25 @@ TEST(KeyFile, OpenSslReadsOurPbes2Files) {
 // The old files name seedCBC itself as the outer algorithm and use a fixed IV. Built here
 // from python3's derivation and openssl's SEED, then read by the module.
 TEST(KeyFile, ReadsOldSeedCbcFilesWithTheFixedIv) {
-    TempFolder dir;
-    const std::string saltHex = "0102030405060708";
-    std::istringstream derived(PythonPbkdf1(kPassword, saltHex, 2048));
-    std::string key;
-    derived >> key;
-    WriteFile(dir.File("plain.der"), SharedPrivateKeyInfo());
-    ASSERT_TRUE(OpenSsl("enc -seed-cbc -K " + key + " -iv " + Hex(Ascii("0123456789012345")) + " -in " +
-                        dir.File("plain.der") + " -out " + dir.File("cipher.bin")));
-    const Der seedCbcOid = {0x2a, 0x83, 0x1a, 0x8c, 0x9a, 0x44, 0x01, 0x04};
-    const Der file = Tlv(0x30, Cat({Tlv(0x30, Cat({Tlv(0x06, seedCbcOid),
-                                                   Tlv(0x30, Cat({Tlv(0x04, FromHex(saltHex)), Tlv(0x02, {0x08, 0x00})}))})),
-                                    Tlv(0x04, ReadBytes(dir.File("cipher.bin")))}));
-    SecureBytes decrypted;
-    ASSERT_EQ(Decrypt(file, kPassword, decrypted), KeyFileStatus::Ok);
-    EXPECT_TRUE(IsSharedTestKey(decrypted));
-    EXPECT_EQ(Decrypt(file, "wrong", decrypted), KeyFileStatus::WrongPassword);
+    // A one-byte salt too: the salt is hashed as a part of its own, whatever its length.
+    for (const std::string saltHex : {"0102030405060708", "01"}) {
+        SCOPED_TRACE(saltHex);
+        TempFolder dir;
+        std::istringstream derived(PythonPbkdf1(kPassword, saltHex, 2048));
+        std::string key;
+        derived >> key;
+        WriteFile(dir.File("plain.der"), SharedPrivateKeyInfo());
+        ASSERT_TRUE(OpenSsl("enc -seed-cbc -K " + key + " -iv " + Hex(Ascii("0123456789012345")) + " -in " +
+                            dir.File("plain.der") + " -out " + dir.File("cipher.bin")));
+        const Der seedCbcOid = {0x2a, 0x83, 0x1a, 0x8c, 0x9a, 0x44, 0x01, 0x04};
+        const Der parameters = Tlv(0x30, Cat({Tlv(0x04, FromHex(saltHex)), Tlv(0x02, {0x08, 0x00})}));
+        const Der file = Tlv(0x30, Cat({Tlv(0x30, Cat({Tlv(0x06, seedCbcOid), parameters})),
+                                        Tlv(0x04, ReadBytes(dir.File("cipher.bin")))}));
+        SecureBytes decrypted;
+        ASSERT_EQ(Decrypt(file, kPassword, decrypted), KeyFileStatus::Ok);
+        EXPECT_TRUE(IsSharedTestKey(decrypted));
+        EXPECT_EQ(Decrypt(file, "wrong", decrypted), KeyFileStatus::WrongPassword);
+    }
 }
 
 TEST(KeyFile, WrongPasswordsFailAndTheEmptyOneRoundTrips) {
