@@ -12,10 +12,9 @@
 namespace qlk_test {
 namespace {
 
-TEST(ApiContext, InitAndFinishPairUp) {
+TEST(ApiContext, LifecycleInformationAndRefusals) {
     void* context = nullptr;
     ASSERT_EQ(0, QLK_API_Init(&context, "/some/work"));
-    ASSERT_NE(nullptr, context);
     char version[32], info[512];
     ASSERT_EQ(0, QLK_API_GetInfo(context, version, info));
     EXPECT_STREQ("1.0.0", version);
@@ -27,9 +26,6 @@ TEST(ApiContext, InitAndFinishPairUp) {
     EXPECT_EQ(1001, QLK_API_Finish(&context));
     EXPECT_EQ(1002, QLK_API_Finish(nullptr));
     EXPECT_EQ(1002, QLK_API_Init(nullptr, "x"));
-}
-
-TEST(ApiContext, NullContextIsRefusedEverywhere) {
     char text[64];
     EXPECT_EQ(1001, QLK_API_GetErrInfo(nullptr, sizeof text, text));
     EXPECT_STREQ("the context is null or not open", text);
@@ -49,9 +45,7 @@ TEST(ApiContext, ErrorTextNamesFunctionCodeAndCause) {
 }
 
 TEST(ApiBinstr, CreateSetDataDelete) {
-    BINSTR record;
-    record.data = reinterpret_cast<unsigned char*>(0x1);  // garbage before Create
-    record.length = 77;
+    BINSTR record{reinterpret_cast<unsigned char*>(0x1), 77};  // garbage before Create
     ASSERT_EQ(0, QLK_BINSTR_Create(&record));
     EXPECT_EQ(nullptr, record.data);
     EXPECT_EQ(0, record.length);
@@ -60,20 +54,17 @@ TEST(ApiBinstr, CreateSetDataDelete) {
     ASSERT_EQ(4, record.length);
     EXPECT_EQ(0, std::memcmp(bytes, record.data, 4));
     EXPECT_EQ(0, record.data[4]);  // kept zero-terminated for text readers
-    // Setting from the record's own bytes is safe.
-    ASSERT_EQ(0, QLK_BINSTR_SetData(record.data + 1, 2, &record));
+    ASSERT_EQ(0, QLK_BINSTR_SetData(record.data + 1, 2, &record));  // from its own bytes
     EXPECT_EQ(2, record.length);
     EXPECT_EQ(2, record.data[0]);
-    ASSERT_EQ(0, QLK_BINSTR_Delete(&record));
-    EXPECT_EQ(nullptr, record.data);
-    EXPECT_EQ(0, record.length);
-    EXPECT_EQ(0, QLK_BINSTR_Delete(&record));  // deleting twice is harmless
     EXPECT_EQ(1002, QLK_BINSTR_SetData(nullptr, 3, &record));
     EXPECT_EQ(1002, QLK_BINSTR_SetData(bytes, -1, &record));
     EXPECT_EQ(1002, QLK_BINSTR_SetData(bytes, 1, nullptr));
     EXPECT_EQ(0, QLK_BINSTR_SetData(nullptr, 0, &record));
     EXPECT_EQ(0, record.length);
-    EXPECT_EQ(0, QLK_BINSTR_Delete(&record));
+    ASSERT_EQ(0, QLK_BINSTR_Delete(&record));
+    EXPECT_EQ(nullptr, record.data);
+    EXPECT_EQ(0, QLK_BINSTR_Delete(&record));  // deleting twice is harmless
 }
 
 // Damaged input records are refused; an output record with a length but no buffer has
@@ -102,15 +93,11 @@ TEST(ApiContext, ContextsOnSeveralThreads) {
         threads.emplace_back([&] {
             for (int round = 0; round < 20; ++round) {
                 void* context = nullptr;
-                if (QLK_API_Init(&context, "") != 0) return;
-                BINSTR k{}, v{}, in{}, out{};
-                QLK_BINSTR_SetData(key.data(), 16, &k);
-                QLK_BINSTR_SetData(iv.data(), 16, &v);
-                QLK_BINSTR_SetData(plain.data(), 100, &in);
-                if (QLK_CRYPT_SetKeyAndIV(context, 48, &k, &v) == 0 && QLK_CRYPT_Encrypt(context, &in, &out) == 0) {
-                    result.assign(out.data, out.data + out.length);
+                Record k(key), v(iv), in(plain), out;
+                if (QLK_API_Init(&context, "") == 0 && QLK_CRYPT_SetKeyAndIV(context, 48, k.get(), v.get()) == 0 &&
+                    QLK_CRYPT_Encrypt(context, in.get(), out.get()) == 0) {
+                    result = out.bytes();
                 }
-                for (BINSTR* record : {&k, &v, &in, &out}) QLK_BINSTR_Delete(record);
                 QLK_API_Finish(&context);
             }
         });
@@ -127,18 +114,14 @@ TEST(ApiLibraries, BothCopiesLoadSideBySide) {
     void* gpki = dlopen((work + "/gpkiapi.dll").c_str(), RTLD_NOW | RTLD_LOCAL);
     ASSERT_NE(nullptr, npki) << dlerror();
     ASSERT_NE(nullptr, gpki) << dlerror();
-    using Init = int (*)(void**, const char*);
-    using Info = int (*)(void*, char*, char*);
-    using Finish = int (*)(void**);
-    auto gpkiInit = reinterpret_cast<Init>(dlsym(gpki, "QLK_API_Init"));
-    auto gpkiInfo = reinterpret_cast<Info>(dlsym(gpki, "QLK_API_GetInfo"));
-    auto gpkiFinish = reinterpret_cast<Finish>(dlsym(gpki, "QLK_API_Finish"));
+    auto gpkiInit = reinterpret_cast<int (*)(void**, const char*)>(dlsym(gpki, "QLK_API_Init"));
+    auto gpkiInfo = reinterpret_cast<int (*)(void*, char*, char*)>(dlsym(gpki, "QLK_API_GetInfo"));
+    auto gpkiFinish = reinterpret_cast<int (*)(void**)>(dlsym(gpki, "QLK_API_Finish"));
     ASSERT_TRUE(gpkiInit && gpkiInfo && gpkiFinish);
     EXPECT_NE(nullptr, dlsym(gpki, "GPKI_CRYPT_GenMAC"));
     EXPECT_EQ(nullptr, dlsym(npki, "GPKI_CRYPT_GenMAC"));
     EXPECT_NE(nullptr, dlsym(gpki, "QLK_PKCS11_Sign"));
     EXPECT_NE(nullptr, dlsym(npki, "QLK_MEDIA_Load"));
-
     void* context = nullptr;
     ASSERT_EQ(0, gpkiInit(&context, "w"));
     char version[32], info[512];

@@ -15,7 +15,7 @@ public:
 protected:
     static void SetUpTestSuite() {
         UserCertificateSuite::SetUpTestSuite();
-        Shell(OpenSsl("pkey -in " + user_.keyPath + " -pubout -out " + folder_->File("pub.pem")));
+        Shell("openssl pkey -in " + user_.keyPath + " -pubout -out " + folder_->File("pub.pem"));
         data_ = ToBytes("the data to be signed, longer than one block of anything");
         WriteFile(folder_->File("data"), data_);
     }
@@ -33,8 +33,8 @@ protected:
     }
     bool OpenSslVerifies(const Bytes& signature, const char* digest, const std::string& options = "") {
         WriteFile(folder_->File("sig"), signature);
-        return ShellStatus(OpenSsl(std::string("dgst -") + digest + " " + options + " -verify " + folder_->File("pub.pem") +
-                                   " -signature " + folder_->File("sig") + " " + folder_->File("data"))) == 0;
+        return ShellStatus(std::string("openssl dgst -") + digest + " " + options + " -verify " + folder_->File("pub.pem") +
+                                   " -signature " + folder_->File("sig") + " " + folder_->File("data")) == 0;
     }
 
     static inline Bytes data_;
@@ -63,11 +63,11 @@ TEST_F(AsymmetricTest, RsaVersionTwoMakesPssSignatures) {
 }
 
 TEST_F(AsymmetricTest, VerifiesOpenSslSignaturesAndRejectsAlteredOnes) {
-    Shell(OpenSsl("dgst -sha256 -sign " + user_.keyPath + " -out " + folder_->File("theirs") + " " + folder_->File("data")));
+    Shell("openssl dgst -sha256 -sign " + user_.keyPath + " -out " + folder_->File("theirs") + " " + folder_->File("data"));
     Bytes signature = ReadFile(folder_->File("theirs"));
     EXPECT_EQ(0, Verify(user_.der, 4, data_, signature));
     EXPECT_EQ(0, Verify(ReadFile(user_.pemPath), 4, data_, signature));  // PEM certificate
-    Shell(OpenSsl("pkey -in " + user_.keyPath + " -pubout -outform DER -out " + folder_->File("spki.der")));
+    Shell("openssl pkey -in " + user_.keyPath + " -pubout -outform DER -out " + folder_->File("spki.der"));
     EXPECT_EQ(0, Verify(ReadFile(folder_->File("spki.der")), 4, data_, signature));  // bare public key
 
     Bytes altered = data_;
@@ -81,8 +81,8 @@ TEST_F(AsymmetricTest, VerifiesOpenSslSignaturesAndRejectsAlteredOnes) {
 }
 
 TEST_F(AsymmetricTest, SignsWithAPasswordProtectedKeyFile) {
-    Shell(OpenSsl("pkcs8 -topk8 -in " + user_.keyPath + " -v2 seed-cbc -v2prf hmacWithSHA1 -iter 2048 -passout pass:비밀1234 "
-                  "-outform DER -out " + folder_->File("key.p8") + " -provider legacy -provider default"));
+    Shell("openssl pkcs8 -topk8 -in " + user_.keyPath + " -v2 seed-cbc -v2prf hmacWithSHA1 -iter 2048 -passout pass:비밀1234 "
+                  "-outform DER -out " + folder_->File("key.p8") + " -provider legacy -provider default");
     Bytes file = ReadFile(folder_->File("key.p8"));
     EXPECT_TRUE(OpenSslVerifies(Sign(file, "비밀1234", 4), "sha256"));
 
@@ -101,12 +101,12 @@ TEST_F(AsymmetricTest, RsaEncryptionBothWaysWithOpenSsl) {
         Record certificate(user_.der), data(secret), encrypted;
         ASSERT_EQ(0, QLK_CRYPT_AsymEncrypt(context_.get(), p1, certificate.get(), data.get(), encrypted.get()));
         WriteFile(folder_->File("enc"), encrypted.bytes());
-        EXPECT_EQ(secret, ToBytes(Shell(OpenSsl("pkeyutl -decrypt -inkey " + user_.keyPath + " " + options + " -in " +
-                                                folder_->File("enc")))));
+        EXPECT_EQ(secret, ToBytes(Shell("openssl pkeyutl -decrypt -inkey " + user_.keyPath + " " + options + " -in " +
+                                                folder_->File("enc"))));
 
         WriteFile(folder_->File("secret"), secret);
-        Shell(OpenSsl("pkeyutl -encrypt -pubin -inkey " + folder_->File("pub.pem") + " " + options + " -in " +
-                      folder_->File("secret") + " -out " + folder_->File("theirs")));
+        Shell("openssl pkeyutl -encrypt -pubin -inkey " + folder_->File("pub.pem") + " " + options + " -in " +
+                      folder_->File("secret") + " -out " + folder_->File("theirs"));
         Record key(ReadFile(user_.keyDerPath)), theirs(ReadFile(folder_->File("theirs"))), decrypted;
         ASSERT_EQ(0, QLK_CRYPT_AsymDecrypt(context_.get(), p1, key.get(), theirs.get(), decrypted.get()));
         EXPECT_EQ(secret, decrypted.bytes());
@@ -120,10 +120,10 @@ TEST_F(AsymmetricTest, GeneratedKeyPairsAreConsistent) {
     Record privateKey, publicKey;
     ASSERT_EQ(0, QLK_CRYPT_GenKeyPair(context_.get(), 1024, privateKey.get(), publicKey.get()));
     WriteFile(folder_->File("gen.der"), privateKey.bytes());
-    Shell(OpenSsl("pkey -inform DER -in " + folder_->File("gen.der") + " -pubout -outform DER -out " + folder_->File("genpub.der")));
+    Shell("openssl pkey -inform DER -in " + folder_->File("gen.der") + " -pubout -outform DER -out " + folder_->File("genpub.der"));
     EXPECT_EQ(ReadFile(folder_->File("genpub.der")), publicKey.bytes());
     EXPECT_NE(std::string::npos,
-              Shell(OpenSsl("pkey -inform DER -in " + folder_->File("gen.der") + " -noout -text")).find("1024 bit"));
+              Shell("openssl pkey -inform DER -in " + folder_->File("gen.der") + " -noout -text").find("1024 bit"));
 
     EXPECT_EQ(0, QLK_PRIKEY_CheckKeyPair(context_.get(), publicKey.get(), privateKey.get()));
     Record certificate(user_.der);

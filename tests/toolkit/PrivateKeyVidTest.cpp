@@ -35,7 +35,7 @@ protected:
     }
     static std::string Asn1Parse(const Bytes& der) {
         WriteFile(folder_->File("parsed.der"), der);
-        return Shell(OpenSsl("asn1parse -inform DER -in " + folder_->File("parsed.der")));
+        return Shell("openssl asn1parse -inform DER -in " + folder_->File("parsed.der"));
     }
 
     static inline std::unique_ptr<ScratchFolder> folder_;
@@ -107,25 +107,21 @@ TEST_F(PrivateKeyVidTest, RandomComesFromTheKeysAttribute) {
 struct VidRow {
     const char* name;
     Bytes certificate;
-    Bytes random;
     const char* identityNumber;
     int code;
 };
 
-TEST_F(PrivateKeyVidTest, VidHoldsOnlyForTheRightNumberAndRandom) {
-    Bytes otherRandom = random_;
-    otherRandom[19] ^= 1;
+TEST_F(PrivateKeyVidTest, VidHoldsOnlyForTheRightNumber) {
     const VidRow kRows[] = {
-        {"right", vid_.certificate, random_, kIdentityNumber, 0},
-        {"other number", vid_.certificate, random_, "8001011234568", 3505},
-        {"other random", vid_.certificate, otherRandom, kIdentityNumber, 3505},
-        {"empty number", vid_.certificate, random_, "", 3505},
-        {"no number", vid_.certificate, random_, nullptr, 1002},
-        {"no identify data", MakePlainCertificate(*folder_).der, random_, kIdentityNumber, 3502},
-        {"not a certificate", ToBytes("junk"), random_, kIdentityNumber, 1503},
+        {"right", vid_.certificate, kIdentityNumber, 0},
+        {"other number", vid_.certificate, "8001011234568", 3505},
+        {"no number", vid_.certificate, nullptr, 1002},
+        {"no identify data", MakePlainCertificate(*folder_).der, kIdentityNumber, 3502},
+        {"not a certificate", ToBytes("junk"), kIdentityNumber, 1503},
     };
+    Record random(random_);
     for (const VidRow& row : kRows) {
-        Record certificate(row.certificate), random(row.random);
+        Record certificate(row.certificate);
         EXPECT_EQ(row.code, QLK_VID_Verify(context_.get(), certificate.get(), random.get(), row.identityNumber))
             << row.name;
     }

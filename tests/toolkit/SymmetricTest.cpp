@@ -42,8 +42,8 @@ protected:
     Bytes OpenSslEncrypt(const CipherCase& c, const Bytes& key, const Bytes& iv, const Bytes& plain) {
         WriteFile(folder_.File("plain"), plain);
         Bytes usedIv(iv.begin(), iv.begin() + std::min<std::size_t>(iv.size(), 16));
-        Shell(OpenSsl(std::string("enc -") + c.encName + " -provider legacy -provider default -K " + Hex(key) +
-                      " -iv " + Hex(usedIv) + " -in " + folder_.File("plain") + " -out " + folder_.File("cipher")));
+        Shell(std::string("openssl enc -") + c.encName + " -provider legacy -provider default -K " + Hex(key) +
+                      " -iv " + Hex(usedIv) + " -in " + folder_.File("plain") + " -out " + folder_.File("cipher"));
         return ReadFile(folder_.File("cipher"));
     }
 
@@ -102,11 +102,6 @@ TEST_F(SymmetricTest, ChangingIvChainsCallsLikeOneCbcStream) {
     ASSERT_EQ(0, QLK_CRYPT_Decrypt(context_.get(), two.get(), out2.get()));
     EXPECT_EQ(Pattern(20, 7), out1.bytes());
     EXPECT_EQ(Pattern(20, 8), out2.bytes());
-}
-
-TEST_F(SymmetricTest, WithoutChangingIvEachCallStartsFromTheSameIv) {
-    ASSERT_EQ(0, SetKey(50, Pattern(16, 5), Pattern(16, 6)));
-    EXPECT_EQ(Encrypt(Pattern(20, 7)), Encrypt(Pattern(20, 7)));
 }
 
 TEST_F(SymmetricTest, RefusalsHaveCodesAndTexts) {

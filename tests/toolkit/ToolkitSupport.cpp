@@ -42,17 +42,9 @@ std::string Shell(const std::string& command) {
     return run.output;
 }
 
-std::string OpenSsl(const std::string& arguments) { return "openssl " + arguments; }
-
 Bytes ReadFile(const std::string& path) {
     EXPECT_TRUE(std::ifstream(path, std::ios::binary).good()) << path;
     return zorvane::testsupport::ReadBytes(path);
-}
-
-std::string Trim(std::string text) {
-    while (!text.empty() && (text.back() == '\n' || text.back() == '\r' || text.back() == ' ')) text.pop_back();
-    std::size_t start = text.find_first_not_of(" \n");
-    return start == std::string::npos ? std::string() : text.substr(start);
 }
 
 Bytes ToBytes(const std::string& text) { return Bytes(text.begin(), text.end()); }
@@ -96,7 +88,7 @@ URI.1 = ldap://ldap.example.kr:389/cn=dp1p1,ou=dp,o=yessign,c=kr?certificateRevo
 // command line stores UTF-8 bytes in a BMPString. iconv makes the UTF-16 text.
 std::string PoliciesDerHex(const ScratchFolder& folder) {
     WriteFile(folder.File("notice.txt"), std::string(kKoreanNotice));
-    std::string bmp = Trim(Shell("iconv -f UTF-8 -t UTF-16BE " + folder.File("notice.txt") + " | od -An -tx1 -v | tr -d ' \\n'"));
+    std::string bmp = TrimEnd(Shell("iconv -f UTF-8 -t UTF-16BE " + folder.File("notice.txt") + " | od -An -tx1 -v | tr -d ' \\n'"));
     std::string cps = Tlv("30", Tlv("06", "2b06010505070201") + Tlv("16", Hex(ToBytes(kCpsUri))));
     std::string notice = Tlv("30", Tlv("06", "2b06010505070202") + Tlv("30", Tlv("1e", bmp)));
     std::string policy = Tlv("30", Tlv("06", "2a831a8c9a45010101") + Tlv("30", cps + notice));
@@ -111,15 +103,15 @@ TestCertificate MakeUserCertificate(const ScratchFolder& folder, const std::stri
     std::string extensions = kUserExtensions;
     extensions.replace(extensions.find("%POLICIES%"), 10, PoliciesDerHex(folder));
     WriteFile(folder.File("ext.cnf"), extensions);
-    Shell(OpenSsl("req -x509 -newkey rsa:2048 -nodes -keyout " + ca + ".key -out " + ca +
-                ".pem -days 3650 -utf8 -subj '/C=KR/O=yessign/OU=AccreditedCA/CN=yessignCA Class 3'"));
-    Shell(OpenSsl("req -new -newkey rsa:2048 -nodes -keyout " + user + ".key -out " + user +
-                ".csr -utf8 -subj '/C=KR/O=yessign/OU=personal4IB/OU=KMB/CN=홍길동()0012345+serialNumber=1234'"));
-    Shell(OpenSsl("x509 -req -in " + user + ".csr -CA " + ca + ".pem -CAkey " + ca + ".key -set_serial 0x" +
+    Shell("openssl req -x509 -newkey rsa:2048 -nodes -keyout " + ca + ".key -out " + ca +
+                ".pem -days 3650 -utf8 -subj '/C=KR/O=yessign/OU=AccreditedCA/CN=yessignCA Class 3'");
+    Shell("openssl req -new -newkey rsa:2048 -nodes -keyout " + user + ".key -out " + user +
+                ".csr -utf8 -subj '/C=KR/O=yessign/OU=personal4IB/OU=KMB/CN=홍길동()0012345+serialNumber=1234'");
+    Shell("openssl x509 -req -in " + user + ".csr -CA " + ca + ".pem -CAkey " + ca + ".key -set_serial 0x" +
                 serialHex + " -days 365 -extfile " + folder.File("ext.cnf") + " -extensions user -out " + user +
-                ".pem"));
-    Shell(OpenSsl("x509 -in " + user + ".pem -outform DER -out " + user + ".der"));
-    Shell(OpenSsl("pkcs8 -topk8 -nocrypt -in " + user + ".key -outform DER -out " + user + ".key.der"));
+                ".pem");
+    Shell("openssl x509 -in " + user + ".pem -outform DER -out " + user + ".der");
+    Shell("openssl pkcs8 -topk8 -nocrypt -in " + user + ".key -outform DER -out " + user + ".key.der");
     TestCertificate made{user + ".der", user + ".pem", user + ".key", user + ".key.der", {}};
     made.der = ReadFile(made.certificatePath);
     return made;
@@ -127,9 +119,9 @@ TestCertificate MakeUserCertificate(const ScratchFolder& folder, const std::stri
 
 TestCertificate MakePlainCertificate(const ScratchFolder& folder) {
     const std::string plain = folder.File("plain");
-    Shell(OpenSsl("req -x509 -newkey rsa:1024 -nodes -keyout " + plain + ".key -out " + plain +
-                ".pem -days 30 -subj '/CN=plain' -addext basicConstraints=critical,CA:TRUE,pathlen:2"));
-    Shell(OpenSsl("x509 -in " + plain + ".pem -outform DER -out " + plain + ".der"));
+    Shell("openssl req -x509 -newkey rsa:1024 -nodes -keyout " + plain + ".key -out " + plain +
+                ".pem -days 30 -subj '/CN=plain' -addext basicConstraints=critical,CA:TRUE,pathlen:2");
+    Shell("openssl x509 -in " + plain + ".pem -outform DER -out " + plain + ".der");
     TestCertificate made{plain + ".der", plain + ".pem", plain + ".key", "", {}};
     made.der = ReadFile(made.certificatePath);
     return made;
@@ -149,7 +141,7 @@ const char kSha256Oid[] = "608648016503040201";
 std::string VidHex(const ScratchFolder& folder, const std::string& identityNumber, const Bytes& random) {
     std::string content = Tlv("30", Tlv("13", Hex(ToBytes(identityNumber))) + Tlv("03", "00" + Hex(random)));
     WriteFile(folder.File("hashcontent"), FromHex(content));
-    return Trim(Shell(OpenSsl("dgst -sha256 -binary " + folder.File("hashcontent") + " | openssl dgst -sha256 -r | cut -d' ' -f1")));
+    return TrimEnd(Shell("openssl dgst -sha256 -binary " + folder.File("hashcontent") + " | openssl dgst -sha256 -r | cut -d' ' -f1"));
 }
 
 }  // namespace
@@ -161,11 +153,11 @@ VidCertificate MakeVidCertificate(const ScratchFolder& folder, const std::string
             Tlv("30", Tlv("30", Tlv("06", kSha256Oid)) + Tlv("a0", Tlv("04", VidHex(folder, identityNumber, random)))))));
     std::string san = Tlv("30", Tlv("a0", Tlv("06", kKisaIdentifyData) + Tlv("a0", identify)));
     WriteFile(folder.File("vid.cnf"), "[user]\nsubjectAltName = DER:" + san + "\n");
-    Shell(OpenSsl("req -x509 -newkey rsa:2048 -nodes -keyout " + ca + ".key -out " + ca + ".pem -days 30 -subj '/CN=vid ca'"));
-    Shell(OpenSsl("req -new -newkey rsa:2048 -nodes -keyout " + user + ".key -out " + user + ".csr -subj '/CN=vid user'"));
-    Shell(OpenSsl("x509 -req -in " + user + ".csr -CA " + ca + ".pem -CAkey " + ca + ".key -set_serial 7 -days 30 -extfile " +
-                  folder.File("vid.cnf") + " -extensions user -outform DER -out " + user + ".der"));
-    Shell(OpenSsl("pkcs8 -topk8 -nocrypt -in " + user + ".key -outform DER -out " + user + ".key.der"));
+    Shell("openssl req -x509 -newkey rsa:2048 -nodes -keyout " + ca + ".key -out " + ca + ".pem -days 30 -subj '/CN=vid ca'");
+    Shell("openssl req -new -newkey rsa:2048 -nodes -keyout " + user + ".key -out " + user + ".csr -subj '/CN=vid user'");
+    Shell("openssl x509 -req -in " + user + ".csr -CA " + ca + ".pem -CAkey " + ca + ".key -set_serial 7 -days 30 -extfile " +
+                  folder.File("vid.cnf") + " -extensions user -outform DER -out " + user + ".der");
+    Shell("openssl pkcs8 -topk8 -nocrypt -in " + user + ".key -outform DER -out " + user + ".key.der");
     VidCertificate made;
     made.certificate = ReadFile(user + ".der");
     made.plainKey = ReadFile(user + ".key.der");

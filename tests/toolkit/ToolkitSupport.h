@@ -48,18 +48,16 @@ private:
 using ScratchFolder = zorvane::testsupport::TempFolder;
 using zorvane::testsupport::FromHex;
 using zorvane::testsupport::Hex;
+using zorvane::testsupport::TrimEnd;
 using zorvane::testsupport::WriteFile;
 
 // Runs a shell command; fails the test when it exits non-zero. Returns its stdout.
 std::string Shell(const std::string& command);
 // Runs a shell command and returns its exit status.
 int ShellStatus(const std::string& command);
-// The openssl command with both providers, so that SEED and ARIA are reachable.
-std::string OpenSsl(const std::string& arguments);
 
 // Fails the test when the file cannot be read.
 Bytes ReadFile(const std::string& path);
-std::string Trim(std::string text);
 Bytes ToBytes(const std::string& text);
 
 // A user certificate signed by a test CA, made with the openssl command line.

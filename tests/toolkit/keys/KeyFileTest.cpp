@@ -32,6 +32,11 @@ std::string PythonPbkdf1(const std::string& password, const std::string& saltHex
                     .output);
 }
 
+// Runs the openssl command with SEED reachable; true when it succeeds.
+bool OpenSsl(const std::string& arguments) {
+    return RunCommand("openssl " + arguments + kOpenSslProviders).status == 0;
+}
+
 struct ParsedFile {
     std::vector<std::string> hexDumps;  // octet strings in order
     std::vector<std::string> integers;
@@ -86,10 +91,8 @@ TEST(KeyFile, SeedCbcWithSha1MatchesIndependentDerivationAndCipher) {
         derived >> key >> iv;
         ASSERT_EQ(key.size(), 32u);
         WriteFile(dir.File("cipher.bin"), FromHex(parsed.hexDumps[1]));
-        ASSERT_EQ(RunCommand("openssl enc -d -seed-cbc" + std::string(kOpenSslProviders) + " -K " + key + " -iv " + iv +
-                             " -in " + dir.File("cipher.bin") + " -out " + dir.File("plain.der"))
-                      .status,
-                  0);
+        ASSERT_TRUE(OpenSsl("enc -d -seed-cbc -K " + key + " -iv " + iv + " -in " + dir.File("cipher.bin") + " -out " +
+                            dir.File("plain.der")));
         EXPECT_EQ(ReadBytes(dir.File("plain.der")), SharedPrivateKeyInfo());
 
         SecureBytes decrypted;
@@ -113,11 +116,9 @@ TEST(KeyFile, ReadsPbes2FilesThatOpenSslWrites) {
                               {"aes-128-cbc", "hmacWithSHA256", KeyFileStatus::UnsupportedAlgorithm}};
     for (const Pbes2Row& row : kRows) {
         SCOPED_TRACE(std::string(row.cipher) + " " + row.prf);
-        ASSERT_EQ(RunCommand("openssl pkcs8 -topk8 -v2 " + std::string(row.cipher) + " -v2prf " + row.prf +
-                             " -iter 2048" + kOpenSslProviders + " -inform DER -outform DER -passout pass:" +
-                             kPassword + " -in " + dir.File("key.der") + " -out " + dir.File("enc.der"))
-                      .status,
-                  0);
+        ASSERT_TRUE(OpenSsl("pkcs8 -topk8 -v2 " + std::string(row.cipher) + " -v2prf " + row.prf +
+                            " -iter 2048 -inform DER -outform DER -passout pass:" + kPassword + " -in " +
+                            dir.File("key.der") + " -out " + dir.File("enc.der")));
         SecureBytes decrypted;
         ASSERT_EQ(Decrypt(ReadBytes(dir.File("enc.der")), kPassword, decrypted), row.expected);
         EXPECT_EQ(row.expected == KeyFileStatus::Ok, IsSharedTestKey(decrypted));
@@ -132,34 +133,33 @@ TEST(KeyFile, OpenSslReadsOurPbes2Files) {
     EXPECT_EQ(parsed.objects[0], "PBES2");
     EXPECT_EQ(parsed.objects[1], "PBKDF2");
     EXPECT_EQ(parsed.objects[2], "seed-cbc");
-    ASSERT_EQ(RunCommand("openssl pkcs8" + std::string(kOpenSslProviders) + " -inform DER -outform DER -passin pass:" +
-                  kPassword + " -in " + dir.File("enc.der") + " -out " + dir.File("plain.der"))
-                  .status,
-              0);
+    ASSERT_TRUE(OpenSsl("pkcs8 -inform DER -outform DER -passin pass:" + kPassword + " -in " + dir.File("enc.der") +
+                        " -out " + dir.File("plain.der")));
     EXPECT_TRUE(IsSharedTestKey(ReadBytes(dir.File("plain.der"))));
 }
 
 // The old files name seedCBC itself as the outer algorithm and use a fixed IV. Built here
 // from python3's derivation and openssl's SEED, then read by the module.
 TEST(KeyFile, ReadsOldSeedCbcFilesWithTheFixedIv) {
-    TempFolder dir;
-    const std::string saltHex = "0102030405060708";
-    std::istringstream derived(PythonPbkdf1(kPassword, saltHex, 2048));
-    std::string key;
-    derived >> key;
-    WriteFile(dir.File("plain.der"), SharedPrivateKeyInfo());
-    ASSERT_EQ(RunCommand("openssl enc -seed-cbc" + std::string(kOpenSslProviders) + " -K " + key + " -iv " +
-                  Hex(Ascii("0123456789012345")) + " -in " + dir.File("plain.der") + " -out " + dir.File("cipher.bin"))
-                  .status,
-              0);
-    const Der seedCbcOid = {0x2a, 0x83, 0x1a, 0x8c, 0x9a, 0x44, 0x01, 0x04};
-    const Der file = Tlv(0x30, Cat({Tlv(0x30, Cat({Tlv(0x06, seedCbcOid),
-                                                   Tlv(0x30, Cat({Tlv(0x04, FromHex(saltHex)), Tlv(0x02, {0x08, 0x00})}))})),
-                                    Tlv(0x04, ReadBytes(dir.File("cipher.bin")))}));
-    SecureBytes decrypted;
-    ASSERT_EQ(Decrypt(file, kPassword, decrypted), KeyFileStatus::Ok);
-    EXPECT_TRUE(IsSharedTestKey(decrypted));
-    EXPECT_EQ(Decrypt(file, "wrong", decrypted), KeyFileStatus::WrongPassword);
+    // A one-byte salt too: the salt is hashed as a part of its own, whatever its length.
+    for (const std::string saltHex : {"0102030405060708", "01"}) {
+        SCOPED_TRACE(saltHex);
+        TempFolder dir;
+        std::istringstream derived(PythonPbkdf1(kPassword, saltHex, 2048));
+        std::string key;
+        derived >> key;
+        WriteFile(dir.File("plain.der"), SharedPrivateKeyInfo());
+        ASSERT_TRUE(OpenSsl("enc -seed-cbc -K " + key + " -iv " + Hex(Ascii("0123456789012345")) + " -in " +
+                            dir.File("plain.der") + " -out " + dir.File("cipher.bin")));
+        const Der seedCbcOid = {0x2a, 0x83, 0x1a, 0x8c, 0x9a, 0x44, 0x01, 0x04};
+        const Der parameters = Tlv(0x30, Cat({Tlv(0x04, FromHex(saltHex)), Tlv(0x02, {0x08, 0x00})}));
+        const Der file = Tlv(0x30, Cat({Tlv(0x30, Cat({Tlv(0x06, seedCbcOid), parameters})),
+                                        Tlv(0x04, ReadBytes(dir.File("cipher.bin")))}));
+        SecureBytes decrypted;
+        ASSERT_EQ(Decrypt(file, kPassword, decrypted), KeyFileStatus::Ok);
+        EXPECT_TRUE(IsSharedTestKey(decrypted));
+        EXPECT_EQ(Decrypt(file, "wrong", decrypted), KeyFileStatus::WrongPassword);
+    }
 }
 
 TEST(KeyFile, WrongPasswordsFailAndTheEmptyOneRoundTrips) {
@@ -181,33 +181,25 @@ TEST(KeyFile, WrongPasswordsFailAndTheEmptyOneRoundTrips) {
     EXPECT_TRUE(IsSharedTestKey(decrypted));
 }
 
-TEST(KeyFile, TruncatedFilesAreMalformed) {
+// Every cut is malformed; a flipped header byte never decrypts.
+TEST(KeyFile, TruncatedOrCorruptedFilesNeverDecrypt) {
     for (KeyFileScheme scheme : {KeyFileScheme::SeedCbcWithSha1, KeyFileScheme::Pbes2Seed}) {
         const Bytes file = Encrypt(scheme, 4);
+        SecureBytes decrypted;
         for (std::size_t length = 0; length < file.size(); ++length) {
             Bytes prefix(file.begin(), file.begin() + static_cast<std::ptrdiff_t>(length));  // exact-size copy for ASan
-            SecureBytes decrypted;
-            ASSERT_EQ(DecryptKeyFile(prefix.data(), prefix.size(), kPassword.data(), kPassword.size(), decrypted),
-                      KeyFileStatus::Malformed)
-                << "length " << length;
+            ASSERT_EQ(Decrypt(prefix, kPassword, decrypted), KeyFileStatus::Malformed) << "length " << length;
         }
-    }
-}
-
-TEST(KeyFile, CorruptedHeadersNeverDecrypt) {
-    for (KeyFileScheme scheme : {KeyFileScheme::SeedCbcWithSha1, KeyFileScheme::Pbes2Seed}) {
-        const Bytes file = Encrypt(scheme, 4);
         const std::size_t headerEnd = file.size() - SharedPrivateKeyInfo().size() / 16 * 16 - 16;
         // A PBES2 IV is malleable by design (it only shifts the first plain block), so it is
         // left out: bytes 4..20 before the end of the header, ahead of the 4-byte header of
         // the encrypted data.
-        const std::size_t ivEnd = headerEnd - 4, ivStart = ivEnd - 16;
+        const std::size_t ivEnd = headerEnd - 4;
         for (std::size_t at = 0; at < headerEnd; ++at) {
-            if (scheme == KeyFileScheme::Pbes2Seed && at >= ivStart && at < ivEnd) continue;
+            if (scheme == KeyFileScheme::Pbes2Seed && at >= ivEnd - 16 && at < ivEnd) continue;
             for (unsigned char flip : {0x01, 0x80, 0xff}) {
                 Bytes damaged = file;
                 damaged[at] ^= flip;
-                SecureBytes decrypted;
                 EXPECT_NE(Decrypt(damaged, kPassword, decrypted), KeyFileStatus::Ok) << "byte " << at;
             }
         }

@@ -42,14 +42,6 @@ TEST(RandomNum, AttachWritesTheDocumentedAttributeBlock) {
     EXPECT_EQ(RunCommand("openssl pkey -inform DER -noout -in " + dir.File("key.der")).status, 0);
 }
 
-TEST(RandomNum, ExtractsFromTheDocumentedBytes) {
-    const Bytes r = TestRandom(0xe0);
-    const Der info = Tlv(0x30, Cat({SharedKeyBody(), kDocumentedPrefix, r}));
-    Bytes extracted;
-    ASSERT_EQ(ExtractRandomNum(info.data(), info.size(), extracted), KeyFileStatus::Ok);
-    EXPECT_EQ(extracted, r);
-}
-
 TEST(RandomNum, KeysWithoutTheAttributeHaveNoRandom) {
     const auto& info = SharedPrivateKeyInfo();
     Bytes extracted;

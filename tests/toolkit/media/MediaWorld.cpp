@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <stdexcept>
 
+#include "support/TestPki.h"
 #include "tools/pkigen/MediaImages.h"
 
 namespace media_test {
@@ -18,14 +19,12 @@ MediaWorld::MediaWorld() {
     fs::create_directories(work);
     for (const char* file : {"Quellark.dll", "NpkiCard.dll"})
         fs::create_symlink(fs::path(ZORVANE_TEST_WORK_DIR) / file, fs::path(work) / file);
-    zorvane::pkigen::Options options;
-    options.home = root_ / "home";
+    zorvane::pkigen::Options options = zorvane::testsupport::YessignPkiOptions(root_ / "home");
     options.work = work;
     options.cas = {"yessign", "gpki"};
     options.count = 2;
     options.seed = 20261207;
     options.seedGiven = true;
-    options.keyCache = ZORVANE_TEST_BINARY_DIR "/pkigen-key-cache";
     options.cardFolder = cards;
     options.tokenFolder = root_ / "tokens";
     options.tokenPin = pin;
