@@ -291,7 +291,8 @@ TEST(CmsCommand, EachCipherIsDecryptedByOpenSslAndOpenedByZorvane) {
         EXPECT_EQ(kContent, OpenSslCms("-decrypt" + in + " -recip " + KmCert(1) + " -inkey " + At("km1.der") +
                                            " -keyform DER",
                                        message + ".out"));
-        EXPECT_EQ(kContent, Zorvane("open --folder " + Folder(1) + " --km" + PasswordFile() + " " + At(message)).output);
+        const std::string open = "open --folder " + Folder(1) + " --km" + PasswordFile() + " " + At(message);
+        EXPECT_EQ(kContent, Zorvane(open).output);
     }
 }
 
@@ -304,7 +305,8 @@ TEST(CmsCommand, RecipientListOpensForEachRecipient) {
     }
     ASSERT_EQ(0, RunCommand("openssl crl2pkcs7 -nocrl -outform DER" + certificates + " -out " + At("list.p7b")).status);
     // A list made beforehand, or one --to for each recipient.
-    for (const std::string& recipients : {" --to-list " + At("list.p7b"), " --to " + KmCert(0) + " --to " + KmCert(1)}) {
+    for (const std::string& recipients :
+         {" --to-list " + At("list.p7b"), " --to " + KmCert(0) + " --to " + KmCert(1)}) {
         ASSERT_EQ(0, Zorvane("envelope" + recipients + " --out " + At("both.p7e") + " " + At("content.bin")).exitCode);
         for (std::size_t user = 0; user < 2; ++user)
             EXPECT_EQ(kContent, Zorvane("open --folder " + Folder(user) + " --km" + PasswordFile() + " " +
@@ -404,7 +406,8 @@ Finished ChangePassword(const TempFolder& scratch, const std::string& oldPasswor
     fs::copy_file(Pki().root / "new-password", scratch / "new");
     const std::string asOwner =
         geteuid() == 0 ? "setpriv --reuid=" + owner + " --regid=" + owner + " --clear-groups " : "";
-    if (geteuid() == 0) RunCommand("chmod 755 " + Quoted(scratch.Path()) + " && chown -R " + owner + " " + Quoted(scratch.Path()));
+    const std::string folder = Quoted(scratch.Path());
+    if (geteuid() == 0) RunCommand("chmod 755 " + folder + " && chown -R " + owner + " " + folder);
     if (readOnlyFolder) fs::permissions(keys, fs::perms::owner_read | fs::perms::owner_exec);
     const CommandResult run = RunCommand(asOwner + ZORVANE_TEST_WORK_DIR "/zorvane passwd --key " +
                                          Quoted(keys + "/signPri.key") + " --old-password-file " +

@@ -177,14 +177,16 @@ TEST_F(GeneratedCas, KeyFilesHoldTheCertifiedKeysAndOnlyTheSigningKeyItsRandom) 
         qlk::Bytes random;
         ASSERT_EQ(qlk::keys::ExtractRandomNum(signInfo.data(), signInfo.size(), random), qlk::keys::KeyFileStatus::Ok);
         EXPECT_EQ(Hex(random), user.randomHex);
-        EXPECT_EQ(qlk::keys::ExtractRandomNum(kmInfo.data(), kmInfo.size(), random), qlk::keys::KeyFileStatus::NoRandom);
+        EXPECT_EQ(qlk::keys::ExtractRandomNum(kmInfo.data(), kmInfo.size(), random),
+                  qlk::keys::KeyFileStatus::NoRandom);
         if (user.identityNumber.empty()) continue;
         // A resident registration number: 13 digits whose last is the check digit.
         const int weights[12] = {2, 3, 4, 5, 6, 7, 8, 9, 2, 3, 4, 5};
         int sum = 0;
         for (int i = 0; i < 12; ++i) sum += (user.identityNumber[i] - '0') * weights[i];
         EXPECT_EQ(user.identityNumber[12] - '0', (11 - sum % 11) % 10);
-        EXPECT_EQ(qlk::vid::Verify(kmCert.get(), FromHex(user.randomHex), user.identityNumber), qlk::vid::VidStatus::Ok);
+        EXPECT_EQ(qlk::vid::Verify(kmCert.get(), FromHex(user.randomHex), user.identityNumber),
+                  qlk::vid::VidStatus::Ok);
     }
     qlk::SecureBytes info;
     EXPECT_FALSE(DecryptKey(pki_.users.front().signing.keyPath, "not the password", info));
@@ -210,9 +212,10 @@ TEST(PkigenProgram, WritesTheRequestedVariantsWithPrivateModes) {
     TempFolder dir;
     const std::string home = dir.File("home");
     const std::string password = dir.Write("password", "pass word\n");
-    const CommandResult run = RunCommand(kProgram + " --home " + home + " --cas yessign,gpki,private --count 2" +
-                                         " --mixed-case-names --user-folder User --private-folder Veltrane/TarnelCERT/Tarnel" +
-                                         " --key-scheme pbes2 --password-file " + password + " --seed 5 --key-cache " + kKeyCache);
+    const CommandResult run =
+        RunCommand(kProgram + " --home " + home + " --cas yessign,gpki,private --count 2 --mixed-case-names" +
+                   " --user-folder User --private-folder Veltrane/TarnelCERT/Tarnel --key-scheme pbes2" +
+                   " --password-file " + password + " --seed 5 --key-cache " + kKeyCache);
     ASSERT_EQ(run.status, 0);
     EXPECT_EQ(0600u, ModeOf(home + "/pkigen-manifest.json")) << "the manifest holds the password";
     std::map<std::string, int> signCerts;
@@ -234,7 +237,8 @@ TEST(PkigenProgram, WritesTheRequestedVariantsWithPrivateModes) {
                                           {home + "/GPKI/Certificate/class1", 2},
                                           {home + "/GPKI/Certificate/class2", 2}}),
               signCerts);
-    EXPECT_TRUE(Contains(ReadText(home + "/IssuerOid.conf"), "[Info_count]\nPolicy_Info=1\n[Policy_Info1]\nDirName=yessign"));
+    EXPECT_TRUE(
+        Contains(ReadText(home + "/IssuerOid.conf"), "[Info_count]\nPolicy_Info=1\n[Policy_Info1]\nDirName=yessign"));
 }
 
 TEST(PkigenProgram, RefusesBadOptions) {
@@ -277,7 +281,8 @@ TEST(PkigenSeed, SameSeedSameIdentities) {
     EXPECT_NE(first.users[0].signing.serial, first.users[0].keyManagement.serial);
     const std::string points = " -noout -ext crlDistributionPoints -in ";
     EXPECT_TRUE(first.crlLdif.empty() && first.cas.front().crlPath.empty());
-    EXPECT_FALSE(Contains(OpenSsl("x509 -inform DER" + points + Quoted(first.cas.front().certificate.certPath)), "URI:"));
+    EXPECT_FALSE(
+        Contains(OpenSsl("x509 -inform DER" + points + Quoted(first.cas.front().certificate.certPath)), "URI:"));
     EXPECT_TRUE(Contains(OpenSsl("x509 -inform DER" + points + Quoted(first.users.front().signing.certPath)),
                          "URI:ldap://ldap."));
 }
