@@ -3,34 +3,25 @@
 #include <gtest/gtest.h>
 
 #include <iterator>
+#include <string>
+#include <tuple>
 
 #include <zorvane/LoadCert.h>
 
 namespace {
 
-struct CaRow {
-    const char* index;
-    const char* folder;
-    const char* issuerCn;
-    const char* koreanName;
-};
-
-const CaRow kCas[] = {
-    {"1", "yessign", "yessignCA Class 4", "금융결제원"},
-    {"2", "SignKorea", "SignKorea CA5", "코스콤"},
-    {"3", "CrossCert", "CrossCertCA5", "한국전자인증"},
-    {"4", "KICA", "signGATE CA7", "한국정보인증"},
-    {"5", "TradeSign", "TradeSignCA5", "한국무역정보통신"},
-    {"6", "NCASign", "NCASign CA", "한국정보사회진흥원"},
-};
-
-struct PolicyRow {
-    const char* oid;
-    const char* name;
+// In the order of the folder entries: folder, issuer CN, Korean name.
+const std::tuple<const char*, const char*, const char*> kCas[] = {
+    {"yessign", "yessignCA Class 4", "금융결제원"},
+    {"SignKorea", "SignKorea CA5", "코스콤"},
+    {"CrossCert", "CrossCertCA5", "한국전자인증"},
+    {"KICA", "signGATE CA7", "한국정보인증"},
+    {"TradeSign", "TradeSignCA5", "한국무역정보통신"},
+    {"NCASign", "NCASign CA", "한국정보사회진흥원"},
 };
 
 // One per CA family, the first and last line of the policy block among them.
-const PolicyRow kPolicies[] = {
+const std::pair<const char*, const char*> kPolicies[] = {
     {"1.2.410.200005.1.1.1", "범용(개인)"},
     {"1.2.410.200004.5.1.1.9", "증권/보험용"},
     {"1.2.410.200004.5.2.1.7.1", "은행/신용카드/보험용"},
@@ -50,21 +41,22 @@ TEST_F(ShippedIssuerOid, NamesEveryAccreditedCaFolderWithItsKoreanName) {
     EXPECT_TRUE(loader.m_errorText.IsEmpty()) << loader.m_errorText.GetData();
     ASSERT_EQ(static_cast<int>(std::size(kCas)), loader.m_folderMap.GetCount());
     ASSERT_EQ(static_cast<int>(std::size(kCas)), loader.m_issuerMap.GetCount());
-    for (const CaRow& ca : kCas) {
+    int index = 0;
+    for (const auto& [folderName, issuerCn, koreanName] : kCas) {
         ByteString folder, name;
-        EXPECT_TRUE(loader.m_folderMap.Lookup(ca.index, folder)) << ca.index;
-        EXPECT_STREQ(ca.folder, folder.GetData());
-        EXPECT_TRUE(loader.m_issuerMap.Lookup(ca.issuerCn, name)) << ca.issuerCn;
-        EXPECT_STREQ(ca.koreanName, name.GetData());
+        EXPECT_TRUE(loader.m_folderMap.Lookup(std::to_string(++index).c_str(), folder)) << index;
+        EXPECT_STREQ(folderName, folder.GetData());
+        EXPECT_TRUE(loader.m_issuerMap.Lookup(issuerCn, name)) << issuerCn;
+        EXPECT_STREQ(koreanName, name.GetData());
     }
 }
 
 TEST_F(ShippedIssuerOid, GivesEachPolicyItsNameWithoutLineEnd) {
     EXPECT_EQ(22, loader.m_policyMap.GetCount());
-    for (const PolicyRow& policy : kPolicies) {
-        ByteString oid(policy.oid), name;
-        EXPECT_EQ(0, loader.GetPolicyName(oid, name)) << policy.oid;
-        EXPECT_STREQ(policy.name, name.GetData()) << policy.oid;
+    for (const auto& [policy, policyName] : kPolicies) {
+        ByteString oid(policy), name;
+        EXPECT_EQ(0, loader.GetPolicyName(oid, name)) << policy;
+        EXPECT_STREQ(policyName, name.GetData()) << policy;
     }
 }
 

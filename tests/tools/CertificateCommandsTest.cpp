@@ -1,18 +1,20 @@
-// zorvane inspect, list --json, passwd, msg, export-pfx and import-pfx run as a user runs
-// them on a generated PKI: fields against openssl x509, JSON read back by python3, a key
-// file changed only whole, a PFX that openssl pkcs12 reads and that imports into a folder
-// that signs.
+// zorvane's commands run as a user runs them, on a generated yessign PKI whose CA
+// publishes its CRL on a throwaway HTTP server, with independent judges of what they
+// write: openssl (x509, cms, pkcs12) and python3's json module.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
+#include <zorvane/CryptoEx.h>
 
 #include <algorithm>
+#include <ctime>
 #include <filesystem>
 #include <tuple>
 
+#include "support/TestPki.h"
+#include "support/TestServices.h"
 #include "support/TestSupport.h"
 #include "support/ZorvaneProcess.h"
-#include "support/TestPki.h"
 
 namespace {
 
@@ -21,25 +23,60 @@ namespace fs = std::filesystem;
 
 const std::string kPassword = "qwer1234!";
 const std::string kNewPassword = "n3w-Secret#77";
+const std::string kPfxPassword = "pfx-Pass#42";
+const std::string kWrongPassword = "not-it";
+const std::string kContent = "Zorvane CMS test content\n\x01\x02\xff binary too";
 
-// The work folder holds the generated IssuerOid.conf beside a link to the build's toolkit.
-zorvane::pkigen::Options StoreOptions(TempFolder& root) {
+// Two valid users and an expired, a not-yet-valid and a revoked one. The work folder
+// holds the generated IssuerOid.conf beside a link to the build's toolkit.
+zorvane::pkigen::Options StoreOptions(TempFolder& root, const ServiceProcess& http) {
     zorvane::pkigen::Options options = YessignPkiOptions(root / "home");
     options.work = root.MakeFolder("work");
     fs::create_symlink(fs::path(ZORVANE_TEST_WORK_DIR) / "Quellark.dll", fs::path(options.work) / "Quellark.dll");
+    options.count = 2;
+    options.expired = options.notYetValid = options.revoked = 1;
+    options.crlHttpBase = http.Url("http", "");
+    options.seed = 99;
+    options.seedGiven = true;
     return options;
 }
 
+// Beside the PKI: the content, the password files, the first user's certificate as PEM,
+// trust folders (the root, a certificate that issued nothing, garbage), and the valid
+// users' decrypted key-management keys as DER for openssl.
 struct Stores {
     TempFolder root;
-    zorvane::pkigen::Result pki = GeneratedPki(StoreOptions(root));
+    ServiceProcess http{HttpFixture(root / "home/pkigen-ca")};
+    zorvane::pkigen::Result pki = GeneratedPki(StoreOptions(root, http));
 
     Stores() {
         root.Write("drives", "C: " + pki.home + " fixed\n");
-        RunCommand("openssl x509 -inform DER -in " + Quoted(Cert()) + " -out " + Quoted(root / "cert.pem"));
+        root.Write("content.bin", kContent);
+        root.Write("password", kPassword + "\n");
+        root.Write("new-password", kNewPassword + "\n");
+        root.Write("pfx-password", kPfxPassword + "\n");
+        root.Write("wrong-password", kWrongPassword + "\n");
+        RunCommand("openssl x509 -inform DER -in " + Quoted(pki.users[0].signing.certPath) + " -out " +
+                   Quoted(root / "cert.pem"));
+        fs::copy_file(pki.roots.front().certificate.certPath, root.MakeFolder("trust") + "/root.der");
+        fs::copy_file(User("expired").signing.certPath, root.MakeFolder("other") + "/other.der");
+        root.Write("trust-garbage/bad.pem", "not a certificate");
+        WriteDecryptedKmKey(0);
+        WriteDecryptedKmKey(1);
     }
-    const zorvane::pkigen::UserRecord& User() const { return pki.users.front(); }
-    std::string Cert() const { return User().signing.certPath; }
+    void WriteDecryptedKmKey(std::size_t user) const {
+        CCryptoEx crypto;
+        ByteString password(kPassword.c_str()), encrypted, key;
+        crypto.Init(1, 48, 1, ByteString(ZORVANE_TEST_WORK_DIR));
+        encrypted.LoadFile(pki.users[user].keyManagement.keyPath.c_str());
+        if (crypto.PriKeyDecrypt(password, encrypted, key) != 0) throw std::runtime_error("km key not decrypted");
+        WriteBytes(root / ("km" + std::to_string(user) + ".der"), key.GetData(), static_cast<std::size_t>(key.length));
+    }
+    const zorvane::pkigen::UserRecord& User(const std::string& validity = "valid") const {
+        for (const auto& user : pki.users)
+            if (user.validity == validity) return user;
+        throw std::runtime_error("no user " + validity);
+    }
     static const Stores& Get() {
         static const Stores made;
         return made;
@@ -48,172 +85,365 @@ struct Stores {
 
 const Stores& Pki() { return Stores::Get(); }
 
+// Shell words for the files beside the PKI, the users' folders and certificates.
+std::string At(const std::string& name) { return Quoted(Pki().root / name); }
+std::string Folder(std::size_t user) { return Quoted(Pki().pki.users[user].folder); }
+std::string KmCert(std::size_t user) { return Quoted(Pki().pki.users[user].folder + "/kmCert.der"); }
+std::string Cert(const std::string& validity = "valid") { return Quoted(Pki().User(validity).signing.certPath); }
+std::string Work() { return " --work " + At("work"); }
+std::string PasswordFile(const std::string& name = "password") { return " --password-file " + At(name); }
+
+// Runs a command line with both output streams, in the PKI's home as drive C:.
 Finished Zorvane(const std::string& arguments) {
-    const CommandResult run = RunCommand("ZORVANE_DRIVE_TABLE=" + Quoted(Pki().root / "drives") +
-                                         " timeout 60 " ZORVANE_TEST_WORK_DIR "/zorvane " + arguments);
+    const CommandResult run = RunCommand("ZORVANE_DRIVE_TABLE=" + At("drives") + " timeout 60 " ZORVANE_TEST_WORK_DIR
+                                         "/zorvane " + arguments + " 2>&1");
     return {WIFEXITED(run.status) ? WEXITSTATUS(run.status) : -1, run.output};
 }
 
-std::string Work() { return " --work " + Quoted(Pki().root / "work"); }
+struct Row {
+    std::string arguments;
+    int exit;
+    std::vector<std::string> words;  // what the output holds
+};
+
+// No output ever shows a password.
+void ExpectRows(const std::vector<Row>& rows) {
+    for (const Row& row : rows) {
+        const Finished run = Zorvane(row.arguments);
+        EXPECT_EQ(row.exit, run.exitCode) << row.arguments << "\n" << run.output;
+        for (const std::string& words : row.words)
+            EXPECT_NE(std::string::npos, run.output.find(words)) << row.arguments << "\n" << run.output;
+        for (const std::string& secret : {kPassword, kNewPassword, kPfxPassword, kWrongPassword})
+            EXPECT_EQ(std::string::npos, run.output.find(secret)) << row.arguments << "\n" << run.output;
+    }
+}
 
 // Serial, validity in UTC and key size as openssl reads them: "hex start end bits".
 std::string OpenSslView(const std::string& cert) {
-    return RunCommand("openssl x509 -inform DER -noout -serial -startdate -enddate -dateopt iso_8601 -in " +
-                      Quoted(cert) + " | sed -e 's/^[a-zA-Z]*=//' -e 's/ /T/' | tr 'A-F\\n' 'a-f '; " +
-                      "openssl x509 -inform DER -noout -text -in " + Quoted(cert) +
-                      " | sed -n 's/.*Public-Key: (\\([0-9]*\\) bit).*/\\1/p'")
+    return RunCommand("openssl x509 -inform DER -noout -serial -startdate -enddate -dateopt iso_8601 -in " + cert +
+                      " | sed -e 's/^[a-zA-Z]*=//' -e 's/ /T/' | tr 'A-F\\n' 'a-f '; openssl x509 -inform DER " +
+                      "-noout -text -in " + cert + " | sed -n 's/.*Public-Key: (\\([0-9]*\\) bit).*/\\1/p'")
         .output;
 }
 
-// The same fields out of a JSON object that python3's json module accepts; arguments follow
-// the script as sys.argv[1:].
-std::string JsonView(const std::string& command, const std::string& select, const std::string& arguments = "") {
-    return Zorvane(command + " | python3 -c 'import json,os,sys; a=sys.argv; d=json.load(sys.stdin); " + select +
-                   "'" + arguments)
+// What python3 prints of the JSON a command writes; arguments follow the script as sys.argv[1:].
+std::string JsonView(const std::string& command, const std::string& print, const std::string& arguments = "") {
+    return Zorvane(command + " | python3 -c 'import json,os,sys; a=sys.argv; d=json.load(sys.stdin); print(" + print +
+                   ")'" + arguments)
         .output;
 }
 
-const char kInspectFields[] = "print(d[\"serial\"], d[\"notBeforeUtc\"], d[\"notAfterUtc\"], d[\"publicKeyBits\"])";
+const char kInspectFields[] = "d[\"serial\"], d[\"notBeforeUtc\"], d[\"notAfterUtc\"], d[\"publicKeyBits\"]";
 
 TEST(InspectCommand, FieldsEqualOpenSslWhicheverWayTheCertificateIsNamed) {
-    const std::string expected = OpenSslView(Pki().Cert());
+    const std::string expected = OpenSslView(Cert());
     ASSERT_EQ(4u, std::count(expected.begin(), expected.end(), ' ') + 1u) << expected;
-    for (const std::string& named :
-         {Quoted(Pki().Cert()), Quoted(Pki().root / "cert.pem"), "--serial " + Pki().User().signing.serial}) {
+    for (const std::string& named : {Cert(), At("cert.pem"), "--serial " + Pki().User().signing.serial}) {
         EXPECT_EQ(expected, JsonView("inspect --json" + Work() + " " + named, kInspectFields)) << named;
-        const Finished text = Zorvane("inspect" + Work() + " " + named);
-        EXPECT_EQ(0, text.exitCode) << named;
-        EXPECT_NE(std::string::npos, text.output.find(Pki().User().signing.subject)) << text.output;
-        EXPECT_NE(std::string::npos, text.output.find(expected.substr(expected.find(' ') + 1, 20))) << text.output;
+        ExpectRows({{"inspect" + Work() + " " + named, 0,
+                     {Pki().User().signing.subject, expected.substr(expected.find(' ') + 1, 20)}}});
     }
-    const std::string out = Pki().root / "inspect.json";
-    EXPECT_EQ(expected, JsonView("inspect --json --out " + Quoted(out) + Work() + " " + Quoted(Pki().Cert()) +
-                                     " && cat " + Quoted(out), kInspectFields));
+    EXPECT_EQ(expected, JsonView("inspect --json --out " + At("inspect.json") + Work() + " " + Cert() + " && cat " +
+                                     At("inspect.json"),
+                                 kInspectFields));
+    const std::string inspect = "inspect" + Work() + " ";
+    ExpectRows({
+        {inspect + At("missing.der"), 3, {"cannot be opened"}},
+        {inspect + At("drives"), 1, {"not a certificate"}},
+        {inspect + "/dev/null", 3, {"not a regular file"}},
+        {inspect + "--serial 00", 3, {"no listed certificate has the serial 00"}},
+        {inspect, 2, {"give either one FILE or --serial HEX"}},
+        {inspect + Cert() + " --serial 01", 2, {"give either"}},
+    });
 }
-
-TEST(InspectCommand, FailuresSayWhatAndExitWithTheirCode) {
-    const std::tuple<std::string, int, std::string> kRows[] = {
-        {Quoted(Pki().root / "missing.der"), 3, "cannot be opened"},
-        {Quoted(Pki().root / "drives"), 1, "not a certificate"},
-        {"/dev/null", 3, "not a regular file"},
-        {"--serial 00", 3, "no listed certificate has the serial 00"},
-        {"", 2, "give either one FILE or --serial HEX"},
-        {Quoted(Pki().Cert()) + " --serial 01", 2, "give either"},
-        {"--help", 0, "usage: zorvane inspect"},
-    };
-    for (const auto& [arguments, exit, words] : kRows) {
-        const Finished run = Zorvane("inspect" + Work() + " " + arguments + " 2>&1");
-        EXPECT_EQ(exit, run.exitCode) << arguments << "\n" << run.output;
-        EXPECT_NE(std::string::npos, run.output.find(words)) << arguments << "\n" << run.output;
-    }
-}
-
-const char kListFields[] =
-    "c=[r for r in d[\"certificates\"] if r[\"serialNo\"]==a[1]][0]; print(c[\"serialNo\"], c[\"notBeforeUtc\"], "
-    "c[\"notAfterUtc\"], *[os.path.samefile(c[k], p) for k, p in zip((\"signCertFile\", \"signKeyFile\", "
-    "\"kmKeyFile\"), a[2:])])";
 
 TEST(ListCommand, JsonCarriesUtcTimesAndNativePaths) {
     const auto& user = Pki().User();
-    const std::string view = JsonView("list --json" + Work(), kListFields,
-                                      " " + user.signing.serial + " " + Quoted(Pki().Cert()) + " " +
-                                          Quoted(user.signing.keyPath) + " " + Quoted(user.keyManagement.keyPath));
-    const std::string expected = OpenSslView(Pki().Cert());
+    const std::string view = JsonView(
+        "list --json" + Work(),
+        "*[(c[\"serialNo\"], c[\"notBeforeUtc\"], c[\"notAfterUtc\"], *[os.path.samefile(c[k], p) for k, p in "
+        "zip((\"signCertFile\", \"signKeyFile\", \"kmKeyFile\"), a[2:])]) for c in d[\"certificates\"] if "
+        "c[\"serialNo\"]==a[1]][0]",
+        " " + user.signing.serial + " " + Cert() + " " + Quoted(user.signing.keyPath) + " " +
+            Quoted(user.keyManagement.keyPath));
+    const std::string expected = OpenSslView(Cert());
     EXPECT_EQ(expected.substr(0, expected.rfind(' ') + 1) + "True True True\n", view);
 }
 
+std::string CaCert() { return Quoted(Pki().pki.cas[0].certificate.certPath); }
+std::string Trusted() { return " --trust " + At("trust") + " --intermediates " + CaCert(); }
+
+TEST(VerifyCertCommand, ExitCodesNameTheVerdict) {
+    const std::string verify = "verify-cert" + Work() + " ";
+    const std::string valid = verify + Cert() + " ";
+    const std::string crl = Trusted() + " --crl " + Quoted(Pki().pki.cas[0].crlPath);
+    ExpectRows({
+        {valid + Trusted(), 0, {"verdict    good (0)"}},
+        {verify + At("cert.pem") + Trusted(), 0, {"verdict    good"}},
+        {valid + crl + " --revocation chain --fetch-crls --crl-cache " + At("cache"), 0, {"verdict    good"}},
+        {valid + " --trust " + At("trust"), 3, {"verdict    not trusted: no path to a trusted certificate (1601)"}},
+        {valid + " --trust " + At("other") + " --intermediates " + CaCert(), 3, {"not trusted"}},
+        {verify + Cert("expired") + Trusted(), 4, {"verdict    expired (1602)"}},
+        {verify + Cert("not-yet-valid") + Trusted(), 4, {"verdict    not yet valid (1603)"}},
+        {valid + Trusted() + " --at 20990101000000", 4, {"verdict    expired"}},
+        {verify + Cert("revoked") + crl, 5, {"verdict    revoked (1604)"}},
+        {valid + Trusted() + " --revocation leaf", 6, {"revocation unknown: no CRL (1605)"}},
+        {valid + crl + " --at " + LocalTimeText(std::time(nullptr) + 8 * 86400), 6,
+         {"revocation unknown: the CRL has expired (1606)"}},
+        {valid + Trusted() + " --policy 1.2.3.4", 7, {"no acceptable policy (1607)"}},
+        {valid + Trusted() + " --key-usage km", 7, {"the key usage does not allow this use (1609)"}},
+        {verify + At("missing.der") + Trusted(), 1, {"cannot read"}},
+        {verify + At("drives") + Trusted(), 1, {"neither a DER nor a PEM X.509 certificate"}},
+        {verify + "/dev/null" + Trusted(), 1, {"cannot read /dev/null"}},
+        {valid + " --trust " + At("trust-garbage"), 1, {"bad.pem is not a certificate to trust (1614"}},
+        {valid + Trusted() + " --crl " + At("missing.crl"), 1, {"cannot read"}},
+        {verify + Cert("revoked") + Trusted() + " --crl " + CaCert(), 1, {"is a certificate, not a CRL"}},
+        {verify + "--serial 00 " + Trusted(), 1, {"no listed certificate has the serial 00"}},
+        {valid, 2, {"--trust DIR is required\nusage: zorvane verify-cert"}},
+        {valid + Trusted() + " --revocation sometimes", 2, {"--revocation is none, leaf or chain"}},
+        {valid + Trusted() + " --at 2026", 2, {"--at needs 14 digits"}},
+        {valid + Trusted() + " --at 20261301000000", 2, {"is not a valid local time"}},
+        {valid + " --serial 01" + Trusted(), 2, {"give either FILE or --serial HEX"}},
+        {"verify-cert --help", 0, {"2 usage, 3 not trusted or path error, 4 expired or not yet valid, 5 revoked,\n"
+                                  "      6 revocation unknown (no CRL, CRL expired), 7 policy or key usage"}},
+    });
+    const auto& revoked = Pki().User("revoked").signing;
+    ExpectRows({{verify + Cert("revoked") + Trusted() + " --fetch-crls", 5,
+                 {"verdict    revoked (1604)", "subject    " + revoked.subject, "serial     " + revoked.serial,
+                  "issuer     " + revoked.issuer}}});
+}
+
 TEST(MsgCommand, FailuresNameTheirMeaningAndCode) {
-    const std::tuple<std::string, std::string, std::string> kRows[] = {
-        {"msg parse --tag DATA", "abc", "the opening tag named by --tag is not in the input; check --tag (code 501)"},
-        {"msg parse --tag DATA", "<DATA>abc", "the closing tag named by --tag is not in the input; the message is cut"},
-        {"msg parse --tag DATA", "<DATA>!!!</DATA>", "the text between the tags is not Base64 (code 2015)"},
+    const std::string parse = "msg parse --tag DATA <";
+    ExpectRows({
+        {parse + Quoted(Pki().root.Write("abc", "abc")), 1,
+         {"the opening tag named by --tag is not in the input; check --tag (code 501)"}},
+        {parse + Quoted(Pki().root.Write("cut", "<DATA>abc")), 1,
+         {"the closing tag named by --tag is not in the input; the message is cut"}},
+        {parse + Quoted(Pki().root.Write("bad", "<DATA>!!!</DATA>")), 1,
+         {"the text between the tags is not Base64 (code 2015)"}},
+    });
+}
+
+Finished Sign(std::size_t user, const std::string& flags, const std::string& out) {
+    return Zorvane("sign --folder " + Folder(user) + PasswordFile() + " --out " + At(out) + flags + " " +
+                   At("content.bin"));
+}
+
+Finished Envelope(std::size_t user, const std::string& cipher, const std::string& out) {
+    return Zorvane("envelope --to " + KmCert(user) + " --cipher " + cipher + " --out " + At(out) + " " +
+                   At("content.bin"));
+}
+
+// What openssl cms writes with -out, or "(openssl failed)".
+std::string OpenSslCms(const std::string& arguments, const std::string& out) {
+    const CommandResult run = RunCommand("openssl cms " + arguments + " -out " + At(out) + " 2>&1");
+    return run.status == 0 ? ReadText(Pki().root / out) : "(openssl failed) " + run.output;
+}
+
+TEST(CmsCommand, EachFormIsVerifiedByOpenSslAndByZorvane) {
+    const struct {
+        const char* name;
+        const char* flags;
+        bool detached;
+        const char* form;
+    } kForms[] = {
+        {"attached", "", false, "DER"},
+        {"plain", " --no-attributes", false, "DER"},
+        {"detached", " --detached", true, "DER"},
+        {"detachedPlain", " --detached --no-attributes", true, "DER"},
+        {"pem", " --pem", false, "PEM"},
     };
-    for (const auto& [arguments, input, words] : kRows) {
-        const Finished run = Zorvane(arguments + " 2>&1 <<'EOF'\n" + input + "\nEOF\n");
-        EXPECT_EQ(1, run.exitCode) << arguments;
-        EXPECT_NE(std::string::npos, run.output.find(words)) << arguments << "\n" << run.output;
+    for (const auto& row : kForms) {
+        SCOPED_TRACE(row.name);
+        const std::string message = std::string(row.name) + ".p7s";
+        ASSERT_EQ(0, Sign(0, row.flags, message).exitCode);
+        const std::string content = row.detached ? "-content " + At("content.bin") : "";
+        EXPECT_EQ(kContent, OpenSslCms("-verify -noverify -binary -inform " + std::string(row.form) + " -in " +
+                                           At(message) + " " + content,
+                                       message + ".out"));
+        const Finished verified = Zorvane("verify " + (row.detached ? "-" + content : "") + " " + At(message));
+        EXPECT_EQ(0, verified.exitCode) << verified.output;
+        EXPECT_NE(std::string::npos, verified.output.find("valid: 1 signer")) << verified.output;
+        EXPECT_NE(std::string::npos, verified.output.find(Pki().pki.users[0].signing.subject)) << verified.output;
+        const bool dated = std::string(row.flags).find("--no-attributes") == std::string::npos;
+        EXPECT_EQ(dated, verified.output.find("no signing time") == std::string::npos) << verified.output;
     }
 }
 
-// One key file's password change in a folder of its own; as root the command runs as
-// another user, so that a read-only folder holds for it.
-struct PasswdCase {
-    const char* name;
-    std::string oldPassword;
-    bool readOnlyFolder;
-    int exit;
-    const char* words;
-};
+TEST(CmsCommand, AddedSignerMakesTwoThatOpenSslAndZorvaneAccept) {
+    ASSERT_EQ(0, Sign(0, "", "one.p7s").exitCode);
+    ASSERT_EQ(0, Sign(1, " --add-to " + At("one.p7s"), "two.p7s").exitCode);
+    EXPECT_EQ(kContent, OpenSslCms("-verify -noverify -binary -inform DER -in " + At("two.p7s"), "two.out"));
+    ExpectRows({{"verify " + At("two.p7s"), 0, {"valid: 2 signers", Pki().pki.users[1].signing.subject}}});
+}
 
-class PasswdTable : public ::testing::TestWithParam<PasswdCase> {
-protected:
-    std::string Owner() const { return std::to_string(300001 + getpid() % 100000 * 2); }
-    std::string AsOwner() const {
-        return geteuid() == 0 ? "setpriv --reuid=" + Owner() + " --regid=" + Owner() + " --clear-groups " : "";
+TEST(CmsCommand, EachCipherIsDecryptedByOpenSslAndOpenedByZorvane) {
+    const std::pair<const char*, const char*> kCiphers[] = {{"seed", "seed-cbc"},    {"aria128", "aria-128-cbc"},
+                                                            {"aria256", "aria-256-cbc"}, {"aes128", "aes-128-cbc"},
+                                                            {"3des", "des-ede3-cbc"},  {"48", "seed-cbc"}};
+    for (const auto& [option, openSslName] : kCiphers) {
+        SCOPED_TRACE(option);
+        const std::string message = std::string("envelope-") + option + ".p7e";
+        ASSERT_EQ(0, Envelope(1, option, message).exitCode);
+        const std::string in = " -inform DER -in " + At(message) + kOpenSslProviders;
+        EXPECT_NE(std::string::npos, OpenSslCms("-cmsout -print" + in, message + ".txt").find(openSslName));
+        EXPECT_EQ(kContent, OpenSslCms("-decrypt" + in + " -recip " + KmCert(1) + " -inkey " + At("km1.der") +
+                                           " -keyform DER",
+                                       message + ".out"));
+        const std::string open = "open --folder " + Folder(1) + " --km" + PasswordFile() + " " + At(message);
+        EXPECT_EQ(kContent, Zorvane(open).output);
     }
-    std::string Key() const { return scratch_ / "keys/signPri.key"; }
+}
 
-    Finished Change(const PasswdCase& row) {
-        scratch_.MakeFolder("keys");
-        fs::copy_file(Pki().User().signing.keyPath, Key());
-        const std::string oldFile = scratch_.Write("old", row.oldPassword + "\n");
-        const std::string newFile = scratch_.Write("new", kNewPassword + "\n");
-        const std::string folder = Quoted(scratch_.Path());
-        if (geteuid() == 0) RunCommand("chmod 755 " + folder + " && chown -R " + Owner() + " " + folder);
-        if (row.readOnlyFolder) fs::permissions(scratch_ / "keys", fs::perms::owner_read | fs::perms::owner_exec);
-        const CommandResult run =
-            RunCommand(AsOwner() + ZORVANE_TEST_WORK_DIR "/zorvane passwd --key " + Quoted(Key()) +
-                       " --old-password-file " + Quoted(oldFile) + " --new-password-file " + Quoted(newFile) + " 2>&1");
-        fs::permissions(scratch_ / "keys", fs::perms::owner_all);
-        return {WIFEXITED(run.status) ? WEXITSTATUS(run.status) : -1, run.output};
+TEST(CmsCommand, RecipientListOpensForEachRecipient) {
+    std::string certificates;
+    for (std::size_t user = 0; user < 2; ++user) {
+        const std::string pem = At("km" + std::to_string(user) + ".pem");
+        RunCommand("openssl x509 -inform DER -in " + KmCert(user) + " -out " + pem);
+        certificates += " -certfile " + pem;
     }
-
-    int SignWith(const std::string& password) {
-        return RunZorvane({"sign", "--cert", Pki().Cert(), "--key", Key(), "--out", scratch_ / "signed.p7s",
-                           "--password-fd", "0", Pki().Cert()},
-                          password + "\n")
-            .exitCode;
+    ASSERT_EQ(0, RunCommand("openssl crl2pkcs7 -nocrl -outform DER" + certificates + " -out " + At("list.p7b")).status);
+    // A list made beforehand, or one --to for each recipient.
+    for (const std::string& recipients :
+         {" --to-list " + At("list.p7b"), " --to " + KmCert(0) + " --to " + KmCert(1)}) {
+        ASSERT_EQ(0, Zorvane("envelope" + recipients + " --out " + At("both.p7e") + " " + At("content.bin")).exitCode);
+        for (std::size_t user = 0; user < 2; ++user)
+            EXPECT_EQ(kContent, Zorvane("open --folder " + Folder(user) + " --km" + PasswordFile() + " " +
+                                        At("both.p7e")).output);
     }
+}
 
-    TempFolder scratch_;
-};
+// With --password-fd 0 the password is the first line of standard input and the content follows.
+TEST(CmsCommand, PasswordAndContentShareStandardInput) {
+    const std::string signedFile = Pki().root / "stdin.p7s";
+    const Finished signing = RunZorvane(
+        {"sign", "--folder", Pki().pki.users[0].folder, "--password-fd", "0", "--out", signedFile, "-"},
+        kPassword + "\n" + kContent);
+    ASSERT_EQ(0, signing.exitCode) << signing.output;
+    EXPECT_EQ(kContent, RunZorvane({"verify", "--out", "-", signedFile}).output);
+}
 
-TEST_P(PasswdTable, ChangesWholeOrNotAtAll) {
-    const PasswdCase& row = GetParam();
-    const std::vector<unsigned char> before = ReadBytes(Pki().User().signing.keyPath);
-    const Finished run = Change(row);
-    EXPECT_EQ(row.exit, run.exitCode) << run.output;
-    EXPECT_NE(std::string::npos, run.output.find(row.words)) << run.output;
-    EXPECT_EQ(std::string::npos, run.output.find(kPassword)) << run.output;
-    EXPECT_EQ(std::string::npos, run.output.find(kNewPassword)) << run.output;
-    EXPECT_EQ(row.exit == 0, ReadBytes(Key()) != before);
-    EXPECT_EQ(1u, std::distance(fs::directory_iterator(scratch_ / "keys"), fs::directory_iterator{}));
+// Damaged messages made once: the signed one with its last byte (inside the signature)
+// flipped, and cut short.
+void MakeBrokenMessages() {
+    static const bool made = [] {
+        Sign(0, "", "good.p7s");
+        Sign(0, " --detached", "loose.p7s");
+        Envelope(0, "seed", "sealed.p7e");
+        std::string bytes = ReadText(Pki().root / "good.p7s");
+        if (bytes.empty()) return false;  // signing failed: the rows then fail on their own
+        Pki().root.Write("truncated.p7s", bytes.substr(0, bytes.size() / 2));
+        bytes.back() = static_cast<char>(bytes.back() ^ 0x01);
+        Pki().root.Write("flipped.p7s", bytes);
+        return true;
+    }();
+    (void)made;
+}
+
+TEST(CmsCommand, FailuresExitWithTheDocumentedCodeAndSayWhy) {
+    MakeBrokenMessages();
+    const std::string sealed = " " + At("sealed.p7e");
+    ExpectRows({
+        {"verify " + At("flipped.p7s"), 1,
+         {"changed after signing, or --content is not the content that was signed.\n  toolkit code 4002"}},
+        {"verify " + At("truncated.p7s"), 1, {"code 4001"}},
+        {"verify " + At("loose.p7s"), 1, {"--content FILE.\n  toolkit code 4010"}},
+        {"verify" + sealed, 1, {"verify reads signed messages"}},
+        {"open --folder " + Folder(1) + " --km" + PasswordFile() + sealed, 1, {"not addressed to this certificate"}},
+        {"open --folder " + Folder(0) + PasswordFile() + sealed, 1, {"code 4003"}},
+        {"open --folder " + Folder(0) + " --km" + PasswordFile("wrong-password") + sealed, 5,
+         {"the password is wrong; try again"}},
+        {"verify " + At("absent.p7s"), 3, {"absent.p7s cannot be opened"}},
+        {"envelope --to " + At("home") + " " + At("content.bin"), 3, {"not a regular file"}},
+        {"envelope --to a --to-list b", 2, {"--to-list"}},
+        {"sign --key k " + At("content.bin"), 2, {"both --cert"}},
+        {"sign --folder " + Folder(0) + PasswordFile("absent") + " " + At("content.bin"), 3,
+         {"the password cannot be read"}},
+        {"passwd --out x --key k", 2, {"unknown option --out"}},
+        {"open --cert c --key k --km" + sealed, 2, {"--km goes with --folder"}},
+        {"sign --folder " + Folder(0) + " --pin-fd 0 " + At("content.bin"), 2, {"--pin-fd goes with --module"}},
+    });
+}
+
+TEST(Commands, JsonOutputParsesWithItsFields) {
+    MakeBrokenMessages();
+    const std::tuple<std::string, std::string, std::string> kRows[] = {
+        {"sign --folder " + Folder(0) + PasswordFile() + " " + At("content.bin"), "d[\"signedAttributes\"]", "True"},
+        {"verify " + At("good.p7s"), "d[\"signerCount\"]", "1"},
+        {"verify " + At("flipped.p7s"), "d[\"ok\"]", "False"},
+        {"envelope --to " + KmCert(1) + " " + At("content.bin"), "d[\"cipher\"]", "48"},
+        {"open --folder " + Folder(0) + " --km" + PasswordFile() + " " + At("sealed.p7e"), "d[\"contentBytes\"]",
+         std::to_string(kContent.size())},
+        {"verify-cert --serial " + Pki().User().signing.serial + Trusted() + Work(),
+         "d[\"verdict\"], d[\"code\"], d[\"exit\"], d[\"serial\"], len(d[\"path\"]), d[\"path\"][0] == d[\"subject\"], "
+         "d[\"path\"][1] == d[\"issuer\"]",
+         "good 0 0 " + Pki().User().signing.serial + " 3 True True"},
+    };
+    for (const auto& [command, fields, expected] : kRows)
+        EXPECT_EQ(expected + "\n", JsonView(command + " --json", fields)) << command;
+}
+
+// The exit code of signing with the first user's certificate and KEY.
+int SignWith(const std::string& key, const std::string& passwordFile) {
+    return Zorvane("sign --cert " + Cert() + " --key " + Quoted(key) + PasswordFile(passwordFile) + " --out " +
+                   At("passwd.p7s") + " " + Cert())
+        .exitCode;
+}
+
+mode_t ModeOf(const std::string& path) {
     struct stat info {};
-    ASSERT_EQ(0, stat(Key().c_str(), &info));
-    EXPECT_TRUE(row.exit != 0 || (info.st_mode & 0777u) == 0600u) << std::oct << info.st_mode;
-    EXPECT_EQ(row.exit == 0 ? 0 : 5, SignWith(kNewPassword));
-    EXPECT_EQ(row.exit == 0 ? 5 : 0, SignWith(kPassword));
+    return stat(path.c_str(), &info) == 0 ? info.st_mode & 0777u : 0;
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Cases, PasswdTable,
-    ::testing::Values(PasswdCase{"changed", kPassword, false, 0, "is changed"},
-                      PasswdCase{"wrongOldPassword", "not-the-password", false, 5, "the password is wrong"},
-                      PasswdCase{"readOnlyFolder", kPassword, true, 3, "cannot be replaced"}),
-    [](const auto& info) { return std::string(info.param.name); });
+// A copy of the first user's key file in scratch/keys changed from password files; as root
+// the command runs as another user, so that a read-only folder holds for it.
+Finished ChangePassword(const TempFolder& scratch, const std::string& oldPasswordFile, bool readOnlyFolder) {
+    const std::string owner = std::to_string(300001 + getpid() % 100000 * 2);
+    const std::string keys = scratch.MakeFolder("keys");
+    fs::copy_file(Pki().User().signing.keyPath, keys + "/signPri.key");
+    fs::copy_file(Pki().root / oldPasswordFile, scratch / "old");
+    fs::copy_file(Pki().root / "new-password", scratch / "new");
+    const std::string asOwner =
+        geteuid() == 0 ? "setpriv --reuid=" + owner + " --regid=" + owner + " --clear-groups " : "";
+    const std::string folder = Quoted(scratch.Path());
+    if (geteuid() == 0) RunCommand("chmod 755 " + folder + " && chown -R " + owner + " " + folder);
+    if (readOnlyFolder) fs::permissions(keys, fs::perms::owner_read | fs::perms::owner_exec);
+    const CommandResult run = RunCommand(asOwner + ZORVANE_TEST_WORK_DIR "/zorvane passwd --key " +
+                                         Quoted(keys + "/signPri.key") + " --old-password-file " +
+                                         Quoted(scratch / "old") + " --new-password-file " + Quoted(scratch / "new") +
+                                         " 2>&1");
+    fs::permissions(keys, fs::perms::owner_all);
+    return {WIFEXITED(run.status) ? WEXITSTATUS(run.status) : -1, run.output};
+}
 
-// While passwd waits for its passwords, its arguments (what ps shows) hold none of them.
-TEST(PasswdCommand, PasswordsNeverInTheArguments) {
-    TempFolder scratch;
-    fs::copy_file(Pki().User().signing.keyPath, scratch / "signPri.key");
-    const CommandResult run = RunCommand(
-        "(sleep 1; printf '%s\\n%s\\n' '" + kPassword + "' '" + kNewPassword + "') | " ZORVANE_TEST_WORK_DIR
-        "/zorvane passwd --key " + Quoted(scratch / "signPri.key") + " --old-password-fd 0 --new-password-fd 0 & "
-        "sleep 0.5; tr '\\0' ' ' </proc/$!/cmdline; wait $!");
-    EXPECT_NE(std::string::npos, run.output.find("passwd --key")) << run.output;
-    EXPECT_NE(std::string::npos, run.output.find("is changed")) << run.output;
-    EXPECT_EQ(std::string::npos, run.output.find(kPassword)) << run.output;
-    EXPECT_EQ(std::string::npos, run.output.find(kNewPassword)) << run.output;
+TEST(PasswdCommand, ChangesWholeOrNotAtAll) {
+    const struct {
+        const char* oldPasswordFile;
+        bool readOnlyFolder;
+        int exit;
+        const char* words;
+    } kRows[] = {
+        {"password", false, 0, "is changed"},
+        {"wrong-password", false, 5, "the password is wrong"},
+        {"password", true, 3, "cannot be replaced"},
+    };
+    const std::vector<unsigned char> before = ReadBytes(Pki().User().signing.keyPath);
+    for (const auto& row : kRows) {
+        SCOPED_TRACE(row.words);
+        TempFolder scratch;
+        const Finished run = ChangePassword(scratch, row.oldPasswordFile, row.readOnlyFolder);
+        const std::string key = scratch / "keys/signPri.key";
+        EXPECT_EQ(row.exit, run.exitCode) << run.output;
+        EXPECT_NE(std::string::npos, run.output.find(row.words)) << run.output;
+        EXPECT_EQ(std::string::npos, run.output.find(kPassword)) << run.output;
+        EXPECT_EQ(std::string::npos, run.output.find(kNewPassword)) << run.output;
+        EXPECT_EQ(row.exit == 0, ReadBytes(key) != before);
+        EXPECT_EQ(1u, std::distance(fs::directory_iterator(scratch / "keys"), fs::directory_iterator{}));
+        EXPECT_TRUE(row.exit != 0 || ModeOf(key) == 0600u) << std::oct << ModeOf(key);
+        EXPECT_EQ(row.exit == 0 ? 0 : 5, SignWith(key, "new-password"));
+        EXPECT_EQ(row.exit == 0 ? 5 : 0, SignWith(key, "password"));
+    }
 }
 
 // The demo runs from a copy of the program beside links to the build's toolkit and
@@ -226,76 +456,53 @@ TEST(DemoCommand, RunsEveryStepAndRemovesItsSandbox) {
     fs::copy_file(fs::path(ZORVANE_TEST_WORK_DIR) / "zorvane", work / "zorvane");
     const CommandResult run = RunCommand("timeout 300 " + Quoted(work / "zorvane") + " demo 2>&1");
     EXPECT_EQ(0, run.status) << run.output;
-    for (const char* step : {"== platform view", "== zorvane list --drive E:", "== zorvane inspect", "VerifySimpleSignedData",
-                             "a changed text is refused (code 2010)", "CMS Verification successful",
-                             "message-opened.txt equals message.txt", "verdict    good", "exit code 5: refused as revoked",
-                             "through NpkiCard.dll", "(a PKCS#11 token)", "client key", "<DATA>",
-                             "the child read the message whole; its content: site=demo"})
+    for (const char* step :
+         {"== platform view", "== zorvane list --drive E:", "== zorvane inspect", "VerifySimpleSignedData",
+          "a changed text is refused (code 2010)", "CMS Verification successful", "message-opened.txt equals message.txt",
+          "verdict    good", "exit code 5: refused as revoked", "through NpkiCard.dll", "(a PKCS#11 token)", "client key",
+          "<DATA>", "the child read the message whole; its content: site=demo"})
         EXPECT_NE(std::string::npos, run.output.find(step)) << step << "\n" << run.output;
     EXPECT_FALSE(fs::exists(work / "demo"));
 }
 
-// export-pfx and import-pfx: the generated user's folder to a PFX and back into a new folder.
-class PfxCommand : public ::testing::Test {
-protected:
-    static std::string Folder() { return fs::path(Pki().Cert()).parent_path().string(); }
-    std::string File(const std::string& name, const std::string& text) { return Quoted(scratch_.Write(name, text + "\n")); }
-    std::string Passwords() {
-        return " --password-file " + File("key", kPassword) + " --pfx-password-file " + File("pfx", kPfxPassword);
-    }
-    std::string Exported() {
-        const std::string out = scratch_ / "user.p12";
-        const Finished run = Zorvane("export-pfx --folder " + Quoted(Folder()) + " --out " + Quoted(out) + Passwords() + Work());
-        EXPECT_EQ(0, run.exitCode) << run.output;
-        return Quoted(out);
-    }
-    static mode_t Mode(const std::string& path) {
-        struct stat info {};
-        return stat(path.c_str(), &info) == 0 ? info.st_mode & 0777u : 0;
-    }
-
-    static inline const std::string kPfxPassword = "pfx-Pass#42";
-    TempFolder scratch_;
-};
-
-TEST_F(PfxCommand, ExportThenImportMakesPrivateFilesThatSign) {
-    const std::string pfx = Exported();
-    EXPECT_EQ(0600u, Mode(scratch_ / "user.p12"));
-    EXPECT_EQ(0, RunCommand("openssl pkcs12 -noout -in " + pfx + " -passin file:" + scratch_ / "pfx").status);
-    const std::string folder = scratch_ / "imported/user";
-    const Finished run = Zorvane("import-pfx " + pfx + " --folder " + Quoted(folder) + " --json --pfx-password-file " +
-                                 Quoted(scratch_ / "pfx") + " --password-file " + File("new", kNewPassword) + Work());
-    ASSERT_EQ(0, run.exitCode) << run.output;
-    EXPECT_NE(std::string::npos, run.output.find("\"pairs\": 2")) << run.output;
-    EXPECT_EQ(0700u, Mode(folder));
-    EXPECT_EQ(0600u, Mode(folder + "/signPri.key"));
-    EXPECT_EQ(0600u, Mode(folder + "/kmPri.key"));
-    EXPECT_EQ(ReadBytes(Pki().Cert()), ReadBytes(folder + "/signCert.der"));
-    EXPECT_EQ(0, RunZorvane({"sign", "--folder", folder, "--password-fd", "0", "--out", scratch_ / "s.p7s", Pki().Cert()},
-                            kNewPassword + "\n").exitCode);
-}
-
-TEST_F(PfxCommand, FailuresExitWithTheirCodeAndNeverShowAPassword) {
-    const std::string pfx = Exported(), folder = Quoted(Folder()), other = Quoted(scratch_ / "other");
-    const std::string wrong = " --password-file " + File("wrong", "not-it") + " --pfx-password-file " + File("wrong", "not-it");
-    const std::tuple<std::string, int, std::string> kRows[] = {
-        {"export-pfx --folder " + folder + " --out " + other + wrong, 5, "the password is wrong"},
-        {"import-pfx " + pfx + " --folder " + other + wrong, 5, "the PFX password is wrong"},
-        {"import-pfx " + pfx + " --folder " + folder + Passwords(), 3, "already exists; give --force"},
-        {"export-pfx --folder " + folder + " --out " + pfx + Passwords(), 3, "already exists; give --force"},
-        {"import-pfx " + Quoted(Pki().Cert()) + " --folder " + other + Passwords(), 1, "not a PKCS#12"},
-        {"export-pfx --folder " + Quoted(scratch_.Path()) + Passwords(), 3, "holds no signCert.der"},
-        {"import-pfx --folder " + other + Passwords(), 2, "give one FILE.p12"},
-        {"import-pfx --help", 0, "5 wrong password"},
-    };
-    for (const auto& [arguments, exit, words] : kRows) {
-        const Finished run = Zorvane(arguments + Work() + " 2>&1");
-        EXPECT_EQ(exit, run.exitCode) << arguments << "\n" << run.output;
-        EXPECT_NE(std::string::npos, run.output.find(words)) << arguments << "\n" << run.output;
-        for (const std::string& secret : {kPassword, kPfxPassword, std::string("not-it")})
-            EXPECT_EQ(std::string::npos, run.output.find(secret)) << arguments << "\n" << run.output;
-    }
-    EXPECT_FALSE(fs::exists(scratch_ / "other"));
+// export-pfx and import-pfx: the first user's folder to a PFX that openssl reads, back into
+// a new folder whose key signs, and the refusals.
+TEST(PfxCommand, ExportThenImportMakesPrivateFilesThatSign) {
+    TempFolder scratch;
+    const std::string passwords = PasswordFile() + " --pfx-password-file " + At("pfx-password") + Work();
+    const std::string pfx = Quoted(scratch / "user.p12");
+    const std::string folder = scratch / "imported/user";
+    ASSERT_EQ(0, Zorvane("export-pfx --folder " + Folder(0) + " --out " + pfx + passwords).exitCode);
+    EXPECT_EQ(0600u, ModeOf(scratch / "user.p12"));
+    EXPECT_EQ(0, RunCommand("openssl pkcs12 -noout -in " + pfx + " -passin file:" + At("pfx-password")).status);
+    ExpectRows({{"import-pfx " + pfx + " --folder " + Quoted(folder) + " --json --pfx-password-file " +
+                     At("pfx-password") + PasswordFile("new-password") + Work(),
+                 0, {"\"pairs\": 2"}}});
+    EXPECT_EQ(0700u, ModeOf(folder));
+    EXPECT_EQ(0600u, ModeOf(folder + "/signPri.key"));
+    EXPECT_EQ(0600u, ModeOf(folder + "/kmPri.key"));
+    EXPECT_EQ(ReadBytes(Pki().User().signing.certPath), ReadBytes(folder + "/signCert.der"));
+    EXPECT_EQ(0, SignWith(folder + "/signPri.key", "new-password"));
+    // Exported from within the folder, the PFX is named for no folder.
+    const std::string copy = scratch.MakeFolder("copy");
+    fs::copy(Pki().pki.users[0].folder, copy);
+    const CommandResult inside =
+        RunCommand("cd " + Quoted(copy) + " && " ZORVANE_TEST_WORK_DIR "/zorvane export-pfx --folder ." + passwords);
+    EXPECT_EQ(0, inside.status) << inside.output;
+    EXPECT_TRUE(fs::exists(copy + "/certificate.p12"));
+    const std::string other = Quoted(scratch / "other");
+    const std::string wrong = PasswordFile("wrong-password") + " --pfx-password-file " + At("wrong-password") + Work();
+    ExpectRows({
+        {"export-pfx --folder " + Folder(0) + " --out " + other + wrong, 5, {"the password is wrong"}},
+        {"import-pfx " + pfx + " --folder " + other + wrong, 5, {"the PFX password is wrong"}},
+        {"import-pfx " + pfx + " --folder " + Folder(0) + passwords, 3, {"already exists; give --force"}},
+        {"export-pfx --folder " + Folder(0) + " --out " + pfx + passwords, 3, {"already exists; give --force"}},
+        {"import-pfx " + Cert() + " --folder " + other + passwords, 1, {"not a PKCS#12"}},
+        {"export-pfx --folder " + Quoted(scratch.Path()) + passwords, 3, {"holds no signCert.der"}},
+        {"import-pfx --folder " + other + passwords, 2, {"give one FILE.p12"}},
+        {"import-pfx --help", 0, {"5 wrong password"}},
+    });
+    EXPECT_FALSE(fs::exists(scratch / "other"));
 }
 
 }  // namespace
