@@ -192,6 +192,8 @@ TEST(VerifyCertCommand, ExitCodesNameTheVerdict) {
          {"revocation unknown: the CRL has expired (1606)"}},
         {valid + Trusted() + " --policy 1.2.3.4", 7, {"no acceptable policy (1607)"}},
         {valid + Trusted() + " --key-usage km", 7, {"the key usage does not allow this use (1609)"}},
+        {verify + KmCert(0) + Trusted() + " --key-usage km", 0, {"verdict    good"}},
+        {verify + KmCert(0) + Trusted() + " --key-usage sign", 7, {"the key usage does not allow this use (1609)"}},
         {verify + At("missing.der") + Trusted(), 1, {"cannot read"}},
         {verify + At("drives") + Trusted(), 1, {"neither a DER nor a PEM X.509 certificate"}},
         {verify + "/dev/null" + Trusted(), 1, {"cannot read /dev/null"}},
