@@ -24,6 +24,7 @@ struct TimeRow {
 const TimeRow kReadable[] = {
     {"UTCTime around the turn of the century", V_ASN1_UTCTIME, "991231235959Z", "000101000000Z", 2},
     {"UTCTime at both ends of its range", V_ASN1_UTCTIME, "500101000000Z", "491231235959Z", 2},
+    {"29 February of leap years", V_ASN1_GENERALIZEDTIME, "20000229000000Z", "20240229235959Z", 2},
     {"GeneralizedTime past 2049 and before 1950", V_ASN1_GENERALIZEDTIME, "19491231235959Z", "20500101000000Z", 2},
     {"GeneralizedTime within the UTCTime range", V_ASN1_GENERALIZEDTIME, "20261206120000Z", "20271206120000Z", 2},
     {"a version 1 certificate without the version field", V_ASN1_UTCTIME, "261206120000Z", "271206120000Z", 0},
@@ -108,6 +109,8 @@ TEST(CertificateTimes, AnythingElseIsLeftToTheToolkit) {
         {"fraction", V_ASN1_GENERALIZEDTIME, "19991231235959.5Z", "20500101000000Z", 2},
         {"month 13", V_ASN1_UTCTIME, "991301000000Z", "000101000000Z", 2},
         {"second 60", V_ASN1_UTCTIME, "991231235960Z", "000101000000Z", 2},
+        {"30 February", V_ASN1_UTCTIME, "990230000000Z", "000101000000Z", 2},
+        {"29 February outside a leap year", V_ASN1_GENERALIZEDTIME, "21000229000000Z", "21000301000000Z", 2},
     };
     for (const TimeRow& row : odd) refused.emplace_back(row.what, Der(Certificate(row).get()));
     for (const auto& [what, bytes] : refused) {

@@ -54,17 +54,26 @@ private:
     std::size_t m_size = 0;
 };
 
-bool InRange(const std::string& digits, std::size_t at, int low, int high) {
-    const int value = (digits[at] - '0') * 10 + (digits[at + 1] - '0');
-    return value >= low && value <= high;
+int Number(const std::string& digits, std::size_t at, std::size_t count) {
+    int value = 0;
+    for (std::size_t i = at; i < at + count; ++i) value = value * 10 + (digits[i] - '0');
+    return value;
 }
 
-// "YYYYMMDDHHMMSS" with each field in its range, as "YYYY-MM-DDTHH:MM:SSZ".
+int DaysInMonth(int year, int month) {
+    static const int kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    const bool leap = (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
+    return month == 2 && leap ? 29 : kDays[month - 1];
+}
+
+// "YYYYMMDDHHMMSS" naming a real moment, as "YYYY-MM-DDTHH:MM:SSZ".
 bool IsoText(const std::string& digits, std::string& text) {
     if (digits.size() != 14 || digits.find_first_not_of("0123456789") != std::string::npos) return false;
-    if (!InRange(digits, 4, 1, 12) || !InRange(digits, 6, 1, 31) || !InRange(digits, 8, 0, 23) ||
-        !InRange(digits, 10, 0, 59) || !InRange(digits, 12, 0, 59))
-        return false;
+    const int month = Number(digits, 4, 2);
+    if (month < 1 || month > 12) return false;
+    const int day = Number(digits, 6, 2);
+    if (day < 1 || day > DaysInMonth(Number(digits, 0, 4), month)) return false;
+    if (Number(digits, 8, 2) > 23 || Number(digits, 10, 2) > 59 || Number(digits, 12, 2) > 59) return false;
     text = digits.substr(0, 4) + "-" + digits.substr(4, 2) + "-" + digits.substr(6, 2) + "T" + digits.substr(8, 2) +
            ":" + digits.substr(10, 2) + ":" + digits.substr(12, 2) + "Z";
     return true;
