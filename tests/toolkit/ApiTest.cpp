@@ -1,7 +1,4 @@
-// Contexts, error texts, toolkit information, BINSTR records, and the two copies of
-// the toolkit living side by side in one process.
-
-#include <dlfcn.h>
+// Contexts, error texts, toolkit information and BINSTR records.
 
 #include <cstring>
 #include <thread>
@@ -29,10 +26,7 @@ TEST(ApiContext, LifecycleInformationAndRefusals) {
     char text[64];
     EXPECT_EQ(1001, QLK_API_GetErrInfo(nullptr, sizeof text, text));
     EXPECT_STREQ("the context is null or not open", text);
-    EXPECT_EQ(1001, QLK_CERT_GetSerialNum(nullptr, sizeof text, text));
     EXPECT_EQ(1001, QLK_API_SetConfFile(nullptr, "x"));
-    Record input(std::string("abc")), output;
-    EXPECT_EQ(1001, QLK_CRYPT_Hash(nullptr, 1, input.get(), output.get()));
 }
 
 TEST(ApiContext, ErrorTextNamesFunctionCodeAndCause) {
@@ -105,31 +99,6 @@ TEST(ApiContext, ContextsOnSeveralThreads) {
     for (std::thread& thread : threads) thread.join();
     EXPECT_EQ(112u, results[0].size());
     for (const Bytes& result : results) EXPECT_EQ(results[0], result);
-}
-
-// Both files load into one process; each answers with its own code and file name.
-TEST(ApiLibraries, BothCopiesLoadSideBySide) {
-    const std::string work = ZORVANE_TEST_WORK_DIR;
-    void* npki = dlopen((work + "/Quellark.dll").c_str(), RTLD_NOW | RTLD_LOCAL);
-    void* gpki = dlopen((work + "/gpkiapi.dll").c_str(), RTLD_NOW | RTLD_LOCAL);
-    ASSERT_NE(nullptr, npki) << dlerror();
-    ASSERT_NE(nullptr, gpki) << dlerror();
-    auto gpkiInit = reinterpret_cast<int (*)(void**, const char*)>(dlsym(gpki, "QLK_API_Init"));
-    auto gpkiInfo = reinterpret_cast<int (*)(void*, char*, char*)>(dlsym(gpki, "QLK_API_GetInfo"));
-    auto gpkiFinish = reinterpret_cast<int (*)(void**)>(dlsym(gpki, "QLK_API_Finish"));
-    ASSERT_TRUE(gpkiInit && gpkiInfo && gpkiFinish);
-    EXPECT_NE(nullptr, dlsym(gpki, "GPKI_CRYPT_GenMAC"));
-    EXPECT_EQ(nullptr, dlsym(npki, "GPKI_CRYPT_GenMAC"));
-    EXPECT_NE(nullptr, dlsym(gpki, "QLK_PKCS11_Sign"));
-    EXPECT_NE(nullptr, dlsym(npki, "QLK_MEDIA_Load"));
-    void* context = nullptr;
-    ASSERT_EQ(0, gpkiInit(&context, "w"));
-    char version[32], info[512];
-    ASSERT_EQ(0, gpkiInfo(context, version, info));
-    EXPECT_NE(nullptr, std::strstr(info, "gpkiapi.dll"));
-    EXPECT_EQ(0, gpkiFinish(&context));
-    dlclose(gpki);
-    dlclose(npki);
 }
 
 }  // namespace

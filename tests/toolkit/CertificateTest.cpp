@@ -196,24 +196,33 @@ TEST_F(CertificateTest, PublicKeyHexMatchesOpenSsl) {
     EXPECT_EQ(3, version);
 }
 
-// A P-256 certificate with chosen UTCTime and GeneralizedTime validity.
-Bytes MakeDatedCertificate(const char* notBefore, const char* notAfter) {
-    EVP_PKEY* key = EVP_EC_gen("P-256");
-    X509* certificate = X509_new();
-    X509_set_version(certificate, X509_VERSION_3);
-    X509_NAME* name = X509_get_subject_name(certificate);
-    X509_NAME_add_entry_by_txt(name, "CN", MBSTRING_UTF8, reinterpret_cast<const unsigned char*>(" a,b+c "), -1, -1, 0);
-    X509_set_issuer_name(certificate, name);
-    ASN1_TIME_set_string(X509_getm_notBefore(certificate), notBefore);
-    ASN1_TIME_set_string(X509_getm_notAfter(certificate), notAfter);
-    X509_set_pubkey(certificate, key);
-    X509_sign(certificate, key, EVP_sha256());
+struct Attribute {
+    const char* field;
+    int type;  // a V_ASN1_ string type, set as it is
+    std::string bytes;
+};
+
+// A self-signed P-256 certificate with the given validity, whose subject holds the
+// attributes in order.
+Bytes MakeDatedCertificate(const char* notBefore, const char* notAfter, const std::vector<Attribute>& subject) {
+    std::unique_ptr<EVP_PKEY, decltype(&EVP_PKEY_free)> key(EVP_EC_gen("P-256"), EVP_PKEY_free);
+    std::unique_ptr<X509, decltype(&X509_free)> certificate(X509_new(), X509_free);
+    X509_set_version(certificate.get(), X509_VERSION_3);
+    X509_NAME* name = X509_get_subject_name(certificate.get());
+    for (const Attribute& attribute : subject) {
+        X509_NAME_add_entry_by_txt(name, attribute.field, attribute.type,
+                                   reinterpret_cast<const unsigned char*>(attribute.bytes.data()),
+                                   static_cast<int>(attribute.bytes.size()), -1, 0);
+    }
+    X509_set_issuer_name(certificate.get(), name);
+    ASN1_TIME_set_string(X509_getm_notBefore(certificate.get()), notBefore);
+    ASN1_TIME_set_string(X509_getm_notAfter(certificate.get()), notAfter);
+    X509_set_pubkey(certificate.get(), key.get());
+    X509_sign(certificate.get(), key.get(), EVP_sha256());
     unsigned char* der = nullptr;
-    const int length = i2d_X509(certificate, &der);
+    const int length = i2d_X509(certificate.get(), &der);
     Bytes bytes(der, der + length);
     OPENSSL_free(der);
-    X509_free(certificate);
-    EVP_PKEY_free(key);
     return bytes;
 }
 
@@ -224,9 +233,18 @@ struct DatedRow {
     const char* kstAfter;
 };
 
-// Validity in Korea Standard Time (UTC+9), into 25-byte buffers; the same certificate
-// shows escaping in names and an ECDSA signature.
-TEST_F(CertificateTest, ValidityIsKoreaStandardTime) {
+// Validity in Korea Standard Time (UTC+9), into 25-byte buffers; the same certificates
+// show escaping in names, each string type read as UTF-8 (what is not ASCII in a
+// single-byte type is Latin-1) and an ECDSA signature.
+TEST_F(CertificateTest, ValidityIsKoreaStandardTimeAndNamesAreUtf8) {
+    const std::vector<Attribute> subject = {
+        {"C", V_ASN1_PRINTABLESTRING, "KR"},
+        {"O", V_ASN1_T61STRING, "caf\xE9"},
+        {"OU", V_ASN1_IA5STRING, "plain"},
+        {"L", V_ASN1_BMPSTRING, std::string("\0A\0B", 4)},
+        {"ST", V_ASN1_UTF8STRING, "\xEC\x84\x9C\xEC\x9A\xB8"},
+        {"CN", V_ASN1_UTF8STRING, " a,b+c "},
+    };
     const DatedRow kRows[] = {
         {"291231200000Z", "20500101000000Z", "2030-01-01 05:00:00", "2050-01-01 09:00:00"},
         {"491231145959Z", "500101000000Z", "2049-12-31 23:59:59", "1950-01-01 09:00:00"},
@@ -234,14 +252,15 @@ TEST_F(CertificateTest, ValidityIsKoreaStandardTime) {
     };
     for (const DatedRow& row : kRows) {
         SCOPED_TRACE(row.notBefore);
-        Load(MakeDatedCertificate(row.notBefore, row.notAfter));
+        Load(MakeDatedCertificate(row.notBefore, row.notAfter, subject));
         auto notBefore = std::make_unique<char[]>(25);
         auto notAfter = std::make_unique<char[]>(25);
         ASSERT_EQ(0, QLK_CERT_GetValidity(context_.get(), notBefore.get(), notAfter.get()));
         EXPECT_STREQ(row.kstBefore, notBefore.get());
         EXPECT_STREQ(row.kstAfter, notAfter.get());
     }
-    EXPECT_EQ("cn=\\ a\\,b\\+c\\ ", Get(QLK_CERT_GetSubjectName));
+    EXPECT_EQ("cn=\\ a\\,b\\+c\\ ,st=\xEC\x84\x9C\xEC\x9A\xB8,l=AB,ou=plain,o=caf\xC3\xA9,c=KR",
+              Get(QLK_CERT_GetSubjectName));
     EXPECT_EQ("ecdsa-with-SHA256", Get(QLK_CERT_GetSignatureAlgorithm));
 }
 

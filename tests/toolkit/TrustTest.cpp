@@ -1,6 +1,6 @@
-// Verification verdicts beside `openssl verify` on one generated PKI, object lists
-// through `openssl pkcs7`, name comparison, paths, settings files, and CRLs fetched from
-// a throwaway HTTP server and kept in a cache.
+// Verification verdicts beside `openssl verify` on one small PKI, object lists and paths
+// through `openssl pkcs7`, settings files, fetching by URL, the CRL cache and the
+// identity service, against a throwaway HTTP server.
 
 #include <ctime>
 
@@ -101,7 +101,7 @@ TEST_F(TrustTest, VerdictsAgreeWithOpenSslVerify) {
 }
 
 // Key usage and trust are checked on generated users through the facade (RealTrust).
-TEST_F(TrustTest, SettingsAndTrustedObjectsAreChecked) {
+TEST_F(TrustTest, SettingsTrustedObjectsAndSettingsFilesAreChecked) {
     Trust("root");
     EXPECT_EQ(1612, QLK_CERT_SetVerifyEnv2(context_.get(), "20261301000000", nullptr, nullptr));
     EXPECT_EQ(1002, QLK_CERT_SetVerifyEnv1(context_.get(), 3, 0, 0, ""));
@@ -110,9 +110,23 @@ TEST_F(TrustTest, SettingsAndTrustedObjectsAreChecked) {
     Bytes damaged = ReadFile(Path("inter.crl"));
     damaged.resize(damaged.size() / 2);
     EXPECT_EQ(1613, Verify("good", 0, "", false, Der("inter"), damaged));
+
+    ContextHandle configured;
+    const std::string settings = folder_->Write(
+        "verify.conf", "; verification without code\n[Verify]\nRevocation = 1\nTrusted = " + Path("root.der") +
+                           "\nIntermediates=" + Path("inter.der") + "\nCRLs=" + Path("inter.crl") + "\n");
+    ASSERT_EQ(0, QLK_API_SetConfFile(configured.get(), settings.c_str()));
+    Record revoked(Der("revoked")), good(Der("good")), none;
+    EXPECT_EQ(1604, QLK_CERT_Verify(configured.get(), revoked.get(), 0, "", 0, none.get(), none.get()));
+    EXPECT_EQ(0, QLK_CERT_Verify(configured.get(), good.get(), 0, "", 0, none.get(), none.get()));
+    folder_->Write("bad.conf", "[Verify]\nRevocation=7\n");
+    for (const char* broken : {"bad.conf", "missing.conf"}) {
+        ASSERT_EQ(0, QLK_API_SetConfFile(context_.get(), Path(broken).c_str()));
+        EXPECT_EQ(1615, Verify("good")) << broken;
+    }
 }
 
-TEST_F(TrustTest, ObjectListsRoundTripThroughOpenSsl) {
+TEST_F(TrustTest, ObjectListsAndPathsRoundTripThroughOpenSsl) {
     Record list, root(Der("root")), inter(Der("inter")), crl(ReadFile(Path("inter.crl")));
     for (Record* object : {&root, &inter, &crl}) {
         ASSERT_EQ(0, QLK_UTIL_AddObject(context_.get(), object->get(), list.get())) << context_.ErrorText();
@@ -140,32 +154,18 @@ TEST_F(TrustTest, ObjectListsRoundTripThroughOpenSsl) {
     EXPECT_EQ(2, count);
     EXPECT_EQ(1616, QLK_UTIL_GetObjectCount(context_.get(), garbage.get(), &count));
     EXPECT_EQ(1614, QLK_UTIL_AddObject(context_.get(), garbage.get(), list.get()));
-}
-
-TEST_F(TrustTest, NamesCompareIgnoringCaseAndBlanksAroundSeparators) {
-    const std::tuple<const char*, const char*, int> kRows[] = {
-        {"cn=홍길동,ou=personal4IB,o=yessign,c=kr", "CN=홍길동, OU=Personal4IB , o = yessign,C=KR", 0},
-        {"cn=a+serialNumber=1,c=kr", "cn=a + serialnumber=1,c=kr", 0},
-        {"cn=a,o=b", "cn=a,o=c", 1618},
-        {"cn=a b,o=x", "cn=ab,o=x", 1618},
-    };
-    for (const auto& [first, second, code] : kRows) {
-        EXPECT_EQ(code, QLK_UTIL_CompareDN(context_.get(), first, second)) << first << " / " << second;
-    }
-}
-
-TEST_F(TrustTest, PathsEndAtTheTrustedRoot) {
+    // A path is such a list, from the leaf to the trusted root.
     Trust("root");
-    Record good(Der("good")), inter(Der("inter")), stranger(Der("stranger")), path, root;
+    Record good(Der("good")), stranger(Der("stranger")), path, found;
     unsigned char trusted = 9;
     ASSERT_EQ(0, QLK_UTIL_IsTrustCert(context_.get(), good.get(), inter.get(), &trusted));
     EXPECT_EQ(1, trusted);
     ASSERT_EQ(0, QLK_UTIL_IsTrustCert(context_.get(), stranger.get(), inter.get(), &trusted));
     EXPECT_EQ(0, trusted);
-    EXPECT_EQ(1601, QLK_UTIL_GetRootCert(context_.get(), good.get(), root.get()));
+    EXPECT_EQ(1601, QLK_UTIL_GetRootCert(context_.get(), good.get(), found.get()));
     ASSERT_EQ(0, QLK_CERT_SetVerifyEnv2(context_.get(), "", inter.get(), nullptr));
-    ASSERT_EQ(0, QLK_UTIL_GetRootCert(context_.get(), good.get(), root.get())) << context_.ErrorText();
-    EXPECT_EQ(Der("root"), root.bytes());
+    ASSERT_EQ(0, QLK_UTIL_GetRootCert(context_.get(), good.get(), found.get())) << context_.ErrorText();
+    EXPECT_EQ(Der("root"), found.bytes());
     ASSERT_EQ(0, QLK_UTIL_GetCertPath(context_.get(), good.get(), path.get()));
     for (const auto& [index, name] : {std::pair<int, const char*>{0, "good"}, {1, "inter"}, {2, "root"}}) {
         Record object;
@@ -174,34 +174,30 @@ TEST_F(TrustTest, PathsEndAtTheTrustedRoot) {
     }
 }
 
-TEST_F(TrustTest, SettingsFileConfiguresVerification) {
-    const std::string settings = folder_->Write(
-        "verify.conf", "; verification without code\n[Verify]\nRevocation = 1\nTrusted = " + Path("root.der") +
-                           "\nIntermediates=" + Path("inter.der") + "\nCRLs=" + Path("inter.crl") + "\n");
-    ASSERT_EQ(0, QLK_API_SetConfFile(context_.get(), settings.c_str()));
-    EXPECT_EQ(1604, Verify("revoked", 0, "", false, {}));
-    EXPECT_EQ(0, Verify("good", 0, "", false, {}));
-    folder_->Write("bad.conf", "[Verify]\nRevocation=7\n");
-    for (const char* broken : {"bad.conf", "missing.conf"}) {
-        ASSERT_EQ(0, QLK_API_SetConfFile(context_.get(), Path(broken).c_str()));
-        EXPECT_EQ(1615, Verify("good")) << broken;
+TEST(TrustNames, CompareIgnoringCaseAndBlanksAroundSeparators) {
+    ContextHandle context;
+    const std::tuple<const char*, const char*, int> kRows[] = {
+        {"cn=홍길동,ou=personal4IB,o=yessign,c=kr", "CN=홍길동, OU=Personal4IB , o = yessign,C=KR", 0},
+        {"cn=a+serialNumber=1,c=kr", "cn=a + serialnumber=1,c=kr", 0},
+        {"cn=a,o=b", "cn=a,o=c", 1618},
+        {"cn=a b,o=x", "cn=ab,o=x", 1618},
+    };
+    for (const auto& [first, second, code] : kRows) {
+        EXPECT_EQ(code, QLK_UTIL_CompareDN(context.get(), first, second)) << first << " / " << second;
     }
 }
 
-TEST_F(TrustTest, CrlsAreFetchedFromDistributionPointsAndCached) {
+// Fetching itself is checked through the facade (CrlFetch); here the cache: once fetched,
+// a CRL answers without fetching.
+TEST_F(TrustTest, FetchedCrlsAreCached) {
     ScratchFolder cache;
     Trust("root");
     ASSERT_EQ(0, QLK_CERT_SetVerifyEnv1(context_.get(), 1, 1, 0, cache.Path().c_str()));
-    EXPECT_EQ(0, Verify("good")) << context_.ErrorText();
-    EXPECT_EQ(1604, Verify("revoked"));
-    // Without fetching, the cached copy still answers.
-    ContextHandle offline;
-    Record root(Der("root")), certificate(Der("revoked")), inter(Der("inter"));
-    ASSERT_EQ(0, QLK_CERT_AddTrustedCert(offline.get(), root.get()));
-    ASSERT_EQ(0, QLK_CERT_SetVerifyEnv1(offline.get(), 1, 0, 0, cache.Path().c_str()));
-    EXPECT_EQ(1604, QLK_CERT_Verify(offline.get(), certificate.get(), 0, "", 0, inter.get(), nullptr));
-    ASSERT_EQ(0, QLK_CERT_SetVerifyEnv1(offline.get(), 1, 0, 0, ""));
-    EXPECT_EQ(1605, QLK_CERT_Verify(offline.get(), certificate.get(), 0, "", 0, inter.get(), nullptr));
+    EXPECT_EQ(1604, Verify("revoked")) << context_.ErrorText();
+    for (const auto& [folder, code] : {std::pair<std::string, int>{cache.Path(), 1604}, {"", 1605}}) {
+        ASSERT_EQ(0, QLK_CERT_SetVerifyEnv1(context_.get(), 1, 0, 0, folder.c_str()));
+        EXPECT_EQ(code, Verify("revoked")) << folder;
+    }
 }
 
 TEST_F(TrustTest, DirectoryFetchGivesTheBytesOrItsCode) {
@@ -225,10 +221,7 @@ TEST_F(TrustTest, DirectoryFetchGivesTheBytesOrItsCode) {
     for (const auto& [url, seconds, code] : kRows) {
         Record data;
         EXPECT_EQ(code, QLK_DSAP_GetDataByURL(context_.get(), seconds, url.c_str(), data.get())) << url;
-        if (code == 0) {
-            EXPECT_EQ(ReadFile(Path("inter.crl")), data.bytes());
-            EXPECT_EQ(Hex(data.bytes()), Hex(ToBytes(Shell("curl -s " + url))));
-        }
+        EXPECT_EQ(code == 0 ? ReadFile(Path("inter.crl")) : Bytes{}, data.bytes()) << url;
     }
 }
 
@@ -238,9 +231,8 @@ TEST_F(TrustTest, IdentityServiceConfirmsTheCertificatesHolder) {
     ScratchFolder vidFolder;
     const VidCertificate vid = MakeVidCertificate(vidFolder, identity, random);
     WriteFile(Path("vid.der"), vid.certificate);
-    folder_->Write("ivs-registry", zorvane::testsupport::TrimEnd(Shell("base64 -w0 " + Path("vid.der"))) +
-                                       " " + zorvane::testsupport::TrimEnd(Shell("printf %s " + identity +
-                                                                                 " | sha256sum | cut -d' ' -f1")));
+    folder_->Write("ivs-registry", TrimEnd(Shell("base64 -w0 " + Path("vid.der"))) + " " +
+                                       TrimEnd(Shell("printf %s " + identity + " | sha256sum | cut -d' ' -f1")));
     Shell("openssl req -x509 -newkey rsa:2048 -nodes -keyout " + Path("ivs.key") + " -out " + Path("ivs.pem") +
                   " -days 30 -subj /CN=ivs 2>/dev/null");
     const std::string url = server_->Url("http", "/ivs");
@@ -267,27 +259,6 @@ TEST_F(TrustTest, IdentityServiceConfirmsTheCertificatesHolder) {
     EXPECT_EQ(3505, byVid("8001011234568", service));
     folder_->Write("ivs-registry", "");
     EXPECT_EQ(3507, byVid(identity, service));
-}
-
-TEST_F(TrustTest, LdapFetchGivesTheStoredValueOrItsCode) {
-    const std::string crl = zorvane::testsupport::TrimEnd(Shell("base64 -w0 " + Path("inter.crl")));
-    const std::string ldif = folder_->Write(
-        "directory.ldif", "dn: dc=zorvane,dc=test\nobjectClass: dcObject\nobjectClass: organization\no: zorvane\n"
-                          "dc: zorvane\n\ndn: cn=TestCA,dc=zorvane,dc=test\nobjectClass: cRLDistributionPoint\n"
-                          "cn: TestCA\ncertificateRevocationList;binary:: " + crl + "\n");
-    ServiceProcess slapd({std::string(ZORVANE_TEST_SOURCE_DIR) + "/tests/support/services/slapd_fixture.sh",
-                          folder_->File("ldap"), ldif});
-    ASSERT_NE(0, slapd.Port());
-    const std::string base = slapd.Url("ldap", "/cn=TestCA,dc=zorvane,dc=test");
-    Record data;
-    ASSERT_EQ(0, QLK_DSAP_GetDataByURL(context_.get(), 5, (base + "?certificateRevocationList;binary").c_str(),
-                                       data.get()))
-        << context_.ErrorText();
-    EXPECT_EQ(ReadFile(Path("inter.crl")), data.bytes());
-    for (const std::string& missing : {slapd.Url("ldap", "/cn=Nobody,dc=zorvane,dc=test?certificateRevocationList;binary"),
-                                      base + "?cACertificate;binary"}) {
-        EXPECT_EQ(1704, QLK_DSAP_GetDataByURL(context_.get(), 5, missing.c_str(), data.get())) << missing;
-    }
 }
 
 }  // namespace

@@ -10,7 +10,6 @@
 
 #include "toolkit/keys/KeyFixtures.h"
 #include "support/TestSupport.h"
-#include "toolkit/keys/TestDer.h"
 
 using namespace qlk;
 using namespace qlk::vid;

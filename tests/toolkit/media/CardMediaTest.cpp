@@ -10,7 +10,6 @@
 namespace media_test {
 namespace {
 
-using zorvane::testsupport::ReadBytes;
 using zorvane::testsupport::TempFolder;
 
 std::string CardDriver() { return MediaWorld::Get().work + "/NpkiCard.dll"; }
@@ -59,42 +58,6 @@ TEST(MediaLoad, ModuleInitialisedElsewhereAnswers2509ThenLoads) {
     EXPECT_NE(context.ErrorText().find("the PIN is locked"), std::string::npos);
     EXPECT_EQ(QLK_PKCS11_OpenSession(context.get(), world.pin.c_str()), 0) << context.ErrorText();
     QLK_MEDIA_Unload(context.get());
-}
-
-// The generator's card images, read through the toolkit and the driver.
-TEST(CardSlots, ReadTheGeneratedImages) {
-    const MediaWorld& world = MediaWorld::Get();
-    LoadedContext context(CardDriver());
-    struct Slot {
-        std::string reader;
-        int slot;
-        std::string certPath;  // empty: the slot is empty
-        std::string keyPath;
-    };
-    const Slot slots[] = {
-        {"reader1", 1, world.npki[0]->signing.certPath, world.npki[0]->signing.keyPath},
-        {"reader1", 2, world.npki[0]->keyManagement.certPath, world.npki[0]->keyManagement.keyPath},
-        {"reader1", 16, world.gpki->signing.certPath, world.gpki->signing.keyPath},
-        {"reader1", 32, world.gpki->keyManagement.certPath, world.gpki->keyManagement.keyPath},
-        {"reader2", 1, world.npki[1]->signing.certPath, world.npki[1]->signing.keyPath},
-        {"reader2", 2, "", ""},
-        {"reader3", 16, "", ""},
-    };
-    for (const Slot& test : slots) {
-        const std::string reader = world.cards + "/" + test.reader;
-        Record certificate, key;
-        const int certResult = QLK_MEDIA_CARD_ReadCert(context.get(), test.slot, reader.c_str(), certificate.get());
-        const int keyResult = QLK_MEDIA_CARD_ReadPriKey(context.get(), test.slot, reader.c_str(), "", key.get());
-        if (test.certPath.empty()) {
-            EXPECT_EQ(certResult, 2502) << test.reader << " " << test.slot;
-            EXPECT_EQ(keyResult, 2502) << test.reader << " " << test.slot;
-            continue;
-        }
-        ASSERT_EQ(certResult, 0) << context.ErrorText();
-        ASSERT_EQ(keyResult, 0) << context.ErrorText();
-        EXPECT_EQ(certificate.bytes(), ReadBytes(test.certPath));
-        EXPECT_EQ(key.bytes(), ReadBytes(test.keyPath));
-    }
 }
 
 TEST(CardSlots, WriteReplaceAndDeleteKeepTheOtherItem) {
@@ -148,19 +111,6 @@ TEST(DiskFiles, WriteAtomicallyWithModesAndReadBack) {
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder), {}), 2) << "no temporary file left";
     EXPECT_EQ(QLK_MEDIA_DISK_DeletePriKey(context.get(), folder.c_str(), "signPri.key"), 0);
     EXPECT_EQ(QLK_MEDIA_DISK_ReadPriKey(context.get(), folder.c_str(), "signPri.key", read.get()), 2505);
-}
-
-TEST(DiskFiles, WindowsPathsGoThroughTheDriveTable) {
-    TempFolder scratch;
-    scratch.Write("drive/NPKI/yessign/USER/cn=a/signCert.der", "der");
-    const std::string table = scratch.Write("drives", "Q: " + scratch / "drive" + " removable\n");
-    ::setenv("ZORVANE_DRIVE_TABLE", table.c_str(), 1);
-    ContextHandle context;
-    Record read;
-    const int result = QLK_MEDIA_DISK_ReadCert(context.get(), "Q:\\npki\\yessign\\user\\cn=a\\SIGNCERT.DER", read.get());
-    ::unsetenv("ZORVANE_DRIVE_TABLE");
-    ASSERT_EQ(result, 0) << context.ErrorText();
-    EXPECT_EQ(read.text(), "der");
 }
 
 TEST(DiskFiles, ReadsOnlySmallRegularFiles) {

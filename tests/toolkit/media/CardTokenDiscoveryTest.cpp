@@ -101,17 +101,6 @@ TEST_F(DiscoveryTest, CardRecordsGetTheirKeysFromTheSameSlots) {
     EXPECT_TRUE(privateRecord.signPriKey.IsEmpty());
 }
 
-TEST_F(DiscoveryTest, CardFailuresKeepTheDriverText) {
-    ByteString work(world_.work.c_str());
-    CLoadCert loader(work);
-    Listing listing;
-    Load(loader, 3, 0, 0, world_.cards + "/reader1", 1, listing);  // the driver path ends in "\"
-    EXPECT_EQ(listing.result, 2503);
-    Load(loader, 3, 2, 1, world_.cards + "/no-such-reader", 0, listing);
-    EXPECT_EQ(listing.result, 2510);
-    EXPECT_NE(std::string(loader.m_errorText.GetData()).find("card reader"), std::string::npos);
-}
-
 // Pairs by info text: one record per user with both certificates and identifiers. The
 // wrapping module answers the first load as initialised elsewhere.
 TEST_F(DiscoveryTest, TokenPairsSigningAndKeyManagementByInfo) {
@@ -172,17 +161,6 @@ TEST_F(DiscoveryTest, TokenSignatureAndRandomForTheSigningStep) {
     EXPECT_EQ(loader.GetPKCS11Signature(data, module, &wrong[0], id, signature), 2605);
     EXPECT_STREQ(loader.m_errorText.GetData(), kTokenUnreadable);
     EXPECT_NE(std::string(loader.m_spareText.GetData()).find("wrong PIN"), std::string::npos);
-}
-
-TEST_F(DiscoveryTest, UnpluggedModuleSetsBothTexts) {
-    TempFolder scratch;
-    CLoadCert& loader = TokenLoader(scratch / "unplugged.so");
-    Listing listing;
-    Load(loader, 4, 0, 0, "", 0, listing);
-    EXPECT_EQ(listing.result, 2503);
-    EXPECT_EQ(listing.count, 0);
-    EXPECT_STREQ(loader.m_errorText.GetData(), kTokenUnreadable);
-    EXPECT_NE(std::string(loader.m_spareText.GetData()).find("2503"), std::string::npos);
 }
 
 }  // namespace

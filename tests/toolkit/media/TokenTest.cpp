@@ -89,27 +89,6 @@ TEST_F(TokenTest, ListsWhatPkcs11ToolSees) {
     EXPECT_EQ(QLK_PKCS11_GetCertInfo(context_.get(), count, &kind, info.get(), id.get()), 2610);
 }
 
-// openssl judges the same messages in the token sign command's test.
-TEST_F(TokenTest, CmsWithAndWithoutContentVerifyWithTheToolkit) {
-    OpenWithPin(world_.pin.c_str());
-    const pkigen_user& user = *world_.npki[1];
-    Record id(IdOfCertificate(user.signing.certPath)), content(std::string("signed on the token"));
-    for (bool detached : {false, true}) {
-        Record message;
-        auto sign = detached ? QLK_PKCS11_SignData_NoContent : QLK_PKCS11_SignData;
-        ASSERT_EQ(sign(context_.get(), id.get(), content.get(), message.get()), 0) << context_.ErrorText();
-        Record verified(detached ? std::string("signed on the token") : std::string());
-        int signers = 0;
-        EXPECT_EQ(QLK_CMS_VerifyData(context_.get(), 0, message.get(), verified.get(), &signers), 0)
-            << context_.ErrorText();
-        EXPECT_EQ(verified.text(), "signed on the token");
-        Record signer;
-        char time[20];
-        ASSERT_EQ(QLK_CMS_GetSignerCert(context_.get(), 0, signer.get(), time), 0);
-        EXPECT_EQ(signer.bytes(), ReadBytes(user.signing.certPath));
-    }
-}
-
 TEST_F(TokenTest, EncryptAndDecryptOnTheToken) {
     OpenWithPin(world_.pin.c_str());
     const pkigen_user& user = *world_.npki[0];
