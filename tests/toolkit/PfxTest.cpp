@@ -5,7 +5,6 @@
 
 #include <functional>
 
-#include "support/TestPki.h"
 #include "toolkit/ToolkitSupport.h"
 
 namespace qlk_test {
@@ -14,29 +13,12 @@ namespace {
 const char kPfxPassword[] = "pfx-Secret#9";
 const char kNewKeyPassword[] = "새 비밀번호1";
 
-// The folder's four files and the user's records, generated once for the suite.
-struct GeneratedUser {
-    ScratchFolder root;
-    zorvane::pkigen::UserRecord user;
-    Bytes signCert, signKey, kmCert, kmKey;
-
-    GeneratedUser() {
-        user = zorvane::testsupport::GeneratedPki(zorvane::testsupport::YessignPkiOptions(root.MakeFolder("home"))).users.front();
-        signCert = ReadFile(user.signing.certPath);
-        signKey = ReadFile(user.signing.keyPath);
-        kmCert = ReadFile(user.keyManagement.certPath);
-        kmKey = ReadFile(user.keyManagement.keyPath);
-    }
-};
-
 // Outputs of one import: signing certificate and key file, then key management's.
 using Imported = Record[4];
 
 class PfxTest : public ::testing::Test {
 protected:
-    static void SetUpTestSuite() { user_ = std::make_unique<GeneratedUser>(); }
-    static void TearDownTestSuite() { user_.reset(); }
-    const GeneratedUser& U() const { return *user_; }
+    const GeneratedUser& U() const { return FirstGeneratedUser(); }
     const char* KeyPassword() const { return U().user.password.c_str(); }
 
     int Export(const Bytes& kmCert, const Bytes& kmKey, const char* keyPassword, Bytes& pfx,
@@ -68,7 +50,6 @@ protected:
         return scratch_.File(name);
     }
 
-    static inline std::unique_ptr<GeneratedUser> user_;
     ContextHandle context_;
     ScratchFolder scratch_;
 };

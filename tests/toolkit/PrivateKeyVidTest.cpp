@@ -10,16 +10,22 @@ namespace qlk_test {
 namespace {
 
 const char kPassword[] = "qwer1234!";
-const char kIdentityNumber[] = "8001011234567";
 
+// The generated user's signing key (with its randomNum) and key-management key (without).
 class PrivateKeyVidTest : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
-        folder_ = std::make_unique<ScratchFolder>();
-        random_ = FromHex("00112233445566778899aabbccddeeff01020304");
-        vid_ = MakeVidCertificate(*folder_, kIdentityNumber, random_);
+        ContextHandle context;
+        const GeneratedUser& generated = FirstGeneratedUser();
+        keyWithRandom_ = Decrypted(context, generated.signKey);
+        plainKey_ = Decrypted(context, generated.kmKey);
     }
-    static void TearDownTestSuite() { folder_.reset(); }
+    static Bytes Decrypted(ContextHandle& context, const Bytes& file) {
+        Record encrypted(file), key;
+        EXPECT_EQ(0, QLK_PRIKEY_Decrypt(context.get(), User().password.c_str(), encrypted.get(), key.get()));
+        return key.bytes();
+    }
+    static const zorvane::pkigen::UserRecord& User() { return FirstGeneratedUser().user; }
 
     Bytes EncryptKey(int scheme, const Bytes& key) {
         Record plain(key), encrypted;
@@ -33,14 +39,13 @@ protected:
         key = plain.bytes();
         return result;
     }
-    static std::string Asn1Parse(const Bytes& der) {
-        WriteFile(folder_->File("parsed.der"), der);
-        return Shell("openssl asn1parse -inform DER -in " + folder_->File("parsed.der"));
+    std::string Asn1Parse(const Bytes& der) {
+        WriteFile(scratch_.File("parsed.der"), der);
+        return Shell("openssl asn1parse -inform DER -in " + scratch_.File("parsed.der"));
     }
 
-    static inline std::unique_ptr<ScratchFolder> folder_;
-    static inline Bytes random_;
-    static inline VidCertificate vid_;
+    static inline Bytes keyWithRandom_, plainKey_;
+    ScratchFolder scratch_;
     ContextHandle context_;
 };
 
@@ -54,7 +59,7 @@ TEST_F(PrivateKeyVidTest, SchemesRoundTripAndKeepTheirFormWhenThePasswordChanges
                                {2, ":PBES2"}};
     for (const SchemeRow& row : kRows) {
         SCOPED_TRACE(row.selector);
-        Record file(EncryptKey(row.selector, vid_.keyWithRandom)), changed;
+        Record file(EncryptKey(row.selector, keyWithRandom_)), changed;
         const std::string parsed = Asn1Parse(file.bytes());
         EXPECT_NE(std::string::npos, parsed.find(row.algorithm)) << parsed;
         EXPECT_NE(std::string::npos, parsed.find("INTEGER           :0800")) << parsed;
@@ -62,7 +67,7 @@ TEST_F(PrivateKeyVidTest, SchemesRoundTripAndKeepTheirFormWhenThePasswordChanges
         Bytes key;
         EXPECT_EQ(3003, DecryptKey(changed.bytes(), kPassword, key));
         ASSERT_EQ(0, DecryptKey(changed.bytes(), "새암호", key));
-        EXPECT_EQ(vid_.keyWithRandom, key);
+        EXPECT_EQ(keyWithRandom_, key);
         EXPECT_NE(std::string::npos, Asn1Parse(changed.bytes()).find(row.algorithm));
         EXPECT_EQ(3003, QLK_PRIKEY_ChangePasswd(context_.get(), "wrong", "x", file.get(), changed.get()));
     }
@@ -77,7 +82,7 @@ struct DecryptRow {
 };
 
 TEST_F(PrivateKeyVidTest, KeyFileFailuresHaveTheirCodes) {
-    const Bytes file = EncryptKey(0, vid_.plainKey);
+    const Bytes file = EncryptKey(0, plainKey_);
     const DecryptRow kRows[] = {
         {"wrong password", file, "qwer1235!", 3003, "QLK_PRIKEY_Decrypt: [3003] wrong password"},
         {"not DER", ToBytes("garbage, not DER"), kPassword, 3001, "[3001]"},
@@ -89,18 +94,18 @@ TEST_F(PrivateKeyVidTest, KeyFileFailuresHaveTheirCodes) {
         EXPECT_EQ(row.code, DecryptKey(row.file, row.password, key)) << row.name;
         EXPECT_NE(std::string::npos, context_.ErrorText().find(row.text)) << row.name;
     }
-    Record notKey(ToBytes("not a key")), key(vid_.plainKey), encrypted;
+    Record notKey(ToBytes("not a key")), key(plainKey_), encrypted;
     EXPECT_EQ(2007, QLK_PRIKEY_Encrypt(context_.get(), 0, kPassword, notKey.get(), encrypted.get()));
     EXPECT_EQ(3005, QLK_PRIKEY_Encrypt(context_.get(), 3, kPassword, key.get(), encrypted.get()));
     EXPECT_EQ(nullptr, encrypted.get()->data);
 }
 
 TEST_F(PrivateKeyVidTest, RandomComesFromTheKeysAttribute) {
-    const std::pair<Bytes, int> kRows[] = {{vid_.keyWithRandom, 0}, {vid_.plainKey, 3501}, {ToBytes("garbage"), 2007}};
+    const std::pair<Bytes, int> kRows[] = {{keyWithRandom_, 0}, {plainKey_, 3501}, {ToBytes("garbage"), 2007}};
     for (const auto& [key, code] : kRows) {
         Record keyRecord(key), random;
         EXPECT_EQ(code, QLK_VID_GetRandomFromPriKey(context_.get(), keyRecord.get(), random.get()));
-        EXPECT_EQ(code == 0 ? random_ : Bytes{}, random.bytes());
+        EXPECT_EQ(code == 0 ? User().randomHex : "", Hex(random.bytes()));
     }
 }
 
@@ -112,24 +117,27 @@ struct VidRow {
 };
 
 TEST_F(PrivateKeyVidTest, VidHoldsOnlyForTheRightNumber) {
+    const GeneratedUser& generated = FirstGeneratedUser();
+    std::string otherNumber = User().identityNumber;
+    otherNumber.back() = otherNumber.back() == '0' ? '1' : '0';
+    ScratchFolder plainFolder;
     const VidRow kRows[] = {
-        {"right", vid_.certificate, kIdentityNumber, 0},
-        {"other number", vid_.certificate, "8001011234568", 3505},
-        {"no number", vid_.certificate, nullptr, 1002},
-        {"no identify data", MakePlainCertificate(*folder_).der, kIdentityNumber, 3502},
-        {"not a certificate", ToBytes("junk"), kIdentityNumber, 1503},
+        {"right", generated.signCert, User().identityNumber.c_str(), 0},
+        {"other number", generated.signCert, otherNumber.c_str(), 3505},
+        {"no number", generated.signCert, nullptr, 1002},
+        {"no identify data", MakePlainCertificate(plainFolder).der, User().identityNumber.c_str(), 3502},
+        {"not a certificate", ToBytes("junk"), User().identityNumber.c_str(), 1503},
     };
-    Record random(random_);
+    Record random(FromHex(User().randomHex));
     for (const VidRow& row : kRows) {
         Record certificate(row.certificate);
         EXPECT_EQ(row.code, QLK_VID_Verify(context_.get(), certificate.get(), random.get(), row.identityNumber))
             << row.name;
     }
-    Record certificate(vid_.certificate);
-    ASSERT_EQ(0, QLK_CERT_Load(context_.get(), certificate.get()));
+    ASSERT_EQ(0, QLK_CERT_Load(context_.get(), Record(generated.signCert).get()));
     char text[256];
     ASSERT_EQ(0, QLK_CERT_GetSubjectAltName(context_.get(), sizeof text, text));
-    EXPECT_STREQ("identifyData=홍길동", text);
+    EXPECT_EQ("identifyData=" + User().realName, text);
 }
 
 }  // namespace

@@ -5,6 +5,8 @@
 #include <cstdio>
 #include <fstream>
 
+#include "support/TestPki.h"
+
 namespace qlk_test {
 
 ContextHandle::ContextHandle() {
@@ -127,45 +129,16 @@ TestCertificate MakePlainCertificate(const ScratchFolder& folder) {
     return made;
 }
 
-}  // namespace qlk_test
-
-namespace qlk_test {
-
-namespace {
-
-const char kKisaIdentifyData[] = "2a831a8c9a440a0101";
-const char kVidOid[] = "2a831a8c9a440a010101";
-const char kSha256Oid[] = "608648016503040201";
-
-// DER of SEQUENCE { PrintableString idn, BIT STRING random }, hashed twice by openssl dgst.
-std::string VidHex(const ScratchFolder& folder, const std::string& identityNumber, const Bytes& random) {
-    std::string content = Tlv("30", Tlv("13", Hex(ToBytes(identityNumber))) + Tlv("03", "00" + Hex(random)));
-    WriteFile(folder.File("hashcontent"), FromHex(content));
-    return TrimEnd(Shell("openssl dgst -sha256 -binary " + folder.File("hashcontent") + " | openssl dgst -sha256 -r | cut -d' ' -f1"));
+GeneratedUser::GeneratedUser() {
+    user = zorvane::testsupport::GeneratedPki(zorvane::testsupport::YessignPkiOptions(root.MakeFolder("home"))).users.front();
+    signCert = ReadFile(user.signing.certPath);
+    signKey = ReadFile(user.signing.keyPath);
+    kmCert = ReadFile(user.keyManagement.certPath);
+    kmKey = ReadFile(user.keyManagement.keyPath);
 }
 
-}  // namespace
-
-VidCertificate MakeVidCertificate(const ScratchFolder& folder, const std::string& identityNumber, const Bytes& random) {
-    const std::string ca = folder.File("vidca"), user = folder.File("vid");
-    std::string identify = Tlv("30", Tlv("0c", Hex(ToBytes("홍길동"))) +
-        Tlv("30", Tlv("30", Tlv("06", kVidOid) +
-            Tlv("30", Tlv("30", Tlv("06", kSha256Oid)) + Tlv("a0", Tlv("04", VidHex(folder, identityNumber, random)))))));
-    std::string san = Tlv("30", Tlv("a0", Tlv("06", kKisaIdentifyData) + Tlv("a0", identify)));
-    WriteFile(folder.File("vid.cnf"), "[user]\nsubjectAltName = DER:" + san + "\n");
-    Shell("openssl req -x509 -newkey rsa:2048 -nodes -keyout " + ca + ".key -out " + ca + ".pem -days 30 -subj '/CN=vid ca'");
-    Shell("openssl req -new -newkey rsa:2048 -nodes -keyout " + user + ".key -out " + user + ".csr -subj '/CN=vid user'");
-    Shell("openssl x509 -req -in " + user + ".csr -CA " + ca + ".pem -CAkey " + ca + ".key -set_serial 7 -days 30 -extfile " +
-                  folder.File("vid.cnf") + " -extensions user -outform DER -out " + user + ".der");
-    Shell("openssl pkcs8 -topk8 -nocrypt -in " + user + ".key -outform DER -out " + user + ".key.der");
-    VidCertificate made;
-    made.certificate = ReadFile(user + ".der");
-    made.plainKey = ReadFile(user + ".key.der");
-    // Re-wrap the PrivateKeyInfo with the randomNum attribute block appended.
-    std::string plainHex = Hex(made.plainKey);
-    std::string content = plainHex.substr(8);  // after 30 82 LL LL
-    std::string attributes = "a027302506" "0a2a831a8c9a440a010103" "3117031500" + Hex(random);
-    made.keyWithRandom = FromHex(Tlv("30", content + attributes));
+const GeneratedUser& FirstGeneratedUser() {
+    static const GeneratedUser made;
     return made;
 }
 

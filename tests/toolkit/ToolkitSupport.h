@@ -10,6 +10,7 @@
 
 #include "crypto/QlkApi.h"
 #include "support/TestSupport.h"
+#include "tools/pkigen/Generator.h"
 
 namespace qlk_test {
 
@@ -75,12 +76,15 @@ TestCertificate MakeUserCertificate(const ScratchFolder& folder, const std::stri
 // A DER TLV in hex: tag, definite length (short form or two-byte long form), value.
 std::string Tlv(const std::string& tagHex, const std::string& valueHex);
 
-struct VidCertificate {
-    Bytes certificate;    // DER, subjectAltName kisa-identifyData with a SHA-256 VID
-    Bytes plainKey;       // DER PrivateKeyInfo without attributes
-    Bytes keyWithRandom;  // the same key with the randomNum attribute
+// The first user of a generated yessign PKI (a VID and the randomNum in its signing key),
+// made once per program: the records and the four files' bytes.
+struct GeneratedUser {
+    GeneratedUser();
+    ScratchFolder root;
+    zorvane::pkigen::UserRecord user;
+    Bytes signCert, signKey, kmCert, kmKey;
 };
-VidCertificate MakeVidCertificate(const ScratchFolder& folder, const std::string& identityNumber, const Bytes& random);
+const GeneratedUser& FirstGeneratedUser();
 
 // A self-signed certificate with only basic constraints (no policies).
 TestCertificate MakePlainCertificate(const ScratchFolder& folder);

@@ -226,17 +226,17 @@ TEST_F(TrustTest, DirectoryFetchGivesTheBytesOrItsCode) {
 }
 
 TEST_F(TrustTest, IdentityServiceConfirmsTheCertificatesHolder) {
-    const std::string identity = "8001011234567";
-    const Bytes random(20, 0x11);
-    ScratchFolder vidFolder;
-    const VidCertificate vid = MakeVidCertificate(vidFolder, identity, random);
-    WriteFile(Path("vid.der"), vid.certificate);
+    const zorvane::pkigen::UserRecord& user = FirstGeneratedUser().user;
+    const std::string identity = user.identityNumber;
+    std::string otherNumber = identity;
+    otherNumber.back() = otherNumber.back() == '0' ? '1' : '0';
+    WriteFile(Path("vid.der"), FirstGeneratedUser().signCert);
     folder_->Write("ivs-registry", TrimEnd(Shell("base64 -w0 " + Path("vid.der"))) + " " +
                                        TrimEnd(Shell("printf %s " + identity + " | sha256sum | cut -d' ' -f1")));
     Shell("openssl req -x509 -newkey rsa:2048 -nodes -keyout " + Path("ivs.key") + " -out " + Path("ivs.pem") +
                   " -days 30 -subj /CN=ivs 2>/dev/null");
     const std::string url = server_->Url("http", "/ivs");
-    Record certificate(vid.certificate), randomRecord(random), service(ReadFile(Path("ivs.pem"))), noService;
+    Record certificate(FirstGeneratedUser().signCert), randomRecord(FromHex(user.randomHex)), service(ReadFile(Path("ivs.pem"))), noService;
     auto byIdentity = [&](const std::string& number) {
         Record identityRecord(number);
         return QLK_CERT_VerifyByIVS(context_.get(), url.c_str(), certificate.get(), identityRecord.get());
@@ -255,8 +255,8 @@ TEST_F(TrustTest, IdentityServiceConfirmsTheCertificatesHolder) {
         EXPECT_EQ(unsignedCode, byVid(identity, noService)) << mode;
     }
     folder_->Write("ivs-mode", "");
-    EXPECT_EQ(3507, byIdentity("8001011234568"));
-    EXPECT_EQ(3505, byVid("8001011234568", service));
+    EXPECT_EQ(3507, byIdentity(otherNumber));
+    EXPECT_EQ(3505, byVid(otherNumber, service));
     folder_->Write("ivs-registry", "");
     EXPECT_EQ(3507, byVid(identity, service));
 }
