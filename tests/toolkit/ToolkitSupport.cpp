@@ -51,6 +51,9 @@ Bytes ReadFile(const std::string& path) {
 
 Bytes ToBytes(const std::string& text) { return Bytes(text.begin(), text.end()); }
 
+namespace {
+
+// A DER TLV in hex: tag, definite length (short form or two-byte long form), value.
 std::string Tlv(const std::string& tagHex, const std::string& valueHex) {
     std::size_t length = valueHex.size() / 2;
     char lengthHex[32];
@@ -61,8 +64,6 @@ std::string Tlv(const std::string& tagHex, const std::string& valueHex) {
     }
     return tagHex + lengthHex + valueHex;
 }
-
-namespace {
 
 const char kKoreanNotice[] = "이 인증서는 공인인증서입니다";
 const char kCpsUri[] = "http://www.example.kr/cps.htm";
@@ -114,9 +115,7 @@ TestCertificate MakeUserCertificate(const ScratchFolder& folder, const std::stri
                 ".pem");
     Shell("openssl x509 -in " + user + ".pem -outform DER -out " + user + ".der");
     Shell("openssl pkcs8 -topk8 -nocrypt -in " + user + ".key -outform DER -out " + user + ".key.der");
-    TestCertificate made{user + ".der", user + ".pem", user + ".key", user + ".key.der", {}};
-    made.der = ReadFile(made.certificatePath);
-    return made;
+    return TestCertificate{user + ".pem", user + ".key", user + ".key.der", ReadFile(user + ".der")};
 }
 
 TestCertificate MakePlainCertificate(const ScratchFolder& folder) {
@@ -124,9 +123,7 @@ TestCertificate MakePlainCertificate(const ScratchFolder& folder) {
     Shell("openssl req -x509 -newkey rsa:1024 -nodes -keyout " + plain + ".key -out " + plain +
                 ".pem -days 30 -subj '/CN=plain' -addext basicConstraints=critical,CA:TRUE,pathlen:2");
     Shell("openssl x509 -in " + plain + ".pem -outform DER -out " + plain + ".der");
-    TestCertificate made{plain + ".der", plain + ".pem", plain + ".key", "", {}};
-    made.der = ReadFile(made.certificatePath);
-    return made;
+    return TestCertificate{plain + ".pem", plain + ".key", "", ReadFile(plain + ".der")};
 }
 
 GeneratedUser::GeneratedUser() {

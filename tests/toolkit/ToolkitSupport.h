@@ -63,7 +63,6 @@ Bytes ToBytes(const std::string& text);
 
 // A user certificate signed by a test CA, made with the openssl command line.
 struct TestCertificate {
-    std::string certificatePath;  // DER
     std::string pemPath;
     std::string keyPath;          // PKCS#8 PEM, unencrypted
     std::string keyDerPath;       // PKCS#8 DER, unencrypted
@@ -73,8 +72,6 @@ struct TestCertificate {
 // Extensions: key usage, Korean policy with CPS and BMPString notice, SAN, CRLDP, AIA,
 // SKI/AKI, EKU, basic constraints; the subject has a Korean cn and a serialNumber.
 TestCertificate MakeUserCertificate(const ScratchFolder& folder, const std::string& serialHex);
-// A DER TLV in hex: tag, definite length (short form or two-byte long form), value.
-std::string Tlv(const std::string& tagHex, const std::string& valueHex);
 
 // The first user of a generated yessign PKI (a VID and the randomNum in its signing key),
 // made once per program: the records and the four files' bytes.

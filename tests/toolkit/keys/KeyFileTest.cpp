@@ -244,19 +244,6 @@ TEST(KeyFile, GarbageAndBadIterationCountsNeverDecrypt) {
     EXPECT_EQ(DecryptKeyFile(nullptr, 0, "a", 1, out), KeyFileStatus::Malformed);
 }
 
-TEST(KeyFile, EncryptRefusesWhatIsNotAPrivateKeyInfo) {
-    const auto& info = SharedPrivateKeyInfo();
-    Bytes file;
-    const Bytes notKey = {0x30, 0x03, 0x02, 0x01, 0x00};
-    EXPECT_EQ(EncryptKeyFile(notKey.data(), notKey.size(), "a", 1, KeyFileScheme::SeedCbcWithSha1, 2048, file),
-              KeyFileStatus::Malformed);
-    EXPECT_EQ(EncryptKeyFile(info.data(), info.size() - 1, "a", 1, KeyFileScheme::SeedCbcWithSha1, 2048, file),
-              KeyFileStatus::Malformed);
-    EXPECT_EQ(EncryptKeyFile(info.data(), info.size(), "a", 1, KeyFileScheme::Pbes2Seed, 0, file),
-              KeyFileStatus::Malformed);
-    EXPECT_TRUE(file.empty());
-}
-
 TEST(KeyFile, FreshSaltEveryTime) {
     EXPECT_NE(Encrypt(KeyFileScheme::SeedCbcWithSha1, 4), Encrypt(KeyFileScheme::SeedCbcWithSha1, 4));
 }

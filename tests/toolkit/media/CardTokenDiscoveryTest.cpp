@@ -29,11 +29,10 @@ class DiscoveryTest : public ::testing::Test {
 protected:
     DiscoveryTest() : world_(MediaWorld::Get()) {}
 
-    void Load(CLoadCert& loader, int media, int storeMask, int keySelector, const std::string& reader, int mediaInt,
-              Listing& listing) {
+    void Load(CLoadCert& loader, int media, int storeMask, int keySelector, const std::string& reader, Listing& listing) {
         ByteString subject, serial, policies, drive, mediaText(reader.c_str());
-        listing.result = loader.LoadCerts(media, subject, serial, storeMask, policies, keySelector, drive, mediaText,
-                                          mediaInt, 0, listing.list, listing.count);
+        listing.result = loader.LoadCerts(media, subject, serial, storeMask, policies, keySelector, drive, mediaText, 0,
+                                          0, listing.list, listing.count);
     }
     CLoadCert& TokenLoader(const std::string& module) {
         ByteString work(world_.work.c_str()), text2, modulePath(module.c_str());
@@ -68,7 +67,7 @@ TEST_F(DiscoveryTest, CardSlotsByStoreMaskAndKeySelector) {
         ByteString work(world_.work.c_str());
         CLoadCert loader(work);
         Listing listing;
-        Load(loader, 3, test.storeMask, test.keySelector, world_.cards + "/" + test.reader, 0, listing);
+        Load(loader, 3, test.storeMask, test.keySelector, world_.cards + "/" + test.reader, listing);
         const std::string name = std::string(test.reader) + " mask " + std::to_string(test.storeMask) + " selector " +
                                  std::to_string(test.keySelector);
         EXPECT_EQ(listing.result, test.result) << name << ": " << loader.m_errorText.GetData();
@@ -87,7 +86,7 @@ TEST_F(DiscoveryTest, CardRecordsGetTheirKeysFromTheSameSlots) {
     CLoadCert loader(work);
     Listing listing;
     const std::string reader = world_.cards + "/reader1";
-    Load(loader, 3, 2, 0, reader, 0, listing);
+    Load(loader, 3, 2, 0, reader, listing);
     ASSERT_EQ(listing.count, 1);
     tagCERTLIST& record = listing.list[0];
     EXPECT_EQ(BytesOf(record.signCert), ReadBytes(world_.npki[0]->signing.certPath));
@@ -114,7 +113,7 @@ TEST_F(DiscoveryTest, TokenPairsSigningAndKeyManagementByInfo) {
     for (const Case& test : cases) {
         CLoadCert& loader = TokenLoader(test.module);
         Listing listing;
-        Load(loader, 4, 0, test.keySelector, "", 0, listing);
+        Load(loader, 4, 0, test.keySelector, "", listing);
         ASSERT_EQ(listing.result, 0) << loader.m_spareText.GetData();
         ASSERT_EQ(listing.count, static_cast<int>(world_.npki.size()));
         for (int i = 0; i < listing.count; ++i) {
