@@ -174,20 +174,6 @@ TEST_F(CertificateTest, TextGettersGiveTheirTextCutToEverySize) {
     }
 }
 
-// The subject as openssl encodes it inside the certificate.
-TEST_F(CertificateTest, SubjectDerIsTheEncodedSubjectName) {
-    Record name;
-    ASSERT_EQ(0, QLK_CERT_GetSubjectName_DERFormat(context_.get(), name.get()));
-    const unsigned char* cursor = user_.der.data();
-    X509* certificate = d2i_X509(nullptr, &cursor, static_cast<long>(user_.der.size()));
-    ASSERT_NE(nullptr, certificate);
-    unsigned char* der = nullptr;
-    const int length = i2d_X509_NAME(X509_get_subject_name(certificate), &der);
-    EXPECT_EQ(Bytes(der, der + length), name.bytes());
-    OPENSSL_free(der);
-    X509_free(certificate);
-}
-
 struct Attribute {
     const char* field;
     int type;  // a V_ASN1_ string type, set as it is

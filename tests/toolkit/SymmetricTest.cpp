@@ -87,23 +87,6 @@ TEST_F(SymmetricTest, GeneratedKeysHaveTheTableLengthsAndWork) {
     EXPECT_NE(first.bytes(), second.bytes());
 }
 
-TEST_F(SymmetricTest, ChangingIvChainsCallsLikeOneCbcStream) {
-    Bytes key = Pattern(16, 5), iv = Pattern(16, 6);
-    ASSERT_EQ(0, SetKey(48, key, iv));
-    ASSERT_EQ(0, QLK_CRYPT_SetEnvChangeIV(context_.get()));
-    Bytes first = Encrypt(Pattern(20, 7));
-    Bytes second = Encrypt(Pattern(20, 8));
-    Bytes lastBlock(first.end() - 16, first.end());
-    EXPECT_EQ(OpenSslEncrypt(kCiphers[1], key, lastBlock, Pattern(20, 8)), second);
-
-    ASSERT_EQ(0, SetKey(48, key, iv));  // decryption chains over the cipher text the same way
-    Record one(first), two(second), out1, out2;
-    ASSERT_EQ(0, QLK_CRYPT_Decrypt(context_.get(), one.get(), out1.get()));
-    ASSERT_EQ(0, QLK_CRYPT_Decrypt(context_.get(), two.get(), out2.get()));
-    EXPECT_EQ(Pattern(20, 7), out1.bytes());
-    EXPECT_EQ(Pattern(20, 8), out2.bytes());
-}
-
 TEST_F(SymmetricTest, RefusalsHaveCodesAndTexts) {
     Record input(Pattern(16, 1)), output;
     EXPECT_EQ(2003, QLK_CRYPT_Encrypt(context_.get(), input.get(), output.get()));
