@@ -112,8 +112,6 @@ TEST_F(EncodingDigestTest, PemRoundTripsWithOpenSslAndRefusesWhatIsNotPem) {
 // Each hash alone and as an HMAC, beside openssl dgst; a MAC verifies only with its key,
 // whole and unaltered.
 TEST_F(EncodingDigestTest, DigestsAndHmacsMatchOpenSslDgst) {
-    const std::pair<int, const char*> kHashes[] = {{1, "sha1"},   {2, "md5"},    {3, "sha224"},
-                                                   {4, "sha256"}, {5, "sha384"}, {6, "sha512"}};
     const Bytes data = SampleBytes(1000);
     WriteFile(folder_.File("data"), data);
     const char* key = "secret key text";

@@ -6,6 +6,7 @@
 
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "crypto/QlkApi.h"
@@ -51,6 +52,10 @@ using zorvane::testsupport::FromHex;
 using zorvane::testsupport::Hex;
 using zorvane::testsupport::TrimEnd;
 using zorvane::testsupport::WriteFile;
+
+// The toolkit's hash identifiers and openssl's names for them.
+inline const std::pair<int, const char*> kHashes[] = {{1, "sha1"},   {2, "md5"},    {3, "sha224"},
+                                                      {4, "sha256"}, {5, "sha384"}, {6, "sha512"}};
 
 // Runs a shell command; fails the test when it exits non-zero. Returns its stdout.
 std::string Shell(const std::string& command);
