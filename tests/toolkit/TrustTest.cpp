@@ -236,7 +236,8 @@ TEST_F(TrustTest, IdentityServiceConfirmsTheCertificatesHolder) {
     Shell("openssl req -x509 -newkey rsa:2048 -nodes -keyout " + Path("ivs.key") + " -out " + Path("ivs.pem") +
                   " -days 30 -subj /CN=ivs 2>/dev/null");
     const std::string url = server_->Url("http", "/ivs");
-    Record certificate(FirstGeneratedUser().signCert), randomRecord(FromHex(user.randomHex)), service(ReadFile(Path("ivs.pem"))), noService;
+    Record certificate(FirstGeneratedUser().signCert), randomRecord(FromHex(user.randomHex));
+    Record service(ReadFile(Path("ivs.pem"))), noService;
     auto byIdentity = [&](const std::string& number) {
         Record identityRecord(number);
         return QLK_CERT_VerifyByIVS(context_.get(), url.c_str(), certificate.get(), identityRecord.get());

@@ -43,7 +43,8 @@ TEST(TokenSignCommand, SignsOnTheTokenOrSaysWhy) {
         EXPECT_EQ(std::string::npos, signing.output.find(row.pin)) << "the PIN appears in the output";
         if (row.exitCode != 0) continue;
         const std::string verify = "openssl cms -verify -noverify -binary -inform DER -in " + Quoted(scratch.File("signed.p7s"));
-        EXPECT_EQ("signed on the token\n", RunCommand(verify + (row.detached ? " -content " + Quoted(content) : "")).output);
+        const std::string withContent = row.detached ? " -content " + Quoted(content) : "";
+        EXPECT_EQ("signed on the token\n", RunCommand(verify + withContent).output);
         EXPECT_EQ(row.detached, RunCommand(verify).status != 0) << "a detached message carries no content";
     }
 }
