@@ -14,7 +14,6 @@ struct ShownText {
 };
 
 const ShownText kShownTexts[] = {
-    {"plain", "cn=kim,o=yessign", "cn=kim,o=yessign", "\"cn=kim,o=yessign\""},
     {"Hangul", "\xEB\xB0\x95", "\xEB\xB0\x95", "\"\xEB\xB0\x95\""},
     {"escape sequence", "a\x1B[2J", "a\\x1b[2J", "\"a\\u001b[2J\""},
     {"line end and DEL", "x\ny\x7F", "x\\x0ay\\x7f", "\"x\\u000ay\\u007f\""},
