@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <ctime>
 #include <filesystem>
+#include <map>
 #include <tuple>
 
 #include "support/TestPki.h"
@@ -20,10 +21,10 @@ namespace {
 using namespace zorvane::testsupport;
 namespace fs = std::filesystem;
 
-const std::string kPassword = "qwer1234!";
-const std::string kNewPassword = "n3w-Secret#77";
-const std::string kPfxPassword = "pfx-Pass#42";
-const std::string kWrongPassword = "not-it";
+// The password files beside the PKI, by name; no output may ever show one of them.
+const std::map<std::string, std::string> kSecrets = {
+    {"password", "qwer1234!"}, {"new-password", "n3w-Secret#77"}, {"pfx-password", "pfx-Pass#42"},
+    {"wrong-password", "not-it"}};
 const std::string kContent = "Zorvane CMS test content\n\x01\x02\xff binary too";
 
 // Two valid users and an expired, a not-yet-valid and a revoked one, their keys in PBES2
@@ -52,10 +53,7 @@ struct Stores {
     Stores() {
         root.Write("drives", "C: " + pki.home + " fixed\n");
         root.Write("content.bin", kContent);
-        root.Write("password", kPassword + "\n");
-        root.Write("new-password", kNewPassword + "\n");
-        root.Write("pfx-password", kPfxPassword + "\n");
-        root.Write("wrong-password", kWrongPassword + "\n");
+        for (const auto& [name, secret] : kSecrets) root.Write(name, secret + "\n");
         RunCommand("openssl x509 -inform DER -in " + Quoted(pki.users[0].signing.certPath) + " -out " +
                    Quoted(root / "cert.pem"));
         fs::copy_file(pki.roots.front().certificate.certPath, root.MakeFolder("trust") + "/root.der");
@@ -102,17 +100,9 @@ void ExpectRows(const std::vector<Row>& rows) {
         EXPECT_EQ(row.exit, run.exitCode) << row.arguments << "\n" << run.output;
         for (const std::string& words : row.words)
             EXPECT_NE(std::string::npos, run.output.find(words)) << row.arguments << "\n" << run.output;
-        for (const std::string& secret : {kPassword, kNewPassword, kPfxPassword, kWrongPassword})
+        for (const auto& [name, secret] : kSecrets)
             EXPECT_EQ(std::string::npos, run.output.find(secret)) << row.arguments << "\n" << run.output;
     }
-}
-
-// Serial, validity in UTC and key size as openssl reads them: "hex start end bits".
-std::string OpenSslView(const std::string& cert) {
-    return RunCommand("openssl x509 -inform DER -noout -serial -startdate -enddate -dateopt iso_8601 -in " + cert +
-                      " | sed -e 's/^[a-zA-Z]*=//' -e 's/ /T/' | tr 'A-F\\n' 'a-f '; openssl x509 -inform DER " +
-                      "-noout -text -in " + cert + " | sed -n 's/.*Public-Key: (\\([0-9]*\\) bit).*/\\1/p'")
-        .output;
 }
 
 // What python3 prints of the JSON a command writes; arguments follow the script as sys.argv[1:].
@@ -128,7 +118,12 @@ const char kInspectFields[] = "d[\"serial\"], d[\"notBeforeUtc\"], d[\"notAfterU
 // openssl reads them, whichever way the certificate is named; list the native paths.
 TEST(InspectAndListCommands, JsonFieldsEqualOpenSslsAndRefusalsSayWhy) {
     const auto& user = Pki().User();
-    const std::string expected = OpenSslView(Cert());
+    // Serial, validity in UTC and key size as openssl reads them: "hex start end bits".
+    const std::string expected =
+        RunCommand("openssl x509 -inform DER -noout -serial -startdate -enddate -dateopt iso_8601 -in " + Cert() +
+                   " | sed -e 's/^[a-zA-Z]*=//' -e 's/ /T/' | tr 'A-F\\n' 'a-f '; openssl x509 -inform DER " +
+                   "-noout -text -in " + Cert() + " | sed -n 's/.*Public-Key: (\\([0-9]*\\) bit).*/\\1/p'")
+            .output;
     ASSERT_EQ(4u, std::count(expected.begin(), expected.end(), ' ') + 1u) << expected;
     for (const std::string& named : {Cert(), At("cert.pem"), "--serial " + user.signing.serial,
                                      "--out " + At("inspect.json") + " " + Cert() + " && cat " + At("inspect.json")})
@@ -276,7 +271,7 @@ TEST(CmsCommand, PasswordAndContentShareStandardInput) {
     const std::string signedFile = Pki().root / "stdin.p7s";
     const Finished signing = RunZorvane(
         {"sign", "--folder", Pki().pki.users[0].folder, "--password-fd", "0", "--out", signedFile, "-"},
-        kPassword + "\n" + kContent);
+        kSecrets.at("password") + "\n" + kContent);
     ASSERT_EQ(0, signing.exitCode) << signing.output;
     EXPECT_EQ(kContent, RunZorvane({"verify", "--out", "-", signedFile}).output);
 }

@@ -32,18 +32,14 @@ bool IsAllowed(const std::string& symbol) {
     return false;
 }
 
-// The demangled names of the defined dynamic symbols ("<address> <type> <name>", the
-// name may contain blanks); none when nm fails.
-std::vector<std::string> ExportedSymbols(const std::string& library) {
-    const auto listed = zorvane::testsupport::RunCommand("nm -D --defined-only -C '" + library + "' | cut -d' ' -f3-");
-    std::vector<std::string> symbols;
-    std::istringstream lines(listed.output);
-    for (std::string symbol; std::getline(lines, symbol);) symbols.push_back(symbol);
-    return symbols;
-}
-
+// The demangled names of the defined dynamic symbols ("<address> <type> <name>", the name
+// may contain blanks).
 TEST(ExportedSymbols, TheDocumentedInterfaceAndNothingElseLeavesTheLibrary) {
-    const auto symbols = ExportedSymbols(std::string(ZORVANE_TEST_WORK_DIR) + "/libzorvane.so");
+    std::istringstream lines(zorvane::testsupport::RunCommand("nm -D --defined-only -C '" ZORVANE_TEST_WORK_DIR
+                                                              "/libzorvane.so' | cut -d' ' -f3-")
+                                 .output);
+    std::vector<std::string> symbols;
+    for (std::string symbol; std::getline(lines, symbol);) symbols.push_back(symbol);
     std::ostringstream unexpected;
     for (const std::string& symbol : symbols) {
         if (!IsAllowed(symbol)) unexpected << "  " << symbol << "\n";

@@ -33,15 +33,12 @@ const ShownText kShownTexts[] = {
     {"NUL", std::string("a\0b", 3), "a\\x00b", "\"a\\u0000b\""},
 };
 
-void PrintTo(const ShownText& text, std::ostream* out) { *out << text.what; }
-
-class OutputText : public ::testing::TestWithParam<ShownText> {};
-
-TEST_P(OutputText, TerminalAndJsonForms) {
-    EXPECT_EQ(GetParam().terminal, TerminalText(GetParam().input));
-    EXPECT_EQ(GetParam().json, JsonString(GetParam().input));
+TEST(OutputText, TerminalAndJsonForms) {
+    for (const ShownText& text : kShownTexts) {
+        SCOPED_TRACE(text.what);
+        EXPECT_EQ(text.terminal, TerminalText(text.input));
+        EXPECT_EQ(text.json, JsonString(text.input));
+    }
 }
-
-INSTANTIATE_TEST_SUITE_P(Texts, OutputText, ::testing::ValuesIn(kShownTexts));
 
 }  // namespace
