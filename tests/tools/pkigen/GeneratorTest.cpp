@@ -183,9 +183,10 @@ TEST(PkigenProgram, WritesTheRequestedVariantsWithPrivateModesTheSameForTheSameS
               conf.find("[Info_count]\nPolicy_Info=1\n[Policy_Info1]\nDirName=yessign"));
     EXPECT_TRUE(Contains(conf, "\nyessignCA Class 3=금융결제원\n"));
     // The manifest is JSON; the seed gives the identities, each certificate its own serial.
-    const std::string identities = "python3 -c \"import json,sys; m=json.load(open(sys.argv[1])); print(m['seed'], [("
-                                   "u['sign']['serial'] != u['km']['serial'], u['sign']['subject'], u['sign']['serial'], "
-                                   "u.get('identityNumber'), u.get('random')) for u in m['users']])\" ";
+    const std::string identities = "python3 -c \"import json,sys; m=json.load(open(sys.argv[1])); print(m['seed'], "
+                                   "[(u['sign']['serial'] != u['km']['serial'], u['sign']['subject'], "
+                                   "u['sign']['serial'], u.get('identityNumber'), u.get('random')) "
+                                   "for u in m['users']])\" ";
     const std::string first = RunCommand(identities + Quoted(home + "/pkigen-manifest.json")).output;
     EXPECT_EQ(first, RunCommand(identities + dir.File("two/pkigen-manifest.json")).output);
     EXPECT_EQ(0u, first.find("5 [(True, ")) << first;
