@@ -141,7 +141,7 @@ TEST(GeneratedCas, EachUserIsJudgedByOpenSslAndTheKeyModule) {
 }
 
 // Two runs with the same seed, the second reusing the CA keys the first put in a key cache
-// where a damaged key stood.
+// where a damaged key stood, and two without a seed.
 TEST(PkigenProgram, WritesTheRequestedVariantsWithPrivateModesTheSameForTheSameSeed) {
     TempFolder dir;
     const std::string home = dir.File("one");
@@ -150,9 +150,11 @@ TEST(PkigenProgram, WritesTheRequestedVariantsWithPrivateModesTheSameForTheSameS
     const std::string arguments = " --cas yessign,gpki,private --count 2 --mixed-case-names --user-folder User" +
                                   std::string(" --private-folder Veltrane/TarnelCERT/Tarnel --key-scheme pbes2") +
                                   " --password-file " + dir.Write("password", "pass word\n") +
-                                  " --seed 5 --key-bits 1024 --key-cache " + cache;
-    ASSERT_EQ(0, RunCommand(kProgram + " --home " + home + arguments).status);
-    ASSERT_EQ(0, RunCommand(kProgram + " --home " + dir.File("two") + arguments).status);
+                                  " --key-bits 1024 --key-cache " + cache;
+    const std::pair<const char*, const char*> kRuns[] = {
+        {"one", " --seed 5"}, {"two", " --seed 5"}, {"three", ""}, {"four", ""}};
+    for (const auto& [folder, seed] : kRuns)
+        ASSERT_EQ(0, RunCommand(kProgram + " --home " + dir.File(folder) + seed + arguments).status);
     EXPECT_EQ(0600u, ModeOf(home + "/pkigen-manifest.json")) << "the manifest holds the password";
     EXPECT_EQ(0700u, ModeOf(cache)) << "the cache holds unencrypted CA keys";
     for (const auto& entry : fs::directory_iterator(cache))
@@ -189,6 +191,8 @@ TEST(PkigenProgram, WritesTheRequestedVariantsWithPrivateModesTheSameForTheSameS
                                    "for u in m['users']])\" ";
     const std::string first = RunCommand(identities + Quoted(home + "/pkigen-manifest.json")).output;
     EXPECT_EQ(first, RunCommand(identities + dir.File("two/pkigen-manifest.json")).output);
+    EXPECT_NE(RunCommand(identities + dir.File("three/pkigen-manifest.json")).output,
+              RunCommand(identities + dir.File("four/pkigen-manifest.json")).output);
     EXPECT_EQ(0u, first.find("5 [(True, ")) << first;
     EXPECT_EQ(std::string::npos, first.find("(False, ")) << first;
     const std::string ca = dir.File("one/pkigen-ca/ca-private.der");
