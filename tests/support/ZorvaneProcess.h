@@ -36,14 +36,6 @@ inline pid_t SpawnZorvane(const std::vector<std::string>& args, int inputFd, int
     _exit(127);
 }
 
-inline std::string ReadAll(int fd) {
-    std::string text;
-    char buffer[4096];
-    ssize_t got = 0;
-    while ((got = read(fd, buffer, sizeof buffer)) > 0) text.append(buffer, static_cast<std::size_t>(got));
-    return text;
-}
-
 inline Finished RunZorvane(const std::vector<std::string>& args, const std::string& input = "") {
     int in[2], out[2];
     Finished finished;
@@ -58,7 +50,10 @@ inline Finished RunZorvane(const std::vector<std::string>& args, const std::stri
         written += static_cast<std::size_t>(now);
     }
     close(in[1]);
-    finished.output = ReadAll(out[0]);
+    char buffer[4096];
+    ssize_t got = 0;
+    while ((got = read(out[0], buffer, sizeof buffer)) > 0)
+        finished.output.append(buffer, static_cast<std::size_t>(got));
     close(out[0]);
     int status = 0;
     if (pid > 0 && waitpid(pid, &status, 0) == pid && WIFEXITED(status)) finished.exitCode = WEXITSTATUS(status);
