@@ -1,7 +1,8 @@
 // A stand-in for the toolkit that the crypto tests load in place of Quellark.dll and
 // gpkiapi.dll: it records how it is called, fails on demand and writes recognisable
-// outputs (see FaultControl.h). Built in variants that export different sets of
-// functions, so that missing functions can be tested.
+// outputs (see FaultControl.h). It defines the toolkit functions the tests reach, and
+// is built in variants that export different sets of them, so that missing functions
+// can be tested.
 #define QLK_EXPORT __attribute__((visibility("default")))
 #include "crypto/QlkApi.h"
 
@@ -297,42 +298,22 @@ int QLK_BINSTR_Delete(BINSTR* binstr) {
 TEXT_FIELD(QLK_CERT_GetSerialNum)
 TEXT_FIELD(QLK_CERT_GetIssuerName)
 TEXT_FIELD(QLK_CERT_GetSubjectName)
-TEXT_FIELD(QLK_CERT_GetSignatureAlgorithm)
 TEXT_FIELD(QLK_CERT_GetSignature)
-TEXT_FIELD(QLK_CERT_GetKeyUsage)
 TEXT_FIELD(QLK_CERT_GetCertPolicy)
-TEXT_FIELD(QLK_CERT_GetCertPolicy_PolicyID)
 TEXT_FIELD(QLK_CERT_GetBasicConstraints)
 TEXT_FIELD(QLK_CERT_GetExtKeyUsage)
-TEXT_FIELD(QLK_CERT_GetSubjectAltName)
-TEXT_FIELD(QLK_CERT_GetSubKeyID)
-TEXT_FIELD(QLK_CERT_GetAuthKeyID)
-TEXT_FIELD(QLK_CERT_GetCRLDP)
-TEXT_FIELD(QLK_CERT_GetAIA)
 ONE_TO_ONE(QLK_UTIL_AddObject)
 ONE_TO_ONE(QLK_UTIL_GetRootCert)
-ONE_TO_ONE(QLK_UTIL_GetCertPath)
-ONE_TO_ONE(QLK_VID_GetRandomFromPriKey)
 ONE_TO_ONE(QLK_CRYPT_Encrypt)
 ONE_TO_ONE(QLK_CRYPT_Decrypt)
-ONE_TO_ONE(QLK_BASE64_Encode)
 ONE_TO_ONE(QLK_BASE64_Decode)
-ONE_TO_ONE(QLK_PEM_Decode)
 ONE_TO_ONE(QLK_PKCS11_ReadCert)
-ONE_TO_ONE(QLK_PKCS11_ReadRandomForVID)
 TWO_TO_ONE(QLK_PKCS11_Sign)
-TWO_TO_ONE(QLK_PKCS11_SignData)
-TWO_TO_ONE(QLK_PKCS11_SignData_NoContent)
-TWO_TO_ONE(QLK_PKCS11_Encrypt)
-TWO_TO_ONE(QLK_PKCS11_Decrypt)
 NO_ARGUMENT(QLK_CERT_Unload)
 NO_ARGUMENT(QLK_MEDIA_Unload)
 NO_ARGUMENT(QLK_CRYPT_SetEnvChangeIV)
-NO_ARGUMENT(QLK_PKCS11_CloseSession)
 ONE_TEXT(QLK_API_SetConfFile)
-ONE_TEXT(QLK_MEDIA_Load)
 ONE_TEXT(QLK_MEDIA_DISK_DeleteCert)
-ONE_TEXT(QLK_PKCS11_OpenSession)
 ONE_TEXT(QLK_PKCS11_Login)
 ONE_IN(QLK_CERT_Load)
 ONE_IN(QLK_CERT_AddTrustedCert)
@@ -355,7 +336,6 @@ KIT_FUNCTION(QLK_CERT_Verify, (void* c, BINSTR* a, int p2, const char* t, int p5
 KIT_FUNCTION(QLK_CERT_Verify2, (void* c, BINSTR* a, int p, const char* t1, const char* t2), c, In{a}, p, t1, t2)
 KIT_FUNCTION(QLK_CERT_VerifyByIVS, (void* c, const char* url, BINSTR* a, BINSTR* b), c, url, In{a}, In{b})
 KIT_FUNCTION(QLK_UTIL_GetObjectCount, (void* c, BINSTR* list, int* count), c, In{list}, IntOut{count})
-KIT_FUNCTION(QLK_UTIL_GetObject, (void* c, BINSTR* list, int i, BINSTR* object), c, In{list}, i, Out{object})
 KIT_FUNCTION(QLK_UTIL_CompareDN, (void* c, const char* first, const char* second), c, first, second)
 KIT_FUNCTION(QLK_UTIL_IsTrustCert, (void* c, BINSTR* a, BINSTR* b, unsigned char* f), c, In{a}, In{b}, FlagOut{f})
 KIT_FUNCTION(QLK_VID_VerifyByIVS, (void* c, const char* url, BINSTR* a, BINSTR* b, const char* t, BINSTR* d), c, url,
@@ -363,9 +343,6 @@ KIT_FUNCTION(QLK_VID_VerifyByIVS, (void* c, const char* url, BINSTR* a, BINSTR* 
 KIT_FUNCTION(QLK_VID_Verify, (void* c, BINSTR* a, BINSTR* b, const char* identity), c, In{a}, In{b}, identity)
 KIT_FUNCTION(QLK_PRIKEY_Encrypt, (void* c, int p, const char* password, BINSTR* key, BINSTR* out), c, p, password,
              In{key}, Out{out})
-KIT_FUNCTION(QLK_PRIKEY_Decrypt, (void* c, const char* password, BINSTR* a, BINSTR* out), c, password, In{a}, Out{out})
-KIT_FUNCTION(QLK_PRIKEY_ChangePasswd, (void* c, const char* old, const char* now, BINSTR* a, BINSTR* out), c, old, now,
-             In{a}, Out{out})
 KIT_FUNCTION(QLK_PRIKEY_CheckKeyPair, (void* c, BINSTR* a, BINSTR* b), c, In{a}, In{b})
 KIT_FUNCTION(QLK_MEDIA_DISK_ReadCert, (void* c, const char* location, BINSTR* out), c, location, Out{out})
 KIT_FUNCTION(QLK_MEDIA_CARD_ReadCert, (void* c, int s, const char* location, BINSTR* out), c, s, location, Out{out})
@@ -412,7 +389,6 @@ KIT_FUNCTION(QLK_CRYPT_Sign, (void* c, BINSTR* a, BINSTR* b, int hash, BINSTR* d
              In{d}, Out{out})
 KIT_FUNCTION(QLK_CRYPT_Verify, (void* c, BINSTR* a, int hash, BINSTR* b, BINSTR* d), c, In{a}, hash, In{b}, In{d})
 KIT_FUNCTION(QLK_CRYPT_AsymEncrypt, (void* c, int p, BINSTR* a, BINSTR* b, BINSTR* out), c, p, In{a}, In{b}, Out{out})
-KIT_FUNCTION(QLK_CRYPT_AsymDecrypt, (void* c, int p, BINSTR* a, BINSTR* b, BINSTR* out), c, p, In{a}, In{b}, Out{out})
 KIT_FUNCTION(QLK_CRYPT_Hash, (void* c, int hash, BINSTR* input, BINSTR* out), c, hash, In{input}, Out{out})
 KIT_FUNCTION(QLK_CRYPT_VerifyMAC, (void* c, int p, const char* t, BINSTR* a, BINSTR* b), c, p, t, In{a}, In{b})
 KIT_FUNCTION(QLK_PEM_Encode, (void* c, int p, BINSTR* input, BINSTR* out), c, p, In{input}, Out{out})
