@@ -20,7 +20,7 @@ protected:
 
     ByteString NpkiFolder() const { return ByteString(npkiKit.Folder().c_str()); }
     ByteString GpkiFolder() const { return ByteString(gpkiKit.Folder().c_str()); }
-    std::string InitCall() const { return "QLK_API_Init(\"" + npkiKit.Folder() + "\")"; }
+    std::string InitCall() const { return "API_Init(\"" + npkiKit.Folder() + "\")"; }
 };
 
 // Type 0 is the GPKI backend, any other the NPKI one; the algorithms reach the toolkit.
@@ -42,7 +42,7 @@ TEST_F(FacadeLifecycle, TheFacadeAlgorithmsReachTheToolkit) {
     ByteString input("I"), output;
     ASSERT_EQ(0, facade.Hash(input, output));
     ASSERT_EQ(0, facade.MakeEnvelopedData(input, input, output));
-    EXPECT_EQ("QLK_CRYPT_Hash(4, [I], out)\nQLK_CMS_EncryptData(0, [I], [I], 50, out)", npkiKit.Calls());
+    EXPECT_EQ("CRYPT_Hash(4, [I], out)\nCMS_EncryptData(0, [I], [I], 50, out)", npkiKit.Calls());
 }
 
 TEST_F(FacadeLifecycle, InitTwiceFinishesTheFirstBackendBeforeTheSecond) {
@@ -50,7 +50,7 @@ TEST_F(FacadeLifecycle, InitTwiceFinishesTheFirstBackendBeforeTheSecond) {
         CCryptoEx facade;
         ASSERT_EQ(0, facade.Init(1, 48, 1, NpkiFolder()));
         ASSERT_EQ(0, facade.Init(1, 48, 1, NpkiFolder()));
-        EXPECT_EQ(InitCall() + "\nQLK_API_Finish()\n" + InitCall(), npkiKit.Calls());
+        EXPECT_EQ(InitCall() + "\nAPI_Finish()\n" + InitCall(), npkiKit.Calls());
         EXPECT_EQ(1, npkiKit.LiveContexts());
     }
     EXPECT_EQ(0, npkiKit.LiveContexts());
@@ -86,7 +86,7 @@ TEST_F(FacadeLifecycle, CopyOutlivesTheOriginalAndFinishesLast) {
     npkiKit.Reset();
     ByteString cert("C");
     EXPECT_EQ(0, copy.LoadCert(cert));
-    EXPECT_EQ("QLK_CERT_Load([C])", npkiKit.Calls());
+    EXPECT_EQ("CERT_Load([C])", npkiKit.Calls());
     copy.Close();
     EXPECT_EQ(0, npkiKit.LiveContexts());
 }

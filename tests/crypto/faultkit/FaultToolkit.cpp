@@ -22,21 +22,15 @@
 
 namespace {
 
-struct Failure {
-    int code;
-    std::string text;
-};
-
 struct State {
     std::vector<std::string> calls;
     std::string callText;
-    std::map<std::string, Failure> failures;
+    std::map<std::string, std::pair<int, std::string>> failures;  // code and error text
     std::map<std::pair<std::string, int>, std::string> outputs;
     std::string errorText;
     bool fillTexts = false;
     int liveBinstrs = 0;
     std::set<int*> contexts;
-    int nextContext = 0;
 };
 
 State& Kit() {
@@ -135,9 +129,8 @@ public:
         text.buffer[length] = 0;
     }
     void Write(IntOut out) {
-        const std::string content = NextOutput();
-        const bool set = Kit().outputs.count({name_, outputs_}) != 0;
-        if (out.value) *out.value = set ? std::atoi(content.c_str()) : kIntegerOutput;
+        NextOutput();
+        if (out.value) *out.value = kIntegerOutput;
     }
     void Write(FlagOut out) {
         NextOutput();
@@ -178,8 +171,8 @@ private:
 int FailureOf(const char* name) {
     const auto failure = Kit().failures.find(name);
     if (failure == Kit().failures.end()) return 0;
-    Kit().errorText = failure->second.text;
-    return failure->second.code;
+    Kit().errorText = failure->second.second;
+    return failure->second.first;
 }
 
 // Records the call, writes every output and answers 0 or the failure set for it.
@@ -206,7 +199,7 @@ FAULTKIT_EXPORT void FaultKit_Reset(void) {
 }
 
 FAULTKIT_EXPORT void FaultKit_Fail(const char* function, int code, const char* text) {
-    Kit().failures[function] = Failure{code, text};
+    Kit().failures[function] = {code, text};
 }
 
 FAULTKIT_EXPORT void FaultKit_SetOutput(const char* function, int output, const char* content) {
@@ -232,7 +225,7 @@ int QLK_API_Init(void** context, const char* workFolder) {
     record.Describe(workFolder);
     record.StoreLine();
     if (const int code = FailureOf(__func__)) return code;
-    int* made = new int(++Kit().nextContext);
+    int* made = new int(0);
     Kit().contexts.insert(made);
     *context = made;
     return 0;
