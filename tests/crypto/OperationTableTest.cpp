@@ -97,15 +97,12 @@ const std::vector<Row>& Rows() {
          Npki("CMS_VerifyData(0, [A], out, &0)\nCMS_GetSignerCert(0, out, text)")},
         {OP(VerifySignedData(7, a.a, a.b, a.c, a.d)), GpkiUnavailable("VerifySignedData"),
          Npki("CMS_VerifyData(7, [A], out, &0)\nCMS_GetSignerCert(0, out, text)")},
-        {OP(VeryfyMultiSignedData(7, a.a, a.b, a.counter)), GpkiUnavailable("VerifySignedData"),
-         Npki("CMS_VerifyData(7, [A], out, &0)")},
         {OP(GetSignerCert(2, a.a, a.b)), GpkiUnavailable("VerifySignedData"), Npki("CMS_GetSignerCert(2, out, text)")},
         {OP(MakeEnvelopedData(7, a.a, a.b, 50, a.c)), Gpki("CMS_EncryptData(0, [A], [B], 50, out)"),
          Npki("CMS_EncryptData(7, [A], [B], 50, out)")},
         {OP(MakeEnvelopedDataWithMultiRecipients(7, a.a, a.b, 50, a.c)),
          Gpki("CMS_EncryptDataWithMultiReps(0, [A], [B], 50, out)"),
          Npki("CMS_EncryptDataWithMultiReps(7, [A], [B], 50, out)")},
-        Both(OP(VerifyEnvelopedData(a.a, a.b, a.c, a.d)), "CMS_DecryptData([A], [B], [C], out)"),
         Both(OP(MakeSignedAndEnvData(a.a, a.b, a.c, a.d, a.e)), "CMS_SignAndEncData(0, [A], [B], [C], [D], 48, out)"),
         {OP(MakeSignedAndEnvData(7, a.a, a.b, a.c, a.d, 50, a.e)),
          Gpki("CMS_SignAndEncData(0, [A], [B], [C], [D], 48, out)"),
@@ -113,8 +110,6 @@ const std::vector<Row>& Rows() {
         {OP(VerifySignedAndEnvData(7, a.a, a.b, a.c, a.d, a.e)),
          Gpki("CMS_VerifyAndDecData(0, [A], [B], [C], out, out)"),
          Npki("CMS_VerifyAndDecData(7, [A], [B], [C], out, out)")},
-        Both(OP(MakeSimpleSignedData(a.a, a.b, 4, a.c, a.d)), "CRYPT_Sign([A], [B], 4, [C], out)"),
-        Both(OP(VerifySimpleSignedData(a.a, 4, a.b, a.c)), "CRYPT_Verify([A], 4, [B], [C])"),
         {OP(MakeTBSData(a.a, a.b, a.c, a.d)), kGpkiNotOffered, kFacadeAnswers102},
         // Trust and verification
         {OP(SetVerifyEnv(1, 2, true, a.a)),
@@ -144,7 +139,6 @@ const std::vector<Row>& Rows() {
         Both(OP(VerifyVID(a.a, a.b, a.c)), "VID_Verify([A], [B], \"C\")"),
         BothAnswer100(OP(LDAPGetDataByURL(3, a.a, a.b)), "DSAP_GetDataByURL(3, \"A\", out)"),
         {OP(AddObject(a.a, a.b)), Gpki("UTIL_AddObject([A], out)", kDerived, 101), Npki("UTIL_AddObject([A], out)")},
-        {OP(GetObjectCount(a.a, a.counter)), kGpkiNotOffered, Npki("UTIL_GetObjectCount([A], &0)")},
         // Keys, ciphers and encodings
         Both(OP(GenerateRandom(16, a.a)), "CRYPT_GenRandom(16, out)"),
         {OP(GenerateKeyPair(2, a.a, a.b)), GpkiUnavailable("GenerateKeyPair"), Npki("CRYPT_GenKeyPair(2, out, out)")},
@@ -187,15 +181,11 @@ const std::vector<Row>& Rows() {
         BothAnswer100(OP(DeletePriKeyFromStorage(2, a.a, a.b, 16)), "MEDIA_CARD_DeletePriKey(16, \"A\", \"B\")",
                       "QLK_MEDIA_DISK_DeletePriKey"),
         // PKCS#11 tokens
-        BothAnswer100(OP(PKCS11_InitToken(a.a, a.b)), "PKCS11_InitToken(\"A\", \"B\")"),
         BothAnswer100(OP(PKCS11_OpenSessionWithSlotID(7, a.a, 3)), "PKCS11_OpenSessionWithSlotID(7, \"A\", 3)"),
         BothAnswer100(OP(PKCS11_OpenSessionWithTokenName(a.a, 3)), "PKCS11_OpenSessionWithTokenName(\"A\", 3)"),
-        BothAnswer100(OP(PKCS11_Login(a.a)), "PKCS11_Login(\"A\")"),
         BothAnswer100(OP(PKCS11_GetSlotList(a.slots, a.slotCount)), "PKCS11_GetSlotList({0,0,0,0,0})"),
         BothAnswer100(OP(PKCS11_GetTokenInfo(4, a.info)), "PKCS11_GetTokenInfo(4, info)"),
-        BothAnswer100(OP(PKCS11_GetCertCnt(&a.counter)), "PKCS11_GetCertCnt(&0)"),
         BothAnswer100(OP(PKCS11_GetCertInfo(2, 5, a.a, a.b)), "PKCS11_GetCertInfo(2, &5, out, out)"),
-        BothAnswer100(OP(PKCS11_ReadCert(a.a, a.b)), "PKCS11_ReadCert([A], out)"),
         BothAnswer100(OP(PKCS11_Sign(a.a, a.b, a.c)), "PKCS11_Sign([A], [B], out)"),
     };
     return rows;

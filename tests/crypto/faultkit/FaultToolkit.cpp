@@ -281,7 +281,6 @@ int QLK_BINSTR_Delete(BINSTR* binstr) {
     int name parameters { return Handle(#name, __VA_ARGS__); }
 #define TEXT_FIELD(name) KIT_FUNCTION(name, (void* c, int size, char* text), c, size, TextOut{text, size})
 #define ONE_TO_ONE(name) KIT_FUNCTION(name, (void* c, BINSTR* input, BINSTR* output), c, In{input}, Out{output})
-#define TWO_TO_ONE(name) KIT_FUNCTION(name, (void* c, BINSTR* a, BINSTR* b, BINSTR* out), c, In{a}, In{b}, Out{out})
 #define NO_ARGUMENT(name) KIT_FUNCTION(name, (void* c), c)
 #define ONE_TEXT(name) KIT_FUNCTION(name, (void* c, const char* text), c, text)
 #define ONE_IN(name) KIT_FUNCTION(name, (void* c, BINSTR* input), c, In{input})
@@ -300,14 +299,11 @@ ONE_TO_ONE(QLK_UTIL_GetRootCert)
 ONE_TO_ONE(QLK_CRYPT_Encrypt)
 ONE_TO_ONE(QLK_CRYPT_Decrypt)
 ONE_TO_ONE(QLK_BASE64_Decode)
-ONE_TO_ONE(QLK_PKCS11_ReadCert)
-TWO_TO_ONE(QLK_PKCS11_Sign)
 NO_ARGUMENT(QLK_CERT_Unload)
 NO_ARGUMENT(QLK_MEDIA_Unload)
 NO_ARGUMENT(QLK_CRYPT_SetEnvChangeIV)
 ONE_TEXT(QLK_API_SetConfFile)
 ONE_TEXT(QLK_MEDIA_DISK_DeleteCert)
-ONE_TEXT(QLK_PKCS11_Login)
 ONE_IN(QLK_CERT_Load)
 ONE_IN(QLK_CERT_AddTrustedCert)
 MAC(QLK_CRYPT_GenMAC)
@@ -328,7 +324,6 @@ KIT_FUNCTION(QLK_CERT_Verify, (void* c, BINSTR* a, int p2, const char* t, int p5
              t, p5, In{b}, In{d})
 KIT_FUNCTION(QLK_CERT_Verify2, (void* c, BINSTR* a, int p, const char* t1, const char* t2), c, In{a}, p, t1, t2)
 KIT_FUNCTION(QLK_CERT_VerifyByIVS, (void* c, const char* url, BINSTR* a, BINSTR* b), c, url, In{a}, In{b})
-KIT_FUNCTION(QLK_UTIL_GetObjectCount, (void* c, BINSTR* list, int* count), c, In{list}, IntOut{count})
 KIT_FUNCTION(QLK_UTIL_CompareDN, (void* c, const char* first, const char* second), c, first, second)
 KIT_FUNCTION(QLK_UTIL_IsTrustCert, (void* c, BINSTR* a, BINSTR* b, unsigned char* f), c, In{a}, In{b}, FlagOut{f})
 KIT_FUNCTION(QLK_VID_VerifyByIVS, (void* c, const char* url, BINSTR* a, BINSTR* b, const char* t, BINSTR* d), c, url,
@@ -364,8 +359,6 @@ KIT_FUNCTION(QLK_CMS_EncryptData, (void* c, int p, BINSTR* a, BINSTR* b, int cip
              cipher, Out{out})
 KIT_FUNCTION(QLK_CMS_EncryptDataWithMultiReps, (void* c, int p, BINSTR* a, BINSTR* b, int cipher, BINSTR* out), c, p,
              In{a}, In{b}, cipher, Out{out})
-KIT_FUNCTION(QLK_CMS_DecryptData, (void* c, BINSTR* a, BINSTR* b, BINSTR* d, BINSTR* out), c, In{a}, In{b}, In{d},
-             Out{out})
 KIT_FUNCTION(QLK_CMS_SignAndEncData,
              (void* c, int p, BINSTR* a, BINSTR* b, BINSTR* d, BINSTR* e, int cipher, BINSTR* out), c, p, In{a}, In{b},
              In{d}, In{e}, cipher, Out{out})
@@ -378,18 +371,15 @@ KIT_FUNCTION(QLK_CRYPT_GenKeyAndIV, (void* c, int cipher), c, cipher)
 KIT_FUNCTION(QLK_CRYPT_SetKeyAndIV, (void* c, int cipher, BINSTR* key, BINSTR* iv), c, cipher, In{key}, In{iv})
 KIT_FUNCTION(QLK_CRYPT_GetKeyAndIV, (void* c, int* cipher, BINSTR* key, BINSTR* iv), c, IntOut{cipher}, Out{key},
              Out{iv})
-KIT_FUNCTION(QLK_CRYPT_Sign, (void* c, BINSTR* a, BINSTR* b, int hash, BINSTR* d, BINSTR* out), c, In{a}, In{b}, hash,
-             In{d}, Out{out})
-KIT_FUNCTION(QLK_CRYPT_Verify, (void* c, BINSTR* a, int hash, BINSTR* b, BINSTR* d), c, In{a}, hash, In{b}, In{d})
 KIT_FUNCTION(QLK_CRYPT_AsymEncrypt, (void* c, int p, BINSTR* a, BINSTR* b, BINSTR* out), c, p, In{a}, In{b}, Out{out})
 KIT_FUNCTION(QLK_CRYPT_Hash, (void* c, int hash, BINSTR* input, BINSTR* out), c, hash, In{input}, Out{out})
 KIT_FUNCTION(QLK_CRYPT_VerifyMAC, (void* c, int p, const char* t, BINSTR* a, BINSTR* b), c, p, t, In{a}, In{b})
 KIT_FUNCTION(QLK_PEM_Encode, (void* c, int p, BINSTR* input, BINSTR* out), c, p, In{input}, Out{out})
 KIT_FUNCTION(QLK_DSAP_GetDataByURL, (void* c, int p, const char* url, BINSTR* out), c, p, url, Out{out})
-KIT_FUNCTION(QLK_PKCS11_InitToken, (void* c, const char* t1, const char* t2), c, t1, t2)
 KIT_FUNCTION(QLK_PKCS11_OpenSessionWithSlotID, (void* c, unsigned long slot, const char* t, int p), c, slot, t, p)
 KIT_FUNCTION(QLK_PKCS11_OpenSessionWithTokenName, (void* c, const char* name, int p), c, name, p)
 KIT_FUNCTION(QLK_PKCS11_GetSlotList, (void* c, unsigned long* slots, unsigned long* n), c, SlotsOut{slots, n})
+KIT_FUNCTION(QLK_PKCS11_Sign, (void* c, BINSTR* a, BINSTR* b, BINSTR* out), c, In{a}, In{b}, Out{out})
 KIT_FUNCTION(QLK_PKCS11_GetTokenInfo, (void* c, unsigned long slot, PKCS11_TOKEN_INFO* info), c, slot, TokenOut{info})
 KIT_FUNCTION(QLK_PKCS11_GetCertCnt, (void* c, int* count), c, IntOut{count})
 KIT_FUNCTION(QLK_PKCS11_GetCertInfo, (void* c, int i, int* kind, BINSTR* info, BINSTR* id), c, i, IntOut{kind},
