@@ -36,7 +36,6 @@ protected:
 TEST_P(BackendBehaviour, WithoutLibraryCallsAnswerNotLoaded) {
     const Backend side = GetParam();
     EXPECT_EQ(side.notLoaded, facade.Init(side.type, 48, 1, ByteString("/nonexistent/zorvane")));
-    EXPECT_EQ(side.notLoaded, facade.Init(side.type, 48, 1, ByteString("")));
     ByteString text("kept");
     EXPECT_EQ(side.notLoaded, facade.GetErrInfo(text));
     EXPECT_EQ("kept", Text(text));

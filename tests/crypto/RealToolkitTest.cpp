@@ -19,13 +19,12 @@ namespace {
 using namespace zorvane::testsupport;
 using namespace facadecase;
 
-// One valid and one expired user per store.
+// One valid user per store.
 const zorvane::pkigen::Result& Pki() {
     static TempFolder home;
     static const zorvane::pkigen::Result pki = [] {
         zorvane::pkigen::Options options = YessignPkiOptions(home.Path());
         options.cas = {"yessign", "gpki"};
-        options.expired = 1;
         return GeneratedPki(options);
     }();
     return pki;
@@ -75,11 +74,6 @@ TEST_P(RealToolkit, ValidityConvertsToTheMomentItNames) {
     std::strftime(full, sizeof(full), "%Y년 %m월 %d일 %H:%M:%S", &shown);
     EXPECT_EQ(date, Text(notAfterDate));
     EXPECT_EQ(full, Text(notAfter));
-
-    ByteString expiredCert = FileBytes(User("expired").signing.certPath);
-    ASSERT_EQ(0, facade.LoadCert(expiredCert));
-    ASSERT_EQ(0, facade.GetValidity(notBefore, notAfter, notAfterDate, expired));
-    EXPECT_EQ(1, expired);
 }
 
 // Verification at a moment the caller names, which only the NPKI backend offers; the
