@@ -206,21 +206,18 @@ TEST_P(BackendBehaviour, TextBuffersAreAsLargeAsAnnounced) {
     EXPECT_EQ(24, after.GetLength());
 }
 
-INSTANTIATE_TEST_SUITE_P(Backends, BackendBehaviour, ::testing::ValuesIn(kBackends), BackendName);
-
 // The signing and verification times the backends make are the current local time.
-TEST(TimeTexts, AreTheCurrentLocalTimeInFourteenDigits) {
-    FaultKit kit("full", kNpki.file);
-    CCryptoEx facade;
-    ASSERT_EQ(0, OpenOn(facade, kNpki.type, kit));
-    kit.Reset();
+TEST_P(BackendBehaviour, TimeTextsAreTheCurrentLocalTimeInFourteenDigits) {
+    Load();
+    ASSERT_EQ(0, Open());
+    kit->Reset();
     ByteString a("A"), out;
     const std::time_t before = std::time(nullptr);
-    ASSERT_EQ(0, facade.MakeSignedData(a, a, a, out));
+    ASSERT_EQ(0, Gpki() ? facade.SetVerifyEnv(1, 1, true, a) : facade.MakeSignedData(a, a, a, out));
     const std::time_t after = std::time(nullptr);
     std::smatch match;
-    const std::string call = kit.RawCalls();
-    ASSERT_TRUE(std::regex_search(call, match, std::regex("\"([0-9]{14})\"")));
+    const std::string calls = kit->RawCalls();
+    ASSERT_TRUE(std::regex_search(calls, match, std::regex("\"([0-9]{14})\"")));
     char earliest[15], latest[15];
     std::strftime(earliest, sizeof(earliest), "%Y%m%d%H%M%S", std::localtime(&before));
     std::strftime(latest, sizeof(latest), "%Y%m%d%H%M%S", std::localtime(&after));
@@ -230,18 +227,18 @@ TEST(TimeTexts, AreTheCurrentLocalTimeInFourteenDigits) {
 
 // Validity texts of fewer than six parts parse to a small number that is converted as
 // it is (the readable texts are checked over the real toolkit).
-TEST(Validity, UnreadableTextStillConverts) {
-    FaultKit kit("full", kGpki.file);
-    kit.SetOutput("QLK_CERT_GetValidity", 1, "");
-    kit.SetOutput("QLK_CERT_GetValidity", 2, "2030-01-01");
-    CCryptoEx facade;
-    ASSERT_EQ(0, OpenOn(facade, kGpki.type, kit));
+TEST_P(BackendBehaviour, UnreadableValidityTextStillConverts) {
+    Load().SetOutput("QLK_CERT_GetValidity", 1, "");
+    kit->SetOutput("QLK_CERT_GetValidity", 2, "2030-01-01");
+    ASSERT_EQ(0, Open());
     ByteString notBefore, notAfter, notAfterDate;
     int expired = -1;
     ASSERT_EQ(0, facade.GetValidity(notBefore, notAfter, notAfterDate, expired));
     EXPECT_EQ(1, expired);
     EXPECT_EQ(std::string::npos, Text(notAfterDate).find("2030"));
 }
+
+INSTANTIATE_TEST_SUITE_P(Backends, BackendBehaviour, ::testing::ValuesIn(kBackends), BackendName);
 
 class FacadeLifecycle : public ::testing::Test {
 protected:
