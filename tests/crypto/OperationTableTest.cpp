@@ -66,12 +66,9 @@ const std::vector<Row>& Rows() {
     static const std::vector<Row> rows = {
         // Frame
         {OP(SetOption(5)), kGpkiNotOffered, kFacadeAnswers102},
-        {OP(GetVersion(a.a)), kGpkiNotOffered, Npki("API_GetInfo(text, text)")},
-        {OP(GetInfo(a.a)), kGpkiNotOffered, Npki("API_GetInfo(text, text)")},
 
         // Certificate inspection
         Both(OP(UnloadCert()), "CERT_Unload()"),
-        Both(OP(GetCertVersion(a.counter)), "CERT_GetVersion(&0)"),
         Both(OP(GetSerialNum(a.a)), "CERT_GetSerialNum(1024, text)"),
         {OP(GetSubjectNameDerFormat(a.a)), GpkiUnavailable("GetSubjectNameDerFormat"),
          Npki("CERT_GetSubjectName_DERFormat(out)")},
