@@ -1,7 +1,8 @@
-// Every CCryptoEx operation, on both backends, against the fault toolkit: the code
-// when the library is not loaded (and that nothing is touched then), the code and
-// error text when the library lacks the operation's functions, and the exact toolkit
-// calls (arguments, order, constants) when it has them all. Then which outputs each
+// CCryptoEx operations, on both backends, against the fault toolkit: the code when the
+// library is not loaded (and that nothing is touched then), the code and error text when
+// the library lacks the operation's functions, and the exact toolkit calls (arguments,
+// order, constants) when it has them all; operations that the commands run end to end
+// over the shared backend code are left to the commands' tests. Then which outputs each
 // backend writes back, after success and after a toolkit error: the fault toolkit
 // writes every output also when it fails, so an output copied after a failure shows
 // the toolkit's content, and one that is not keeps the caller's value.
@@ -200,7 +201,7 @@ class OperationTable : public ::testing::TestWithParam<Backend> {};
 
 // Each operation three times: with no library loaded, over a library lacking every
 // operation's function, and over one that has them all.
-TEST_P(OperationTable, EveryOperationWithoutLibraryWithoutItsFunctionsAndWithThem) {
+TEST_P(OperationTable, EachOperationWithoutLibraryWithoutItsFunctionsAndWithThem) {
     const Backend backend = GetParam();
     FaultKit bare("bare", backend.file);
     FaultKit full("full", backend.file);
