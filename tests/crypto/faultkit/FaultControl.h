@@ -11,7 +11,7 @@
 //
 // Every output is written, also when the call is made to fail: output k (counted from 1
 // over the function's outputs) receives "<name without QLK_>#k" unless a content was set
-// for it; integer outputs receive 3; text buffers receive at most size - 1 characters,
+// for it; integer outputs receive 3 whatever is set; text buffers receive at most size - 1 characters,
 // or exactly size - 1 characters 'x' when filling is on.
 
 #ifdef __cplusplus
@@ -22,7 +22,7 @@ extern "C" {
 void FaultKit_Reset(void);
 // Makes the named function return code and set text as the error text.
 void FaultKit_Fail(const char* function, int code, const char* text);
-// Content for output k of the named function (text, binary, or an integer in decimal).
+// Content for output k of the named function (a text or binary output).
 void FaultKit_SetOutput(const char* function, int output, const char* content);
 void FaultKit_FillTexts(int on);
 // The recorded calls, one per line, oldest first.

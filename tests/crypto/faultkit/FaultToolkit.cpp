@@ -1,7 +1,8 @@
 // A stand-in for the toolkit that the crypto tests load in place of Quellark.dll and
 // gpkiapi.dll: it records how it is called, fails on demand and writes recognisable
-// outputs (see FaultControl.h). Built in variants that export different sets of
-// functions, so that missing functions can be tested.
+// outputs (see FaultControl.h). It defines the toolkit functions the tests reach, and
+// is built in variants that export different sets of them, so that missing functions
+// can be tested.
 #define QLK_EXPORT __attribute__((visibility("default")))
 #include "crypto/QlkApi.h"
 
@@ -21,21 +22,15 @@
 
 namespace {
 
-struct Failure {
-    int code;
-    std::string text;
-};
-
 struct State {
     std::vector<std::string> calls;
     std::string callText;
-    std::map<std::string, Failure> failures;
+    std::map<std::string, std::pair<int, std::string>> failures;  // code and error text
     std::map<std::pair<std::string, int>, std::string> outputs;
     std::string errorText;
     bool fillTexts = false;
     int liveBinstrs = 0;
     std::set<int*> contexts;
-    int nextContext = 0;
 };
 
 State& Kit() {
@@ -134,9 +129,8 @@ public:
         text.buffer[length] = 0;
     }
     void Write(IntOut out) {
-        const std::string content = NextOutput();
-        const bool set = Kit().outputs.count({name_, outputs_}) != 0;
-        if (out.value) *out.value = set ? std::atoi(content.c_str()) : kIntegerOutput;
+        NextOutput();
+        if (out.value) *out.value = kIntegerOutput;
     }
     void Write(FlagOut out) {
         NextOutput();
@@ -177,8 +171,8 @@ private:
 int FailureOf(const char* name) {
     const auto failure = Kit().failures.find(name);
     if (failure == Kit().failures.end()) return 0;
-    Kit().errorText = failure->second.text;
-    return failure->second.code;
+    Kit().errorText = failure->second.second;
+    return failure->second.first;
 }
 
 // Records the call, writes every output and answers 0 or the failure set for it.
@@ -205,7 +199,7 @@ FAULTKIT_EXPORT void FaultKit_Reset(void) {
 }
 
 FAULTKIT_EXPORT void FaultKit_Fail(const char* function, int code, const char* text) {
-    Kit().failures[function] = Failure{code, text};
+    Kit().failures[function] = {code, text};
 }
 
 FAULTKIT_EXPORT void FaultKit_SetOutput(const char* function, int output, const char* content) {
@@ -231,7 +225,7 @@ int QLK_API_Init(void** context, const char* workFolder) {
     record.Describe(workFolder);
     record.StoreLine();
     if (const int code = FailureOf(__func__)) return code;
-    int* made = new int(++Kit().nextContext);
+    int* made = new int(0);
     Kit().contexts.insert(made);
     *context = made;
     return 0;
@@ -287,7 +281,6 @@ int QLK_BINSTR_Delete(BINSTR* binstr) {
     int name parameters { return Handle(#name, __VA_ARGS__); }
 #define TEXT_FIELD(name) KIT_FUNCTION(name, (void* c, int size, char* text), c, size, TextOut{text, size})
 #define ONE_TO_ONE(name) KIT_FUNCTION(name, (void* c, BINSTR* input, BINSTR* output), c, In{input}, Out{output})
-#define TWO_TO_ONE(name) KIT_FUNCTION(name, (void* c, BINSTR* a, BINSTR* b, BINSTR* out), c, In{a}, In{b}, Out{out})
 #define NO_ARGUMENT(name) KIT_FUNCTION(name, (void* c), c)
 #define ONE_TEXT(name) KIT_FUNCTION(name, (void* c, const char* text), c, text)
 #define ONE_IN(name) KIT_FUNCTION(name, (void* c, BINSTR* input), c, In{input})
@@ -297,11 +290,8 @@ int QLK_BINSTR_Delete(BINSTR* binstr) {
 TEXT_FIELD(QLK_CERT_GetSerialNum)
 TEXT_FIELD(QLK_CERT_GetIssuerName)
 TEXT_FIELD(QLK_CERT_GetSubjectName)
-TEXT_FIELD(QLK_CERT_GetSignatureAlgorithm)
 TEXT_FIELD(QLK_CERT_GetSignature)
-TEXT_FIELD(QLK_CERT_GetKeyUsage)
 TEXT_FIELD(QLK_CERT_GetCertPolicy)
-TEXT_FIELD(QLK_CERT_GetCertPolicy_PolicyID)
 TEXT_FIELD(QLK_CERT_GetBasicConstraints)
 TEXT_FIELD(QLK_CERT_GetExtKeyUsage)
 TEXT_FIELD(QLK_CERT_GetSubjectAltName)
@@ -312,28 +302,14 @@ TEXT_FIELD(QLK_CERT_GetAIA)
 ONE_TO_ONE(QLK_UTIL_AddObject)
 ONE_TO_ONE(QLK_UTIL_GetRootCert)
 ONE_TO_ONE(QLK_UTIL_GetCertPath)
-ONE_TO_ONE(QLK_VID_GetRandomFromPriKey)
 ONE_TO_ONE(QLK_CRYPT_Encrypt)
 ONE_TO_ONE(QLK_CRYPT_Decrypt)
-ONE_TO_ONE(QLK_BASE64_Encode)
 ONE_TO_ONE(QLK_BASE64_Decode)
-ONE_TO_ONE(QLK_PEM_Decode)
-ONE_TO_ONE(QLK_PKCS11_ReadCert)
-ONE_TO_ONE(QLK_PKCS11_ReadRandomForVID)
-TWO_TO_ONE(QLK_PKCS11_Sign)
-TWO_TO_ONE(QLK_PKCS11_SignData)
-TWO_TO_ONE(QLK_PKCS11_SignData_NoContent)
-TWO_TO_ONE(QLK_PKCS11_Encrypt)
-TWO_TO_ONE(QLK_PKCS11_Decrypt)
 NO_ARGUMENT(QLK_CERT_Unload)
 NO_ARGUMENT(QLK_MEDIA_Unload)
 NO_ARGUMENT(QLK_CRYPT_SetEnvChangeIV)
-NO_ARGUMENT(QLK_PKCS11_CloseSession)
 ONE_TEXT(QLK_API_SetConfFile)
-ONE_TEXT(QLK_MEDIA_Load)
 ONE_TEXT(QLK_MEDIA_DISK_DeleteCert)
-ONE_TEXT(QLK_PKCS11_OpenSession)
-ONE_TEXT(QLK_PKCS11_Login)
 ONE_IN(QLK_CERT_Load)
 ONE_IN(QLK_CERT_AddTrustedCert)
 MAC(QLK_CRYPT_GenMAC)
@@ -354,18 +330,15 @@ KIT_FUNCTION(QLK_CERT_Verify, (void* c, BINSTR* a, int p2, const char* t, int p5
              t, p5, In{b}, In{d})
 KIT_FUNCTION(QLK_CERT_Verify2, (void* c, BINSTR* a, int p, const char* t1, const char* t2), c, In{a}, p, t1, t2)
 KIT_FUNCTION(QLK_CERT_VerifyByIVS, (void* c, const char* url, BINSTR* a, BINSTR* b), c, url, In{a}, In{b})
+KIT_FUNCTION(QLK_UTIL_CompareDN, (void* c, const char* first, const char* second), c, first, second)
 KIT_FUNCTION(QLK_UTIL_GetObjectCount, (void* c, BINSTR* list, int* count), c, In{list}, IntOut{count})
 KIT_FUNCTION(QLK_UTIL_GetObject, (void* c, BINSTR* list, int i, BINSTR* object), c, In{list}, i, Out{object})
-KIT_FUNCTION(QLK_UTIL_CompareDN, (void* c, const char* first, const char* second), c, first, second)
 KIT_FUNCTION(QLK_UTIL_IsTrustCert, (void* c, BINSTR* a, BINSTR* b, unsigned char* f), c, In{a}, In{b}, FlagOut{f})
 KIT_FUNCTION(QLK_VID_VerifyByIVS, (void* c, const char* url, BINSTR* a, BINSTR* b, const char* t, BINSTR* d), c, url,
              In{a}, In{b}, t, In{d})
 KIT_FUNCTION(QLK_VID_Verify, (void* c, BINSTR* a, BINSTR* b, const char* identity), c, In{a}, In{b}, identity)
 KIT_FUNCTION(QLK_PRIKEY_Encrypt, (void* c, int p, const char* password, BINSTR* key, BINSTR* out), c, p, password,
              In{key}, Out{out})
-KIT_FUNCTION(QLK_PRIKEY_Decrypt, (void* c, const char* password, BINSTR* a, BINSTR* out), c, password, In{a}, Out{out})
-KIT_FUNCTION(QLK_PRIKEY_ChangePasswd, (void* c, const char* old, const char* now, BINSTR* a, BINSTR* out), c, old, now,
-             In{a}, Out{out})
 KIT_FUNCTION(QLK_PRIKEY_CheckKeyPair, (void* c, BINSTR* a, BINSTR* b), c, In{a}, In{b})
 KIT_FUNCTION(QLK_MEDIA_DISK_ReadCert, (void* c, const char* location, BINSTR* out), c, location, Out{out})
 KIT_FUNCTION(QLK_MEDIA_CARD_ReadCert, (void* c, int s, const char* location, BINSTR* out), c, s, location, Out{out})
@@ -394,8 +367,6 @@ KIT_FUNCTION(QLK_CMS_EncryptData, (void* c, int p, BINSTR* a, BINSTR* b, int cip
              cipher, Out{out})
 KIT_FUNCTION(QLK_CMS_EncryptDataWithMultiReps, (void* c, int p, BINSTR* a, BINSTR* b, int cipher, BINSTR* out), c, p,
              In{a}, In{b}, cipher, Out{out})
-KIT_FUNCTION(QLK_CMS_DecryptData, (void* c, BINSTR* a, BINSTR* b, BINSTR* d, BINSTR* out), c, In{a}, In{b}, In{d},
-             Out{out})
 KIT_FUNCTION(QLK_CMS_SignAndEncData,
              (void* c, int p, BINSTR* a, BINSTR* b, BINSTR* d, BINSTR* e, int cipher, BINSTR* out), c, p, In{a}, In{b},
              In{d}, In{e}, cipher, Out{out})
@@ -408,19 +379,15 @@ KIT_FUNCTION(QLK_CRYPT_GenKeyAndIV, (void* c, int cipher), c, cipher)
 KIT_FUNCTION(QLK_CRYPT_SetKeyAndIV, (void* c, int cipher, BINSTR* key, BINSTR* iv), c, cipher, In{key}, In{iv})
 KIT_FUNCTION(QLK_CRYPT_GetKeyAndIV, (void* c, int* cipher, BINSTR* key, BINSTR* iv), c, IntOut{cipher}, Out{key},
              Out{iv})
-KIT_FUNCTION(QLK_CRYPT_Sign, (void* c, BINSTR* a, BINSTR* b, int hash, BINSTR* d, BINSTR* out), c, In{a}, In{b}, hash,
-             In{d}, Out{out})
-KIT_FUNCTION(QLK_CRYPT_Verify, (void* c, BINSTR* a, int hash, BINSTR* b, BINSTR* d), c, In{a}, hash, In{b}, In{d})
 KIT_FUNCTION(QLK_CRYPT_AsymEncrypt, (void* c, int p, BINSTR* a, BINSTR* b, BINSTR* out), c, p, In{a}, In{b}, Out{out})
-KIT_FUNCTION(QLK_CRYPT_AsymDecrypt, (void* c, int p, BINSTR* a, BINSTR* b, BINSTR* out), c, p, In{a}, In{b}, Out{out})
 KIT_FUNCTION(QLK_CRYPT_Hash, (void* c, int hash, BINSTR* input, BINSTR* out), c, hash, In{input}, Out{out})
 KIT_FUNCTION(QLK_CRYPT_VerifyMAC, (void* c, int p, const char* t, BINSTR* a, BINSTR* b), c, p, t, In{a}, In{b})
 KIT_FUNCTION(QLK_PEM_Encode, (void* c, int p, BINSTR* input, BINSTR* out), c, p, In{input}, Out{out})
 KIT_FUNCTION(QLK_DSAP_GetDataByURL, (void* c, int p, const char* url, BINSTR* out), c, p, url, Out{out})
-KIT_FUNCTION(QLK_PKCS11_InitToken, (void* c, const char* t1, const char* t2), c, t1, t2)
 KIT_FUNCTION(QLK_PKCS11_OpenSessionWithSlotID, (void* c, unsigned long slot, const char* t, int p), c, slot, t, p)
 KIT_FUNCTION(QLK_PKCS11_OpenSessionWithTokenName, (void* c, const char* name, int p), c, name, p)
 KIT_FUNCTION(QLK_PKCS11_GetSlotList, (void* c, unsigned long* slots, unsigned long* n), c, SlotsOut{slots, n})
+KIT_FUNCTION(QLK_PKCS11_Sign, (void* c, BINSTR* a, BINSTR* b, BINSTR* out), c, In{a}, In{b}, Out{out})
 KIT_FUNCTION(QLK_PKCS11_GetTokenInfo, (void* c, unsigned long slot, PKCS11_TOKEN_INFO* info), c, slot, TokenOut{info})
 KIT_FUNCTION(QLK_PKCS11_GetCertCnt, (void* c, int* count), c, IntOut{count})
 KIT_FUNCTION(QLK_PKCS11_GetCertInfo, (void* c, int i, int* kind, BINSTR* info, BINSTR* id), c, i, IntOut{kind},
