@@ -202,6 +202,13 @@ const std::vector<Row>& Rows() {
         BothAnswer100(OP(PKCS11_GetTokenInfo(4, a.info)), "PKCS11_GetTokenInfo(4, info)"),
         BothAnswer100(OP(PKCS11_GetCertInfo(2, 5, a.a, a.b)), "PKCS11_GetCertInfo(2, &5, out, out)"),
         BothAnswer100(OP(PKCS11_Sign(a.a, a.b, a.c)), "PKCS11_Sign([A], [B], out)"),
+        // No command reaches these.
+        BothAnswer100(OP(PKCS11_InitToken(a.a, a.b)), "PKCS11_InitToken(\"A\", \"B\")"),
+        BothAnswer100(OP(PKCS11_Login(a.a)), "PKCS11_Login(\"A\")"),
+        BothAnswer100(OP(PKCS11_ReadCert(a.a, a.b)), "PKCS11_ReadCert([A], out)"),
+        BothAnswer100(OP(PKCS11_ReadRandomForVID(a.a, a.b)), "PKCS11_ReadRandomForVID([A], out)"),
+        BothAnswer100(OP(PKCS11_Encrypt(a.a, a.b, a.c)), "PKCS11_Encrypt([A], [B], out)"),
+        BothAnswer100(OP(PKCS11_Decrypt(a.a, a.b, a.c)), "PKCS11_Decrypt([A], [B], out)"),
     };
     return rows;
 }

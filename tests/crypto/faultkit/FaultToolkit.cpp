@@ -387,7 +387,15 @@ KIT_FUNCTION(QLK_DSAP_GetDataByURL, (void* c, int p, const char* url, BINSTR* ou
 KIT_FUNCTION(QLK_PKCS11_OpenSessionWithSlotID, (void* c, unsigned long slot, const char* t, int p), c, slot, t, p)
 KIT_FUNCTION(QLK_PKCS11_OpenSessionWithTokenName, (void* c, const char* name, int p), c, name, p)
 KIT_FUNCTION(QLK_PKCS11_GetSlotList, (void* c, unsigned long* slots, unsigned long* n), c, SlotsOut{slots, n})
-KIT_FUNCTION(QLK_PKCS11_Sign, (void* c, BINSTR* a, BINSTR* b, BINSTR* out), c, In{a}, In{b}, Out{out})
+#define TWO_TO_ONE(name) \
+    KIT_FUNCTION(name, (void* c, BINSTR* a, BINSTR* b, BINSTR* out), c, In{a}, In{b}, Out{out})
+TWO_TO_ONE(QLK_PKCS11_Sign)
+TWO_TO_ONE(QLK_PKCS11_Encrypt)
+TWO_TO_ONE(QLK_PKCS11_Decrypt)
+ONE_TO_ONE(QLK_PKCS11_ReadCert)
+ONE_TO_ONE(QLK_PKCS11_ReadRandomForVID)
+ONE_TEXT(QLK_PKCS11_Login)
+KIT_FUNCTION(QLK_PKCS11_InitToken, (void* c, const char* t1, const char* t2), c, t1, t2)
 KIT_FUNCTION(QLK_PKCS11_GetTokenInfo, (void* c, unsigned long slot, PKCS11_TOKEN_INFO* info), c, slot, TokenOut{info})
 KIT_FUNCTION(QLK_PKCS11_GetCertCnt, (void* c, int* count), c, IntOut{count})
 KIT_FUNCTION(QLK_PKCS11_GetCertInfo, (void* c, int i, int* kind, BINSTR* info, BINSTR* id), c, i, IntOut{kind},
