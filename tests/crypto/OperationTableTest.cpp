@@ -167,6 +167,7 @@ const std::vector<Row>& Rows() {
         {OP(SetEnvChangeIV()), GpkiUnavailable("SetEnvChangeIV"), Npki("CRYPT_SetEnvChangeIV()")},
         Both(OP(EncryptKey(50, a.a, a.b, a.c, a.d)), "CRYPT_SetKeyAndIV(50, [A], [B])\nCRYPT_Encrypt([C], out)"),
         Both(OP(AsymEncrypt(3, a.a, a.b, a.c)), "CRYPT_AsymEncrypt(3, [A], [B], out)"),
+        Both(OP(AsymDecrypt(3, a.a, a.b, a.c)), "CRYPT_AsymDecrypt(3, [A], [B], out)"),
         Both(OP(Hash(4, a.a, a.b)), "CRYPT_Hash(4, [A], out)"),
         {OP(GenerateMAC(3, a.a, a.b, a.c)), Gpki("GPKI_CRYPT_GenMAC(3, \"A\", [B], out)"),
          Npki("CRYPT_GenMAC(3, \"A\", [B], out)")},

@@ -380,6 +380,7 @@ KIT_FUNCTION(QLK_CRYPT_SetKeyAndIV, (void* c, int cipher, BINSTR* key, BINSTR* i
 KIT_FUNCTION(QLK_CRYPT_GetKeyAndIV, (void* c, int* cipher, BINSTR* key, BINSTR* iv), c, IntOut{cipher}, Out{key},
              Out{iv})
 KIT_FUNCTION(QLK_CRYPT_AsymEncrypt, (void* c, int p, BINSTR* a, BINSTR* b, BINSTR* out), c, p, In{a}, In{b}, Out{out})
+KIT_FUNCTION(QLK_CRYPT_AsymDecrypt, (void* c, int p, BINSTR* a, BINSTR* b, BINSTR* out), c, p, In{a}, In{b}, Out{out})
 KIT_FUNCTION(QLK_CRYPT_Hash, (void* c, int hash, BINSTR* input, BINSTR* out), c, hash, In{input}, Out{out})
 KIT_FUNCTION(QLK_CRYPT_VerifyMAC, (void* c, int p, const char* t, BINSTR* a, BINSTR* b), c, p, t, In{a}, In{b})
 KIT_FUNCTION(QLK_PEM_Encode, (void* c, int p, BINSTR* input, BINSTR* out), c, p, In{input}, Out{out})
