@@ -20,20 +20,16 @@ HANDLE OpenForReading(const char* path) {
     return CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
 }
 
-// Opening by Windows path, missing files and folders, are seen through LoadFile's table;
-// here: the handle itself, and that only reading existing files is offered.
-TEST_F(Files, HandlesReadToTheEndCloseOnceAndOnlyReadingIsOffered) {
+// Opening, sizes, reading and closing are seen through LoadFile's table; here, what a
+// handle gives after the end and after closing, and that only reading is offered.
+TEST_F(Files, HandlesCloseOnceAndOnlyReadingIsOffered) {
     home.Write("a.der", std::string("\x30\x82\x00\x01", 4));
     HANDLE file = OpenForReading("C:\\A.DER");
     ASSERT_NE(INVALID_HANDLE_VALUE, file);
-    DWORD high = 7;
-    EXPECT_EQ(4u, GetFileSize(file, &high));
-    EXPECT_EQ(0u, high);
     unsigned char buffer[8] = {0};
     DWORD got = 0;
     EXPECT_TRUE(ReadFile(file, buffer, sizeof buffer, &got, nullptr));
     EXPECT_EQ(4u, got);
-    EXPECT_EQ(0x82, buffer[1]);
     EXPECT_TRUE(ReadFile(file, buffer, sizeof buffer, &got, nullptr));
     EXPECT_EQ(0u, got) << "end of file";
     EXPECT_TRUE(CloseHandle(file));

@@ -17,30 +17,6 @@ using zorvane::testsupport::TempFolder;
 
 namespace {
 
-const char kCurrentVersion[] = "Software\\Microsoft\\Windows\\CurrentVersion";
-
-// The registry is read through CUtil (ProgramFiles, also a value too long for its buffer);
-// here, keys and value names.
-TEST(Registry, KeysOpenIgnoringCaseAndRelativeToOpenedKeys) {
-    HKEY windows = nullptr, current = nullptr, missing = nullptr;
-    TableRegistry table;
-    table.Set(HKEY_LOCAL_MACHINE, "Software\\Microsoft\\Windows", "x", "1");
-    table.Set(HKEY_LOCAL_MACHINE, kCurrentVersion, "ProgramFilesDir", "C:\\Program Files");
-    ScopedService<RegistryStore> registry(ReplaceRegistry, table);
-    ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyExA(HKEY_LOCAL_MACHINE, "software\\MICROSOFT\\windows\\", 0, KEY_READ, &windows));
-    ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyExA(windows, "CurrentVersion", 0, KEY_READ, &current));
-    EXPECT_EQ(ERROR_FILE_NOT_FOUND, RegOpenKeyExA(windows, "Nothing", 0, KEY_READ, &missing));
-    EXPECT_EQ(nullptr, missing);
-    DWORD measured = 0;
-    EXPECT_EQ(ERROR_SUCCESS, RegQueryValueExA(current, "programfilesdir", nullptr, nullptr, nullptr, &measured));
-    EXPECT_EQ(17u, measured) << "the needed size, with the terminator";
-    EXPECT_NE(ERROR_SUCCESS, RegQueryValueExA(current, "CommonFilesDir", nullptr, nullptr, nullptr, &measured));
-    EXPECT_EQ(ERROR_SUCCESS, RegCloseKey(current));
-    EXPECT_NE(ERROR_SUCCESS, RegCloseKey(current));
-    EXPECT_NE(ERROR_SUCCESS, RegQueryValueExA(current, "ProgramFilesDir", nullptr, nullptr, nullptr, &measured));
-    EXPECT_EQ(ERROR_SUCCESS, RegCloseKey(windows));
-}
-
 TEST(SystemFolder, IsWindowsSystem32OnDriveCAndReportsNeededSize) {
     char folder[MAX_PATH];
     EXPECT_EQ(19u, GetSystemDirectoryA(folder, sizeof folder));
