@@ -47,9 +47,14 @@ protected:
         home.MakeFolder("NPKI/KICA/User");
         home.MakeFolder("NPKI/KICA/USER");
         usb.MakeFolder("GPKI/Certificate/class1");
+        std::filesystem::remove(stick);
+        std::filesystem::create_directory_symlink(usb.Path(), stick);
     }
+    void TearDown() override { std::filesystem::remove(stick); }
     TempFolder home, usb;
-    ScopedDrives drives{{{'C', home.Path(), DriveKind::Fixed}, {'E', usb.Path(), DriveKind::Removable}}};
+    // The stick lies below another top folder than the home, as /media does beside /home.
+    const std::string stick = "/dev/shm/zorvane-stick-" + std::to_string(getpid());
+    ScopedDrives drives{{{'C', home.Path(), DriveKind::Fixed}, {'E', stick, DriveKind::Removable}}};
 };
 
 enum Base { kHome, kUsb, kNone };
@@ -89,7 +94,7 @@ TEST_F(MixedCaseTree, PathsTranslateAloneAndInAWalk) {
         if (walking) walk = std::make_unique<zorvane::paths::ScopedFolderListings>();
         for (const Translation& row : kTranslations) {
             SCOPED_TRACE(std::string(row.windows) + (walking ? " in a walk" : ""));
-            const std::string base = row.base == kHome ? home.Path() + "/" : row.base == kUsb ? usb.Path() + "/" : "";
+            const std::string base = row.base == kHome ? home.Path() + "/" : row.base == kUsb ? stick + "/" : "";
             EXPECT_EQ(base + row.native, Win32PathToNative(row.windows));
         }
     }
