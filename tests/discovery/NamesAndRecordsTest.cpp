@@ -138,9 +138,7 @@ TEST(CertPath, NamesTheCaFolderAndLowersTheCallersText) {
     struct Case {
         const char* ca;
         const char* folder;
-    } cases[] = {{"YesSign", "yessign"}, {"KICA", "KICA"},         {"TradeSign", "TradeSign"},
-                 {"CrossCert", "crosscert"}, {"SignKorea", "signkorea"}, {"NCASign", "ncasign"},
-                 {"unknownCA", "etc"}};
+    } cases[] = {{"YesSign", "yessign"}, {"KICA", "KICA"}, {"unknownCA", "etc"}};
     for (const Case& c : cases) {
         ByteString ca(c.ca), cert("cn=Kim,o=x,c=kr"), user, certFolder;
         char drive[] = "E:\\";

@@ -78,7 +78,6 @@ const struct Translation {
     {"C:NPKI", kHome, "NPKI"},
     {"C:\\npki\\yessign\\Missing\\signCert.der", kHome, "NPKI/yessign/Missing/signCert.der"},
     {"C:\\NPKI\\yessign\\User\\cn=Other\\signCert.der", kHome, "NPKI/yessign/USER/cn=Other/signCert.der"},
-    {"C:\\NPKI\\yessign\\User\\cn=Hong()0012345\\SIGNPRI.KEY", kHome, "NPKI/yessign/USER/cn=Hong()0012345/signPri.key"},
     {"C:\\NPKI\\KICA\\user\\.\\..\\User", kHome, "NPKI/KICA/USER/./../User"},
     {"C:", kHome, ""},
     {"Q:\\NPKI", kNone, ""},
