@@ -5,10 +5,7 @@
 #include <string>
 
 #include "core/UtilOperations.h"
-#include "platform/PathTranslation.h"
 #include "platform/Services.h"
-#include "support/TestSupport.h"
-#include "tests/platform/ScopedDrives.h"
 
 using namespace zorvane::platform;
 

@@ -2,7 +2,6 @@
 
 #include <sys/wait.h>
 
-#include <cstdio>
 #include <ctime>
 #include <filesystem>
 #include <stdexcept>

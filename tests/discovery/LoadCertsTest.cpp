@@ -1,7 +1,6 @@
 // LoadCerts and the disk and private readers over stores made by the test-PKI generator.
 
 #include <algorithm>
-#include <ctime>
 #include <filesystem>
 #include <fstream>
 #include <map>
