@@ -12,7 +12,8 @@ namespace {
 std::string Text(const ByteString& s) { return std::string(s.GetData(), s.GetLength()); }
 
 // The display text never holds the detail; the log text holds it when there is one, and
-// then ends with a line feed. Nothing is written to a file.
+// then ends with a line feed. Only writing composes them, nothing is written to a file,
+// and clearing empties everything.
 TEST(ErrorLog, DisplayAndLogTexts) {
     const struct Row {
         int code;
@@ -30,27 +31,19 @@ TEST(ErrorLog, DisplayAndLogTexts) {
         SCOPED_TRACE(row.text);
         ErrorLog log;
         log.SetErrInfo(row.code, ByteString(row.text), row.detailCode, ByteString(row.detail));
+        EXPECT_TRUE(log.m_displayText.IsEmpty());
         ByteString display;
         EXPECT_EQ(0, log.WriteErrInfo(ByteString("label"), ByteString(folder.Path().c_str()), display));
         EXPECT_EQ(row.display, Text(display));
         EXPECT_EQ(row.log, Text(log.m_logText));
         EXPECT_EQ(0, log.WriteLogInfo(ByteString(folder.Path().c_str()), ByteString("text")));
+        log.ClearErrInfo();
+        EXPECT_EQ(0, log.m_errorCode + log.m_detailCode);
+        for (const ByteString* text : {&log.m_displayText, &log.m_logText, &log.m_errorText, &log.m_detailText}) {
+            EXPECT_TRUE(text->IsEmpty());
+        }
     }
     EXPECT_TRUE(std::filesystem::is_empty(folder.Path()));
-}
-
-TEST(ErrorLog, SetComposesNothingAndClearEmptiesEverything) {
-    ErrorLog log;
-    log.SetErrInfo(1, ByteString("a"), 2, ByteString("b"));
-    EXPECT_TRUE(log.m_displayText.IsEmpty()) << "SetErrInfo composes nothing";
-    ByteString display;
-    log.WriteErrInfo(ByteString(), ByteString(), display);
-    log.ClearErrInfo();
-    EXPECT_EQ(0, log.m_errorCode);
-    EXPECT_EQ(0, log.m_detailCode);
-    for (const ByteString* text : {&log.m_displayText, &log.m_logText, &log.m_errorText, &log.m_detailText}) {
-        EXPECT_TRUE(text->IsEmpty());
-    }
 }
 
 }  // namespace

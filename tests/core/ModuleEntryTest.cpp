@@ -8,13 +8,6 @@
 
 namespace {
 
-TEST(ModuleEntry, LoadingRegisteredTheLibraryOnce) {
-    const AFX_EXTENSION_MODULE& module = zorvane::LibraryExtensionModule();
-    EXPECT_TRUE(module.bInitialized);
-    EXPECT_NE(nullptr, module.hModule);
-    EXPECT_EQ(1, AfxLinkRecordCount(&module));
-}
-
 // InitCertProcessDll links the library into the caller's current MFC state; thread
 // notifications change nothing, process detach ends every link.
 TEST(ModuleEntry, InitLinksInTheCurrentStateAndDetachEndsTheLinks) {

@@ -2,7 +2,6 @@
 
 #include <sys/wait.h>
 
-#include <cstdio>
 #include <ctime>
 #include <filesystem>
 #include <stdexcept>
@@ -70,61 +69,8 @@ ByteString FileByteString(const std::string& path) {
     return ByteString(bytes.data(), static_cast<int>(bytes.size()));
 }
 
-namespace {
-
-std::string LineValue(const std::string& output, const std::string& key) {
-    const std::size_t start = output.find(key + "=");
-    if (start == std::string::npos) return "";
-    const std::size_t end = output.find('\n', start);
-    return output.substr(start + key.size() + 1, end - start - key.size() - 1);
-}
-
-long long ParseOpenSslTime(const std::string& text) {
-    std::tm parts = {};
-    if (!strptime(text.c_str(), "%b %d %H:%M:%S %Y GMT", &parts)) throw std::runtime_error("bad time " + text);
-    return static_cast<long long>(timegm(&parts));
-}
-
-// "CN=Kim,OU=x,O=yessign,C=KR" with the attribute names in lower case, except
-// serialNumber, as the toolkit writes them.
-std::string ToolkitNameForm(const std::string& rfc2253) {
-    std::string out;
-    bool inName = true;
-    for (std::size_t i = 0; i < rfc2253.size(); ++i) {
-        const char c = rfc2253[i];
-        if (c == '\\' && i + 1 < rfc2253.size()) {
-            out += c;
-            out += rfc2253[++i];
-            continue;
-        }
-        if (c == '=') inName = false;
-        if (c == ',') inName = true;
-        out += inName && c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-    }
-    const std::string lowered = "serialnumber=";
-    for (std::size_t at = out.find(lowered); at != std::string::npos; at = out.find(lowered, at + 1))
-        out.replace(at, lowered.size(), "serialNumber=");
-    return out;
-}
-
-}  // namespace
-
 std::string Sha1Sum(const std::string& path) {
     return testsupport::RunCommand("sha1sum " + testsupport::Quoted(path)).output.substr(0, 40);
-}
-
-OpenSslView ReadWithOpenSsl(const std::string& derPath) {
-    const std::string output = testsupport::RunCommand("openssl x509 -inform DER -noout -serial -subject -startdate "
-                                                       "-enddate -nameopt RFC2253,-esc_msb -in " +
-                                                       testsupport::Quoted(derPath))
-                                   .output;
-    OpenSslView view;
-    view.subject = ToolkitNameForm(LineValue(output, "subject"));
-    view.serial = LineValue(output, "serial");
-    for (char& c : view.serial) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    view.notBefore = ParseOpenSslTime(LineValue(output, "notBefore"));
-    view.notAfter = ParseOpenSslTime(LineValue(output, "notAfter"));
-    return view;
 }
 
 Listing RunList(const TempFolder& scratch, const std::string& prefix, const std::string& arguments) {
@@ -135,9 +81,10 @@ Listing RunList(const TempFolder& scratch, const std::string& prefix, const std:
     return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, ReadText(out), ReadText(err)};
 }
 
-std::string LocalText(long long seconds, const char* format) {
-    const std::time_t when = static_cast<std::time_t>(seconds);
+std::string LocalText(const std::string& koreaTime, const char* format) {
     std::tm parts = {};
+    strptime(koreaTime.c_str(), "%Y-%m-%d %H:%M:%S", &parts);
+    const std::time_t when = timegm(&parts) - 9 * 3600;
     localtime_r(&when, &parts);
     char text[64] = {};
     std::strftime(text, sizeof(text), format, &parts);

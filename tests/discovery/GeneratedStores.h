@@ -57,18 +57,9 @@ private:
 // Copies a folder tree (certificate folders into scratch homes).
 void CopyTree(const std::string& from, const std::string& to);
 
-// Bytes of a file, and the `sha1sum` of it, as independent checks.
+// Bytes of a file, and the `sha1sum` of it, as an independent check.
 ByteString FileByteString(const std::string& path);
 std::string Sha1Sum(const std::string& path);
-
-// What `openssl x509` says about a DER certificate file.
-struct OpenSslView {
-    std::string subject;  // toolkit form: attribute names in lower case, leaf first
-    std::string serial;   // lower-case hex
-    long long notBefore;  // seconds since 1970, UTC
-    long long notAfter;
-};
-OpenSslView ReadWithOpenSsl(const std::string& derPath);
 
 // `zorvane list ARGUMENTS` as a program, after a shell prefix (a user to run as, the
 // environment); its output files go to the scratch folder. A hang fails, not sticks.
@@ -78,8 +69,8 @@ struct Listing {
 };
 Listing RunList(const TempFolder& scratch, const std::string& prefix, const std::string& arguments);
 
-// A time as the four-value GetValidity formats it on the NPKI side (local time).
-std::string LocalText(long long seconds, const char* format);
+// A time the generator wrote in Korea Standard Time, as local time in the given format.
+std::string LocalText(const std::string& koreaTime, const char* format);
 
 std::string Text(const ByteString& text);
 

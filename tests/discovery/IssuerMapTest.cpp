@@ -94,8 +94,9 @@ TEST(IssuerMap, FoldersIssuersPolicyLinesAndWhereReadingStops) {
     EXPECT_EQ("def=g", Value(lines.loader->m_policyMap, "abc"));
 }
 
-// Each OID of the filter needs its bar; an empty entry ends the list.
-TEST(PolicyFilter, ParsedListAndWholeTextComparison) {
+// Each OID of the filter needs its bar; an empty entry ends the list. The comparison with
+// a certificate's policy text is seen through the filtered loads.
+TEST(PolicyFilter, ParsedList) {
     const struct Row {
         const char* filter;
         int entries;
@@ -113,55 +114,6 @@ TEST(PolicyFilter, ParsedListAndWholeTextComparison) {
             EXPECT_STREQ(row.last, loader.m_policyFilter[row.entries - 1].GetData());
         }
     }
-    tagCERTLIST record;
-    record.policyID = "1.2.410.200005.1.1.1";
-    ByteString none("");
-    loader.ParsingPolicyInfo(none);
-    EXPECT_EQ(-1, loader.CheckPolicyID(record)) << "empty list";
-    ByteString filter("1.2.410.200005.1.1|1.2.410.200005.1.1.1|");
-    loader.ParsingPolicyInfo(filter);
-    EXPECT_EQ(0, loader.CheckPolicyID(record));
-    record.policyID = "1.2.410.200005.1.1.1.5";
-    EXPECT_EQ(-1, loader.CheckPolicyID(record));
-}
-
-// TradeSign's certificates carry two OIDs; for its CA (exact name) the second counts.
-TEST(PolicyNames, TradeSignRuleTakesTheSecondOid) {
-    const struct Row {
-        const char* issuerCN;
-        const char* policyID;
-        int result;
-        const char* after;
-    } kRows[] = {
-        {"TradeSignCA", "1.2.410.200012.1.1.3, 1.2.410.200012.1.1.101", 0, "1.2.410.200012.1.1.101"},
-        {"TradeSignCA", "1.2.410.200012.1.1.3", -1, "1.2.410.200012.1.1.3"},
-        {"TradeSignCA", "1.2.410.200012.1.1.3,", 0, ""},
-        {"TradeSignCA2", "a, b", 0, "a, b"},
-    };
-    CLoadCert loader;
-    for (const Row& row : kRows) {
-        SCOPED_TRACE(row.policyID);
-        tagCERTLIST record;
-        record.issuerCN = row.issuerCN;
-        record.policyID = row.policyID;
-        EXPECT_EQ(row.result, loader.MakeCommonPolicyID(record));
-        EXPECT_STREQ(row.after, record.policyID.GetData());
-    }
-}
-
-TEST(PolicyNames, LooksUpDottedFormAndKeepsNameWhenMapIsEmpty) {
-    CLoadCert empty;
-    ByteString oid("1 2 410 200005 1 1 1");
-    ByteString name("kept");
-    EXPECT_EQ(0, empty.GetPolicyName(oid, name));
-    EXPECT_STREQ("kept", name.GetData());
-    Loaded loaded(&kTwoCaConfig);
-    EXPECT_EQ(0, loaded.loader->GetPolicyName(oid, name));
-    EXPECT_STREQ("범용(개인)", name.GetData());
-    ByteString unknown("1.2.3");
-    ByteString untouched("x");
-    EXPECT_EQ(-1, loaded.loader->GetPolicyName(unknown, untouched));
-    EXPECT_STREQ("x", untouched.GetData());
 }
 
 }  // namespace

@@ -87,18 +87,11 @@ TEST_F(IssuerConf, ValuesByNameAndBufferSize) {
     EXPECT_EQ('u', untouched);
 }
 
-TEST_F(IssuerConf, NullNamesListSectionsAndKeys) {
-    char buffer[200];
-    const DWORD sections = GetPrivateProfileStringA(nullptr, nullptr, "", buffer, sizeof buffer, path.c_str());
-    const char expectedSections[] = "Info_count\0Policy_Info1\0Policy_Info2\0Issuer_Info\0";
-    ASSERT_EQ(sizeof expectedSections - 1, sections);
-    EXPECT_EQ(0, std::memcmp(expectedSections, buffer, sizeof expectedSections));
-    const DWORD keys = GetPrivateProfileStringA("POLICY_INFO2", nullptr, "", buffer, sizeof buffer, path.c_str());
-    const char expectedKeys[] = "Quoted\0Empty\0Long\0";
-    ASSERT_EQ(sizeof expectedKeys - 1, keys);
-    EXPECT_EQ(0, std::memcmp(expectedKeys, buffer, sizeof expectedKeys));
-    // A list that does not fit is cut and ends with two zeros; the result is size - 2.
-    EXPECT_EQ(8u, GetPrivateProfileStringA("Policy_Info2", nullptr, "", buffer, 10, path.c_str()));
+// Null names list the sections or keys (checked against the text reader by the fuzz
+// replay); a list that does not fit is cut and ends with two zeros, giving size - 2.
+TEST_F(IssuerConf, AListThatDoesNotFitIsCut) {
+    char buffer[10];
+    EXPECT_EQ(8u, GetPrivateProfileStringA("POLICY_INFO2", nullptr, "", buffer, sizeof buffer, path.c_str()));
     EXPECT_EQ(0, std::memcmp("Quoted\0E\0\0", buffer, 10));
 }
 
