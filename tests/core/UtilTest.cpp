@@ -42,18 +42,16 @@ TEST(ProgramFiles, RegistryValueOrTheSystemDrive) {
     }
 }
 
-// A Wow64 answer is seen through the 64-bit folder templates of the certificate walk.
-TEST(OSVersion, BothTablesOverEveryRow) {
+// Both tables answer from rows of their own: one row per way a row matches or misses,
+// and the versions where the tables differ.
+TEST(OSVersion, BothTablesMatchPlatformMajorAndMinor) {
     const struct Row {
         DWORD platform, major, minor;
         int utilCode, loadCertCode;
     } kRows[] = {
-        {VER_PLATFORM_WIN32_WINDOWS, 4, 0, 1, 1},  {VER_PLATFORM_WIN32_WINDOWS, 4, 10, 2, 2},
-        {VER_PLATFORM_WIN32_WINDOWS, 4, 90, 3, 3}, {VER_PLATFORM_WIN32_WINDOWS, 4, 20, 0, 0},
-        {VER_PLATFORM_WIN32_NT, 3, 51, 4, 4},      {VER_PLATFORM_WIN32_NT, 4, 0, 4, 4},
-        {VER_PLATFORM_WIN32_NT, 5, 0, 5, 5},       {VER_PLATFORM_WIN32_NT, 5, 1, 6, 7},
-        {VER_PLATFORM_WIN32_NT, 5, 2, 0, 6},       {VER_PLATFORM_WIN32_NT, 6, 0, 7, 8},
-        {VER_PLATFORM_WIN32_NT, 6, 1, 0, 9},       {VER_PLATFORM_WIN32_NT, 6, 2, 0, 0},
+        {VER_PLATFORM_WIN32_WINDOWS, 4, 0, 1, 1}, {VER_PLATFORM_WIN32_WINDOWS, 4, 20, 0, 0},
+        {VER_PLATFORM_WIN32_NT, 3, 51, 4, 4},     {VER_PLATFORM_WIN32_NT, 5, 1, 6, 7},
+        {VER_PLATFORM_WIN32_NT, 5, 2, 0, 6},      {VER_PLATFORM_WIN32_NT, 6, 2, 0, 0},
         {VER_PLATFORM_WIN32s, 6, 0, 0, 0},
     };
     for (const Row& row : kRows) {
@@ -91,11 +89,9 @@ TEST(Substrings, CutsAreClippedAndStored) {
         int start, count;
         std::string result;
     } kRows[] = {
-        {kLeft, "abcdef", 0, 2, "ab"},   {kMid, "abcdef", 2, 3, "cde"}, {kRight, "abcdef", 0, 2, "ef"},
-        {kLeft, "abc", 0, 0, ""},        {kLeft, "abc", 0, 10, "abc"},  {kLeft, "abc", 0, -1, ""},
-        {kMid, "abc", 2, 10, "c"},       {kMid, "abc", 3, 1, ""},       {kMid, "abc", -3, 2, "ab"},
-        {kRight, "abc", 0, 99, "abc"},   {kRight, "abc", 0, 3, "abc"},  {kRight, "abc", 0, 0, ""},
-        {kMid, std::string("\x01\x00\x02\x03", 4), 1, 2, std::string("\x00\x02", 2)},
+        {kLeft, "abcdef", 0, 2, "ab"}, {kMid, "abcdef", 2, 3, "cde"}, {kRight, "abcdef", 0, 2, "ef"},
+        {kLeft, "abc", 0, -1, ""},     {kMid, "abc", -3, 2, "ab"},     {kMid, "abc", 2, 10, "c"},
+        {kRight, "abc", 0, 99, "abc"}, {kMid, std::string("\x01\x00\x02\x03", 4), 1, 2, std::string("\x00\x02", 2)},
     };
     CUtil util;
     for (const Row& row : kRows) {
@@ -123,8 +119,7 @@ TEST(FindCount, CountsOverlappingFinds) {
         std::string source, pattern;
         int count, lastPos;
     } kRows[] = {
-        {"a,b,d", ",", 2, 3}, {"a,b", ",", 1, 2},  {"aaa", "aa", 2, 1}, {"aaaa", "aa", 3, 2},
-        {"a,b", ";", 0, -1},  {"", ",", 0, -1},    {"a", "", 0, -1},    {std::string(",\0,", 3), ",", 2, 2},
+        {"a,b", ",", 1, 2}, {"aaaa", "aa", 3, 2}, {"a,b", ";", 0, -1}, {"a", "", 0, -1}, {std::string(",\0,", 3), ",", 2, 2},
     };
     CUtil util;
     for (const Row& row : kRows) {
@@ -146,18 +141,13 @@ TEST(Find2, FromStartOrFromAnIndexAsText) {
         const char* pattern;
         int start, found;
     } kRows[] = {
-        {"a,b,d", ",", 2, 3},   {"a,b,d", ",", 0, 1},   {"a,b,d", ",", 1, 1},  {"a,b,d", ",", 4, -1},
-        {"a,b,d", ",", 5, -1},  {"a,b,d", ",", -1, -1}, {"abc", ",", 0, -1},   {withZero, ",", 0, 3},
-        {withZero, ",", 1, -1}, {withZero, ",", 4, 5},  {withZero, "", 1, -1}, {withZero, nullptr, 0, -1},
+        {"a,b,d", ",", 2, 3},   {"a,b,d", ",", 5, -1}, {"a,b,d", ",", -1, -1}, {withZero, ",", 0, 3},
+        {withZero, ",", 1, -1}, {withZero, ",", 4, 5}, {withZero, "", 1, -1},
     };
     CUtil util;
     for (const Row& row : kRows) {
         SCOPED_TRACE(std::to_string(row.start) + " in " + row.source);
         const ByteString source(row.source.data(), static_cast<int>(row.source.size()));
-        if (!row.pattern) {
-            EXPECT_EQ(row.found, zorvane::util::ByteStringFind2(source, nullptr, row.start));
-            continue;
-        }
         std::string pattern = row.pattern;
         EXPECT_EQ(row.found, util.ByteStringFind2(source, &pattern[0], row.start));
     }

@@ -27,15 +27,6 @@ const std::string kTwoCaConfig =
     "yessignCA=금융결제원\n"
     "SignKorea CA2=코스콤\n";
 
-std::string CrLf(const std::string& text) {
-    std::string crlf;
-    for (char c : text) {
-        if (c == '\n') crlf += '\r';
-        crlf += c;
-    }
-    return crlf;
-}
-
 std::string Value(const CMapStringToString& map, const char* key) {
     ByteString value;
     if (!map.Lookup(key, value)) return "<absent>";
@@ -58,7 +49,6 @@ TEST(IssuerMap, FoldersIssuersPolicyLinesAndWhereReadingStops) {
     const std::string cutAtSecondCn = kTwoCaConfig.substr(0, kTwoCaConfig.find("IssuerCN=SignKorea"));
     const std::string emptySecondCn = cutAtSecondCn + "IssuerCN=\n";
     const std::string noEquals = "# policies\nabc=def=g\n[Info_count]\nPolicy_Info=0\n";
-    const std::string crlf = CrLf(kTwoCaConfig);
     const struct Row {
         const char* what;
         const std::string* config;
@@ -67,8 +57,6 @@ TEST(IssuerMap, FoldersIssuersPolicyLinesAndWhereReadingStops) {
         int again;
     } kRows[] = {
         {"two CAs", &kTwoCaConfig, 2, 2, 2, "signkorea", "금융결제원", "범용(개인)", "", 9},
-        {"Windows lines: only policy lines keep their CR", &crlf, 2, 2, 2, "signkorea", "금융결제원", "범용(개인)\r", "",
-         9},
         {"missing values read as NULL", &cutAtSecondCn, 2, 2, 2, "signkorea", "NULL", "범용(개인)", "", 4},
         {"an empty value stops", &emptySecondCn, 2, 0, 0, "signkorea", "<absent>", "<absent>",
          "Info_count 섹션의 Policy_Info 정보 읽기에 실패했습니다.", 0},

@@ -56,8 +56,6 @@ TEST_F(ListCommandTest, OptionsFiltersAndRefusals) {
         {work, 0, -1, {"ISSUER", "금융결제원", "expired", "private"}, ""},
         {"--work '" + (m_scratch / "bare") + "'", 3, -1, {}, "Quellark.dll"},
         {"--work '" + (m_scratch / "toolkit-only") + "'", 3, -1, {}, "IssuerOid.conf"},
-        {"--keys 9", 2, -1, {}, ""},
-        {"--bogus", 2, -1, {}, ""},
     };
     for (const Row& row : kRows) {
         SCOPED_TRACE(row.arguments);

