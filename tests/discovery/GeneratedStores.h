@@ -37,8 +37,6 @@ private:
     TempFolder m_root;
 };
 
-// Maps C: to a home folder (the generated one unless a test picks another) and E: to a
-// removable folder; restores the normal drives afterwards.
 class StoreTest : public ::testing::Test {
 protected:
     void SetUp() override;

@@ -21,7 +21,6 @@ protected:
                              << "/stick removable\n";
         return RunList(m_scratch, "env ZORVANE_DRIVE_TABLE=" + zorvane::testsupport::Quoted(table), arguments);
     }
-    std::string Work() const { return GeneratedStores::Get().work; }
 
     TempFolder m_scratch;
 };
@@ -39,8 +38,8 @@ TEST_F(ListCommandTest, OptionsFiltersAndRefusals) {
     CopyTree(fs::path(user.signing.certPath).parent_path(), m_scratch / "stick/NPKI/yessign/User/x");
     fs::create_directories(m_scratch / "bare");
     fs::create_directories(m_scratch / "toolkit-only");
-    fs::create_symlink(fs::path(Work()) / "Quellark.dll", fs::path(m_scratch / "toolkit-only") / "Quellark.dll");
-    const std::string work = " --work '" + Work() + "'";
+    fs::create_symlink(fs::path(stores.work) / "Quellark.dll", fs::path(m_scratch / "toolkit-only") / "Quellark.dll");
+    const std::string work = " --work '" + stores.work + "'";
     const struct Row {
         std::string arguments;
         int status, count;

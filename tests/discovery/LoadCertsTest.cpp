@@ -63,7 +63,6 @@ std::vector<const UserRecord*> Matched(const CertList& list, int first, const st
     return matched;
 }
 
-// Each test loads through a fresh loader on the generated work folder.
 class LoadCertsTest : public StoreTest {
 protected:
     // A fresh loader; the list starts with `before` records of the caller's, the count
@@ -254,14 +253,13 @@ TEST_F(LoadCertsTest, AReaderSkipsMissingCertificateOrKeyFilesWith300And301) {
 
 TEST_F(LoadCertsTest, DefaultObjectOpensNoToolkitAndLeavesTheListAlone) {
     CLoadCert loader;
-    CertList list;
     tagCERTLIST record;
-    list.Add(record);
-    list.Add(record);
-    int count = 42;
-    EXPECT_NE(Load(loader, Request{}, list, count), 0);
-    EXPECT_EQ(count, 42);
-    EXPECT_EQ(list.GetSize(), 2);
+    m_list.Add(record);
+    m_list.Add(record);
+    m_count = 42;
+    EXPECT_NE(Load(loader, Request{}, m_list, m_count), 0);
+    EXPECT_EQ(m_count, 42);
+    EXPECT_EQ(m_list.GetSize(), 2);
 }
 
 }  // namespace

@@ -1,4 +1,4 @@
-// Store files, DN functions, the validity test, NPKI folder names and the drive list.
+// Store files, DN functions, the validity test and NPKI folder names.
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -9,7 +9,6 @@
 #include <string>
 
 #include "support/TestSupport.h"
-#include "tests/platform/ScopedDrives.h"
 
 namespace {
 
@@ -143,21 +142,6 @@ TEST(CertPath, NamesTheCaFolderAndLowersTheCallersText) {
     }
     ByteString ca("yessign"), cert("c1");
     loader.MakeCertPath(ca, cert, nullptr, nullptr, 0, nullptr);  // no outputs wanted: no crash
-}
-
-TEST(DriveList, RemovableOnlyOrFixedAndRemovableInLetterOrderAndRepeated) {
-    TempFolder home, stick, disk;
-    zorvane::testing::ScopedDrives drives{{{'C', home.Path(), zorvane::paths::DriveKind::Fixed},
-                                           {'E', stick.Path(), zorvane::paths::DriveKind::Removable},
-                                           {'G', disk.Path(), zorvane::paths::DriveKind::Fixed}}};
-    CLoadCert loader;
-    EXPECT_EQ(loader.GetRemDriveList(1), 1);
-    EXPECT_EQ(Text(loader.m_driveList.GetAt(0)), "E:\\");
-    EXPECT_EQ(loader.GetRemDriveList(1), 2);  // appended again, not replaced
-    EXPECT_EQ(loader.GetRemDriveList(0), 5);
-    EXPECT_EQ(Text(loader.m_driveList.GetAt(2)), "C:\\");
-    EXPECT_EQ(Text(loader.m_driveList.GetAt(3)), "E:\\");
-    EXPECT_EQ(Text(loader.m_driveList.GetAt(4)), "G:\\");
 }
 
 }  // namespace
