@@ -1,6 +1,5 @@
-// Backend behaviour beyond single calls, against the fault toolkit: opening, error
-// texts, operations that look up two functions, the kept key, time texts and user
-// identifiers; and the facade's own lifetime: construction, Init, Close, copies and assignment, where each backend is
+// Backend behaviour beyond single calls, against the fault toolkit: operations that
+// look up two functions, the kept key, time texts and user identifiers; and the facade's own lifetime: construction, Init, Close, copies and assignment, where each backend is
 // finished exactly once, by the last facade that refers to it.
 #include <zorvane/CryptoEx.h>
 
@@ -33,29 +32,6 @@ protected:
     std::unique_ptr<FaultKit> kit;
     CCryptoEx facade;
 };
-
-TEST_P(BackendBehaviour, FailingInitReturnsTheToolkitCodeAndText) {
-    Load().Fail("QLK_API_Init", 1234, "no context today");
-    EXPECT_EQ(1234, Open());
-    EXPECT_EQ("no context today", Error());
-}
-
-TEST_P(BackendBehaviour, GetErrInfoAsksTheToolkitNotTheKeptText) {
-    Load();
-    ASSERT_EQ(0, Open());
-    kit->Fail("QLK_CERT_Load", 5, "bad certificate");
-    ByteString cert("C"), text("before"), list;
-    EXPECT_EQ(5, facade.LoadCert(cert));
-    // A later failure inside the backend replaces the kept text, not the toolkit's.
-    EXPECT_EQ(102, Gpki() ? facade.AddSigner(1, cert, cert, cert, cert, cert, list) : facade.AddCert(cert, list));
-    EXPECT_NE("bad certificate", Error());
-    EXPECT_EQ(0, facade.GetErrInfo(text));
-    EXPECT_EQ("bad certificate", Text(text));
-    kit->Fail("QLK_API_GetErrInfo", 9, "");
-    text = "kept";
-    EXPECT_EQ(9, facade.GetErrInfo(text));
-    EXPECT_EQ("kept", Text(text));
-}
 
 // An operation that looks up two functions, with the name the backend gives the pair.
 struct PairRow {

@@ -265,7 +265,6 @@ const std::vector<CopyRow>& CopyRows() {
         {OP(GetVersion(a.a)), "QLK_API_GetInfo", {1000000, ""}, {E, "a=API_GetInfo#1"}},
         {OP(GetInfo(a.a)), "QLK_API_GetInfo", {1000000, ""}, {E, "a=API_GetInfo#2"}},
         // What the toolkit writes through the caller's pointer stays there.
-        {OP(GetCertVersion(a.counter)), "QLK_CERT_GetVersion", {E, "counter=3"}, {E, "counter=3"}},
         {OP(PKCS11_GetCertCnt(&a.counter)), "QLK_PKCS11_GetCertCnt", {E, "counter=3"}, {E, "counter=3"}},
         {OP(PKCS11_GetTokenInfo(1, a.info)), "QLK_PKCS11_GetTokenInfo",
          {E, "info=PKCS11_GetTokenInfo#1"}, {E, "info=PKCS11_GetTokenInfo#1"}},
