@@ -7,7 +7,6 @@
 
 #include <cstring>
 #include <functional>
-#include <ostream>
 #include <string>
 #include <utility>
 
@@ -22,8 +21,6 @@ struct Backend {
     const char* className;
     int notLoaded;  // the answer of an operation with no library loaded
 };
-
-inline void PrintTo(const Backend& backend, std::ostream* out) { *out << backend.className; }
 
 inline const Backend kGpki{0, "gpkiapi.dll", "CGpkiEx", 100};
 inline const Backend kNpki{1, "Quellark.dll", "CNpkiEx", 101};

@@ -17,7 +17,7 @@
 
 class FaultKit {
 public:
-    // variant: full, bare, noinit or partial; file: Quellark.dll or gpkiapi.dll.
+    // variant: full, bare or partial; file: Quellark.dll or gpkiapi.dll.
     FaultKit(const std::string& variant, const std::string& file)
         : folder_(std::string(FAULTKIT_DIR) + "/" + variant),
           handle_(dlopen((folder_ + "/" + file).c_str(), RTLD_NOW | RTLD_LOCAL)) {
@@ -38,7 +38,6 @@ public:
     void SetOutput(const char* function, int output, const char* content) {
         FAULTKIT_CONTROL(FaultKit_SetOutput)(function, output, content);
     }
-    void FillTexts(bool on) { FAULTKIT_CONTROL(FaultKit_FillTexts)(on ? 1 : 0); }
     int LiveBinstrs() const { return FAULTKIT_CONTROL(FaultKit_LiveBinstrs)(); }
     int LiveContexts() const { return FAULTKIT_CONTROL(FaultKit_LiveContexts)(); }
     // Every recorded call, one per line, as recorded.

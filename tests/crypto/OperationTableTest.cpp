@@ -1,11 +1,8 @@
-// CCryptoEx operations, on both backends, against the fault toolkit: the code when the
-// library is not loaded (and that nothing is touched then), the code and error text when
-// the library lacks the operation's functions, and the exact toolkit calls (arguments,
-// order, constants) when it has them all; operations that the commands run end to end
-// over the shared backend code are left to the commands' tests. Then which outputs each
-// backend writes back, after success and after a toolkit error: the fault toolkit
-// writes every output also when it fails, so an output copied after a failure shows
-// the toolkit's content, and one that is not keeps the caller's value.
+// CCryptoEx operations, on both backends, against the fault toolkit: the code without a
+// library, the code and error text when it lacks the operation's functions, the exact
+// toolkit calls when it has them (operations the commands run over the shared backend
+// code are left to their tests); then which outputs each backend writes back after
+// success and after a toolkit error (the fault toolkit writes every output even then).
 #include <gtest/gtest.h>
 #include <zorvane/CryptoEx.h>
 
@@ -69,29 +66,18 @@ const std::vector<Row>& Rows() {
         {OP(SetOption(5)), kGpkiNotOffered, kFacadeAnswers102},
 
         // Certificate inspection
-        Both(OP(UnloadCert()), "CERT_Unload()"),
         Both(OP(GetSerialNum(a.a)), "CERT_GetSerialNum(1024, text)"),
         {OP(GetSubjectNameDerFormat(a.a)), GpkiUnavailable("GetSubjectNameDerFormat"),
          Npki("CERT_GetSubjectName_DERFormat(out)")},
-        Both(OP(GetValidity(a.a, a.b, a.c, a.counter)), "CERT_GetValidity(text, text)"),
         {OP(GetPubKeyAlgo(a.a)), Gpki("CERT_GetPubKey(1024, text, text)"), Npki("CERT_GetPubKey(2048, text, text)")},
-        {OP(GetPubKey(a.a)), Gpki("CERT_GetPubKey(1024, text, text)"), Npki("CERT_GetPubKey(2048, text, text)")},
         {OP(GetPubKeyLen(a.a)), Gpki("CERT_GetPubKey2(text, text, out)"), Npki("CERT_GetPubKey(2048, text, text)")},
         {OP(GetSignature(a.a)), GpkiUnavailable("GetSignature"), Npki("CERT_GetSignature(2048, text)")},
-        {OP(GetPolicy(a.a)), Gpki("CERT_GetCertPolicy(1024, text)"), Npki("CERT_GetCertPolicy(2048, text)")},
         {OP(GetBasicConstraints(a.a)), Gpki("CERT_GetBasicConstraints(1024, text)"),
          Npki("CERT_GetBasicConstraints(100, text)")},
         {OP(GetExtKeyUsage(a.a)), Gpki("CERT_GetExtKeyUsage(1024, text)", "GetExtKeyUsage"),
          Npki("CERT_GetExtKeyUsage(1024, text)")},
         {OP(GetSubjectAltName(a.a)), Gpki("CERT_GetSubjectAltName(1024, text)", "GetSubjectAltName"),
          Npki("CERT_GetSubjectAltName(1024, text)")},
-        {OP(GetSubKeyID(a.a)), Gpki("CERT_GetSubKeyID(1024, text)", "GetSubKeyID"),
-         Npki("CERT_GetSubKeyID(1024, text)")},
-        {OP(GetAuthKeyID(a.a)), Gpki("CERT_GetAuthKeyID(1024, text)", "GetAuthKeyID"),
-         Npki("CERT_GetAuthKeyID(2048, text)")},
-        {OP(GetCRLDP(a.a)), Gpki("CERT_GetCRLDP(1024, text)"), Npki("CERT_GetCRLDP(2048, text)")},
-        {OP(GetAIA(a.a)), Gpki("CERT_GetAIA(1024, text)"), Npki("CERT_GetAIA(2048, text)")},
-        Both(OP(GetUID(a.a)), "CERT_GetSubjectName(1024, text)"),
         {OP(GetRemainDays(a.a, a.counter)), kGpkiNotOffered, NpkiUnavailable("GetRemainDays")},
         {OP(AddCert(a.a, a.b)), kGpkiNotOffered, NpkiUnavailable("AddCert")},
         {OP(GetCertCount(a.a, a.counter)), kGpkiNotOffered, NpkiUnavailable("GetCertCount")},
@@ -149,9 +135,6 @@ const std::vector<Row>& Rows() {
         {OP(IsTrustCert(a.a, a.b, a.flag)), kGpkiNotOffered, Npki("UTIL_IsTrustCert([A], [B], flag)")},
         {OP(CompareDN(a.a, a.b)), kGpkiNotOffered, Npki("UTIL_CompareDN(\"A\", \"B\")")},
         {OP(GetRootCert(a.a, a.b)), kGpkiNotOffered, Npki("UTIL_GetRootCert([A], out)")},
-        {OP(GetCertPath(a.a, a.b)), kGpkiNotOffered, Npki("UTIL_GetCertPath([A], out)")},
-        {OP(GetObjectCount(a.a, a.counter)), kGpkiNotOffered, Npki("UTIL_GetObjectCount([A], &0)")},
-        {OP(GetObjectA(a.a, 2, a.b)), kGpkiNotOffered, Npki("UTIL_GetObject([A], 2, out)")},
         Both(OP(VerifyByIVS(a.a, a.b, a.c)), "CERT_VerifyByIVS(\"A\", [B], [C])"),
         {OP(VerifyByIVS2(a.a, a.b, a.c, a.d, a.e)), Gpki("VID_VerifyByIVS(\"A\", [B], [C], \"D\", [E])", kDerived, 101),
          Npki("VID_VerifyByIVS(\"A\", [B], [C], \"D\", [E])")},
@@ -165,20 +148,16 @@ const std::vector<Row>& Rows() {
         Both(OP(SetKeyAndIV(50, a.a, a.b)), "CRYPT_SetKeyAndIV(50, [A], [B])"),
         {OP(ClearKeyAndIV()), kGpkiNotOffered, NpkiUnavailable("ClearKeyAndIV")},
         {OP(SetEnvChangeIV()), GpkiUnavailable("SetEnvChangeIV"), Npki("CRYPT_SetEnvChangeIV()")},
-        Both(OP(EncryptKey(50, a.a, a.b, a.c, a.d)), "CRYPT_SetKeyAndIV(50, [A], [B])\nCRYPT_Encrypt([C], out)"),
         Both(OP(AsymEncrypt(3, a.a, a.b, a.c)), "CRYPT_AsymEncrypt(3, [A], [B], out)"),
         Both(OP(AsymDecrypt(3, a.a, a.b, a.c)), "CRYPT_AsymDecrypt(3, [A], [B], out)"),
-        Both(OP(Hash(4, a.a, a.b)), "CRYPT_Hash(4, [A], out)"),
         {OP(GenerateMAC(3, a.a, a.b, a.c)), Gpki("GPKI_CRYPT_GenMAC(3, \"A\", [B], out)"),
          Npki("CRYPT_GenMAC(3, \"A\", [B], out)")},
         Both(OP(VerifyMAC(3, a.a, a.b, a.c)), "CRYPT_VerifyMAC(3, \"A\", [B], [C])"),
-        Both(OP(Base64Dec(a.a, a.b)), "BASE64_Decode([A], out)"),
         BothAnswer100(OP(EncodePEM(3, a.a, a.b)), "PEM_Encode(3, [A], out)"),
         Both(OP(PriKeyEncrypt(3, a.a, a.b, a.c)), "PRIKEY_Encrypt(3, \"A\", [B], out)"),
         Both(OP(PriKeyCheckKeyPair(a.a, a.b)), "PRIKEY_CheckKeyPair([A], [B])"),
 
         // Storage media
-        Both(OP(UnloadStorage()), "MEDIA_Unload()"),
         BothAnswer100(OP(ReadCertFromStorage(1, a.a, 16, a.b)), "MEDIA_DISK_ReadCert(\"A\", out)",
                       "GPKI_STORAGE_ReadCert"),
         BothAnswer100(OP(ReadPriKeyFromStroage(1, a.a, a.b, 32, a.c)), "MEDIA_DISK_ReadPriKey(\"A\", \"B\", out)",
@@ -281,24 +260,17 @@ const int E = kToolkitError;
 const std::vector<CopyRow>& CopyRows() {
     static const std::vector<CopyRow> rows = {
         // Text outputs are copied in every case, on both backends.
-        {OP(GetIssuerName(a.a)), "QLK_CERT_GetIssuerName",
-         {E, "a=CERT_GetIssuerName#1"}, {E, "a=CERT_GetIssuerName#1"}},
         {OP(GetValidity(a.a, a.b, a.c, a.counter)), "QLK_CERT_GetValidity", {E, ""}, {E, ""}},
         {OP(GetPubKeyAlgo(a.a)), "QLK_CERT_GetPubKey", {E, "a=CERT_GetPubKey#1"}, {E, "a=CERT_GetPubKey#1"}},
-        {OP(GetPubKey(a.a)), nullptr, {0, "a=CERT_GetPubKey#2"}, {0, "a=CERT_GetPubKey#2"}},
-        {OP(GetPubKeyLen(a.a)), nullptr, {0, "a=CERT_GetPubKey2#2"}, {0, "a=CERT_GetPubKey#2"}},
-        {OP(GetUID(a.a)), "QLK_CERT_GetSubjectName", {E, ""}, {E, ""}},
         {OP(GetVersion(a.a)), "QLK_API_GetInfo", {1000000, ""}, {E, "a=API_GetInfo#1"}},
         {OP(GetInfo(a.a)), "QLK_API_GetInfo", {1000000, ""}, {E, "a=API_GetInfo#2"}},
         // What the toolkit writes through the caller's pointer stays there.
-        {OP(GetCertVersion(a.counter)), "QLK_CERT_GetVersion", {E, "counter=3"}, {E, "counter=3"}},
         {OP(PKCS11_GetCertCnt(&a.counter)), "QLK_PKCS11_GetCertCnt", {E, "counter=3"}, {E, "counter=3"}},
         {OP(PKCS11_GetTokenInfo(1, a.info)), "QLK_PKCS11_GetTokenInfo",
          {E, "info=PKCS11_GetTokenInfo#1"}, {E, "info=PKCS11_GetTokenInfo#1"}},
         {OP(PKCS11_GetSlotList(a.slots, a.slotCount)), "QLK_PKCS11_GetSlotList",
          {E, "slots={11,12,0,0,0,9} slotCount=2"}, {E, "slots={11,12,0,0,0,9} slotCount=2"}},
         // Binary outputs: the NPKI backend copies them also after a toolkit error.
-        {OP(MakeEnvelopedData(a.a, a.b, a.c)), "QLK_CMS_EncryptData", {E, ""}, {E, "c=CMS_EncryptData#1"}},
         {OP(AddSigner(1, a.a, a.b, a.c, a.d, a.e, a.f)), "QLK_CMS_AddSigner", {102, ""}, {E, "f=CMS_AddSigner#1"}},
         // Both PKCS#11 object outputs are copied in every case, on both backends.
         {OP(PKCS11_GetCertInfo(1, 2, a.a, a.b)), "QLK_PKCS11_GetCertInfo",

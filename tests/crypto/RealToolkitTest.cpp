@@ -1,7 +1,7 @@
-// The facade over the real toolkit files of the work folder, on both backends, where it
-// does work of its own: the validity of a generated certificate converted to the moment
-// it names, and verification at a given moment. The toolkit's functions are checked
-// against openssl in tests/toolkit, the calls the facade makes in OperationTableTest.
+// The facade over the real toolkit files of the work folder, on both backends:
+// verification at a given moment, which no command asks for. The toolkit's functions are
+// checked against openssl in tests/toolkit, the calls the facade makes in
+// OperationTableTest, the validity texts through the loader's records.
 #include <zorvane/CryptoEx.h>
 
 #include <gtest/gtest.h>
@@ -50,32 +50,6 @@ protected:
     CCryptoEx facade;
 };
 
-TEST_P(RealToolkit, ValidityConvertsToTheMomentItNames) {
-    const auto& user = User("valid").signing;
-    ByteString cert = FileBytes(user.certPath);
-    ASSERT_EQ(0, facade.LoadCert(cert));
-    ByteString notBefore, notAfter, notAfterDate;
-    int expired = -1;
-    ASSERT_EQ(0, facade.GetValidity(notBefore, notAfter, notAfterDate, expired));
-    EXPECT_EQ(0, expired);
-    // The generator's text is Korea Standard Time; the moment is nine hours earlier,
-    // shown in UTC by the GPKI backend and in local time by the NPKI one.
-    std::tm kst{};
-    ASSERT_TRUE(strptime(user.notAfter.c_str(), "%Y-%m-%d %H:%M:%S", &kst));
-    const std::time_t moment = timegm(&kst) - 9 * 3600;
-    std::tm shown{};
-    if (Gpki()) {
-        gmtime_r(&moment, &shown);
-    } else {
-        localtime_r(&moment, &shown);
-    }
-    char date[16], full[64];
-    std::strftime(date, sizeof(date), "%Y-%m-%d", &shown);
-    std::strftime(full, sizeof(full), "%Y년 %m월 %d일 %H:%M:%S", &shown);
-    EXPECT_EQ(date, Text(notAfterDate));
-    EXPECT_EQ(full, Text(notAfter));
-}
-
 // Verification at a moment the caller names, which only the NPKI backend offers; the
 // toolkit tests verify at the current time only.
 TEST_P(RealToolkit, VerificationAtAGivenMoment) {
@@ -92,6 +66,5 @@ TEST_P(RealToolkit, VerificationAtAGivenMoment) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Backends, RealToolkit, ::testing::ValuesIn(kBackends), BackendName);
-
 
 }  // namespace

@@ -28,15 +28,4 @@ TEST(MsgCommand, ReportsTheLibraryResults) {
     EXPECT_EQ(2, RunZorvane({"msg", "send"}).exitCode);
 }
 
-// The 16 MiB cap on standard input: at the cap the message is parsed (and found not to
-// be one); one byte more is refused before parsing, with a text that says why.
-TEST(MsgCommand, InputAboveTheCapIsRefused) {
-    const std::size_t cap = 16u << 20;
-    for (const std::size_t size : {cap, cap + 1}) {
-        const Finished parsed = RunZorvane({"msg", "parse", "--tag", "T"}, std::string(size, 'A'));
-        EXPECT_EQ(1, parsed.exitCode) << size;
-        EXPECT_EQ(size > cap, parsed.output.find("larger than 16 MiB") != std::string::npos) << parsed.output;
-    }
-}
-
 }  // namespace

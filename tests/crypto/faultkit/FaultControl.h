@@ -11,26 +11,20 @@
 //
 // Every output is written, also when the call is made to fail: output k (counted from 1
 // over the function's outputs) receives "<name without QLK_>#k" unless a content was set
-// for it; integer outputs receive 3 whatever is set; text buffers receive at most size - 1 characters,
-// or exactly size - 1 characters 'x' when filling is on.
+// for it; integer outputs receive 3 whatever is set; text buffers at most size - 1 characters.
 
-#ifdef __cplusplus
 extern "C" {
-#endif
 
-// Forgets calls, failures, contents and the error text; filling off.
+// Forgets calls, failures, contents and the error text.
 void FaultKit_Reset(void);
 // Makes the named function return code and set text as the error text.
 void FaultKit_Fail(const char* function, int code, const char* text);
 // Content for output k of the named function (a text or binary output).
 void FaultKit_SetOutput(const char* function, int output, const char* content);
-void FaultKit_FillTexts(int on);
 // The recorded calls, one per line, oldest first.
 const char* FaultKit_Calls(void);
 // BINSTR records made and not yet deleted; contexts made and not yet finished.
 int FaultKit_LiveBinstrs(void);
 int FaultKit_LiveContexts(void);
 
-#ifdef __cplusplus
 }
-#endif

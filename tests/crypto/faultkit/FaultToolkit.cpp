@@ -28,7 +28,6 @@ struct State {
     std::map<std::string, std::pair<int, std::string>> failures;  // code and error text
     std::map<std::pair<std::string, int>, std::string> outputs;
     std::string errorText;
-    bool fillTexts = false;
     int liveBinstrs = 0;
     std::set<int*> contexts;
 };
@@ -123,7 +122,7 @@ public:
     void Write(InOut inOut) { SetRecord(inOut.record, NextOutput()); }
     void Write(TextOut text) {
         if (!text.buffer || text.size <= 0) return;
-        const std::string content = Kit().fillTexts ? std::string(text.size - 1, 'x') : NextOutput();
+        const std::string content = NextOutput();
         const std::size_t length = std::min(content.size(), static_cast<std::size_t>(text.size - 1));
         std::memcpy(text.buffer, content.data(), length);
         text.buffer[length] = 0;
@@ -195,7 +194,6 @@ FAULTKIT_EXPORT void FaultKit_Reset(void) {
     kit.failures.clear();
     kit.outputs.clear();
     kit.errorText.clear();
-    kit.fillTexts = false;
 }
 
 FAULTKIT_EXPORT void FaultKit_Fail(const char* function, int code, const char* text) {
@@ -205,8 +203,6 @@ FAULTKIT_EXPORT void FaultKit_Fail(const char* function, int code, const char* t
 FAULTKIT_EXPORT void FaultKit_SetOutput(const char* function, int output, const char* content) {
     Kit().outputs[{function, output}] = content;
 }
-
-FAULTKIT_EXPORT void FaultKit_FillTexts(int on) { Kit().fillTexts = on != 0; }
 
 FAULTKIT_EXPORT const char* FaultKit_Calls(void) {
     std::string& text = Kit().callText;
@@ -281,33 +277,22 @@ int QLK_BINSTR_Delete(BINSTR* binstr) {
     int name parameters { return Handle(#name, __VA_ARGS__); }
 #define TEXT_FIELD(name) KIT_FUNCTION(name, (void* c, int size, char* text), c, size, TextOut{text, size})
 #define ONE_TO_ONE(name) KIT_FUNCTION(name, (void* c, BINSTR* input, BINSTR* output), c, In{input}, Out{output})
-#define NO_ARGUMENT(name) KIT_FUNCTION(name, (void* c), c)
 #define ONE_TEXT(name) KIT_FUNCTION(name, (void* c, const char* text), c, text)
 #define ONE_IN(name) KIT_FUNCTION(name, (void* c, BINSTR* input), c, In{input})
 #define MAC(name) \
     KIT_FUNCTION(name, (void* c, int p, const char* t, BINSTR* in, BINSTR* mac), c, p, t, In{in}, Out{mac})
 
 TEXT_FIELD(QLK_CERT_GetSerialNum)
-TEXT_FIELD(QLK_CERT_GetIssuerName)
 TEXT_FIELD(QLK_CERT_GetSubjectName)
 TEXT_FIELD(QLK_CERT_GetSignature)
-TEXT_FIELD(QLK_CERT_GetCertPolicy)
 TEXT_FIELD(QLK_CERT_GetBasicConstraints)
 TEXT_FIELD(QLK_CERT_GetExtKeyUsage)
 TEXT_FIELD(QLK_CERT_GetSubjectAltName)
-TEXT_FIELD(QLK_CERT_GetSubKeyID)
-TEXT_FIELD(QLK_CERT_GetAuthKeyID)
-TEXT_FIELD(QLK_CERT_GetCRLDP)
-TEXT_FIELD(QLK_CERT_GetAIA)
 ONE_TO_ONE(QLK_UTIL_AddObject)
 ONE_TO_ONE(QLK_UTIL_GetRootCert)
-ONE_TO_ONE(QLK_UTIL_GetCertPath)
 ONE_TO_ONE(QLK_CRYPT_Encrypt)
 ONE_TO_ONE(QLK_CRYPT_Decrypt)
-ONE_TO_ONE(QLK_BASE64_Decode)
-NO_ARGUMENT(QLK_CERT_Unload)
-NO_ARGUMENT(QLK_MEDIA_Unload)
-NO_ARGUMENT(QLK_CRYPT_SetEnvChangeIV)
+KIT_FUNCTION(QLK_CRYPT_SetEnvChangeIV, (void* c), c)
 ONE_TEXT(QLK_API_SetConfFile)
 ONE_TEXT(QLK_MEDIA_DISK_DeleteCert)
 ONE_IN(QLK_CERT_Load)
@@ -331,8 +316,6 @@ KIT_FUNCTION(QLK_CERT_Verify, (void* c, BINSTR* a, int p2, const char* t, int p5
 KIT_FUNCTION(QLK_CERT_Verify2, (void* c, BINSTR* a, int p, const char* t1, const char* t2), c, In{a}, p, t1, t2)
 KIT_FUNCTION(QLK_CERT_VerifyByIVS, (void* c, const char* url, BINSTR* a, BINSTR* b), c, url, In{a}, In{b})
 KIT_FUNCTION(QLK_UTIL_CompareDN, (void* c, const char* first, const char* second), c, first, second)
-KIT_FUNCTION(QLK_UTIL_GetObjectCount, (void* c, BINSTR* list, int* count), c, In{list}, IntOut{count})
-KIT_FUNCTION(QLK_UTIL_GetObject, (void* c, BINSTR* list, int i, BINSTR* object), c, In{list}, i, Out{object})
 KIT_FUNCTION(QLK_UTIL_IsTrustCert, (void* c, BINSTR* a, BINSTR* b, unsigned char* f), c, In{a}, In{b}, FlagOut{f})
 KIT_FUNCTION(QLK_VID_VerifyByIVS, (void* c, const char* url, BINSTR* a, BINSTR* b, const char* t, BINSTR* d), c, url,
              In{a}, In{b}, t, In{d})
