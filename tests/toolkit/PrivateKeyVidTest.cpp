@@ -78,21 +78,19 @@ struct DecryptRow {
     Bytes file;
     const char* password;
     int code;
-    const char* text;  // in the error text
 };
 
 TEST_F(PrivateKeyVidTest, KeyFileFailuresHaveTheirCodes) {
     const Bytes file = EncryptKey(0, plainKey_);
     const DecryptRow kRows[] = {
-        {"wrong password", file, "qwer1235!", 3003, "QLK_PRIKEY_Decrypt: [3003] wrong password"},
-        {"not DER", ToBytes("garbage, not DER"), kPassword, 3001, "[3001]"},
-        {"empty file", {}, kPassword, 1003, "[1003]"},
-        {"no password", file, nullptr, 1002, "[1002]"},
+        {"wrong password", file, "qwer1235!", 3003},
+        {"not DER", ToBytes("garbage, not DER"), kPassword, 3001},
+        {"empty file", {}, kPassword, 1003},
+        {"no password", file, nullptr, 1002},
     };
     for (const DecryptRow& row : kRows) {
         Bytes key;
         EXPECT_EQ(row.code, DecryptKey(row.file, row.password, key)) << row.name;
-        EXPECT_NE(std::string::npos, context_.ErrorText().find(row.text)) << row.name;
     }
     Record notKey(ToBytes("not a key")), key(plainKey_), encrypted;
     EXPECT_EQ(2007, QLK_PRIKEY_Encrypt(context_.get(), 0, kPassword, notKey.get(), encrypted.get()));

@@ -127,7 +127,6 @@ TEST(Vid, CertificatesWithoutIdentifyData) {
         std::string sections;
         VidStatus expected;
     } cases[] = {
-        {"no subjectAltName", "basicConstraints=CA:FALSE", "", VidStatus::NoIdentifyData},
         {"another otherName", "subjectAltName=otherName:1.2.3.4;UTF8:x", "", VidStatus::NoIdentifyData},
         {"no VID entry", kIdentifyExtension, IdentifySections("sha256", false, vidHex, "1.2.410.200004.10.1.1.2"),
          VidStatus::NoIdentifyData},
@@ -136,8 +135,6 @@ TEST(Vid, CertificatesWithoutIdentifyData) {
          "[identify]\nrealName=UTF8:x\nuserInfos=SEQUENCE:u\n[u]\ni=SEQUENCE:i\n[i]\nt=OID:1.2.410.200004.10.1.1.1\n"
          "v=SEQUENCE:v\n[v]\na=SEQUENCE:a\nvid=FORMAT:HEX,OCTETSTRING:00\n[a]\nalg=OID:sha1\n",
          VidStatus::Malformed},
-        {"realName not a string", kIdentifyExtension,
-         "[identify]\nrealName=INTEGER:5\nuserInfos=SEQUENCE:u\n[u]\n", VidStatus::Malformed},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -167,7 +164,7 @@ X509Ptr CertificateWithAltName(const Der& value) {
     return cert;
 }
 
-TEST(Vid, DamagedAltNamesAreReadWithinBounds) {
+TEST(Vid, TruncatedAltNamesAreMalformed) {
     IdentifyData data{kRealName, NID_sha256, false, Bytes(32, 0x5a)};
     Bytes value;
     ASSERT_EQ(EncodeIdentifyData(data, value), VidStatus::Ok);
@@ -179,15 +176,6 @@ TEST(Vid, DamagedAltNamesAreReadWithinBounds) {
     for (std::size_t length = 0; length < names.size(); ++length) {
         X509Ptr cert = CertificateWithAltName(Der(names.begin(), names.begin() + static_cast<std::ptrdiff_t>(length)));
         EXPECT_EQ(ReadIdentifyData(cert.get(), read), VidStatus::Malformed) << length;
-    }
-    // Damage anywhere is read within bounds (the sanitizer build checks) and never verifies:
-    // the stored identifier is not the one of this random and number.
-    for (std::size_t at = 0; at < names.size(); ++at) {
-        for (unsigned char flip : {0x01, 0x40, 0x80}) {
-            Der damaged = names;
-            damaged[at] ^= flip;
-            EXPECT_NE(Verify(CertificateWithAltName(damaged).get(), TestRandom(), kIdentityNumber), VidStatus::Ok);
-        }
     }
 }
 

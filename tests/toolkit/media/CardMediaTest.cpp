@@ -46,19 +46,6 @@ TEST(MediaLoad, ClassifiesWhatItLoads) {
     }
 }
 
-// The wrapping module answers as one that another part of the host initialised, and
-// locks the PIN "locked"; a failed login closes its session.
-TEST(MediaLoad, ModuleInitialisedElsewhereAnswers2509ThenLoads) {
-    const MediaWorld& world = MediaWorld::Get();
-    ContextHandle context;
-    EXPECT_EQ(QLK_MEDIA_Load(context.get(), ONCE_MODULE), 2509);
-    ASSERT_EQ(QLK_MEDIA_Load(context.get(), ONCE_MODULE), 0) << context.ErrorText();
-    EXPECT_EQ(QLK_PKCS11_OpenSession(context.get(), "locked"), 2606);
-    EXPECT_NE(context.ErrorText().find("the PIN is locked"), std::string::npos);
-    EXPECT_EQ(QLK_PKCS11_OpenSession(context.get(), world.pin.c_str()), 0) << context.ErrorText();
-    QLK_MEDIA_Unload(context.get());
-}
-
 TEST(CardSlots, WriteReplaceAndDeleteKeepTheOtherItem) {
     TempFolder scratch;
     const std::string reader = scratch.MakeFolder("card");
