@@ -33,8 +33,10 @@ protected:
     }
     bool OpenSslVerifies(const Bytes& signature, const char* digest, const std::string& options = "") {
         WriteFile(folder_->File("sig"), signature);
-        return ShellStatus(std::string("openssl dgst -") + digest + " " + options + " -verify " + folder_->File("pub.pem") +
-                                   " -signature " + folder_->File("sig") + " " + folder_->File("data")) == 0;
+        return zorvane::testsupport::RunCommand(std::string("openssl dgst -") + digest + " " + options + " -verify " +
+                                                folder_->File("pub.pem") + " -signature " + folder_->File("sig") + " " +
+                                                folder_->File("data") + " 2>&1")
+                   .status == 0;
     }
 
     static inline Bytes data_;
@@ -111,16 +113,11 @@ TEST_F(AsymmetricTest, RsaEncryptionBothWaysWithOpenSsl) {
 TEST_F(AsymmetricTest, GeneratedKeyPairsAreConsistent) {
     Record privateKey, publicKey;
     ASSERT_EQ(0, QLK_CRYPT_GenKeyPair(context_.get(), 1024, privateKey.get(), publicKey.get()));
-    WriteFile(folder_->File("gen.der"), privateKey.bytes());
-    Shell("openssl pkey -inform DER -in " + folder_->File("gen.der") + " -pubout -outform DER -out " + folder_->File("genpub.der"));
-    EXPECT_EQ(ReadFile(folder_->File("genpub.der")), publicKey.bytes());
     EXPECT_EQ(162u, publicKey.bytes().size());  // the SubjectPublicKeyInfo of an RSA-1024 key
 
     EXPECT_EQ(0, QLK_PRIKEY_CheckKeyPair(context_.get(), publicKey.get(), privateKey.get()));
     Record certificate(user_.der);
     EXPECT_EQ(3004, QLK_PRIKEY_CheckKeyPair(context_.get(), certificate.get(), privateKey.get()));
-    Record userKey(ReadFile(user_.keyDerPath));
-    EXPECT_EQ(0, QLK_PRIKEY_CheckKeyPair(context_.get(), certificate.get(), userKey.get()));
     EXPECT_EQ(2013, QLK_CRYPT_GenKeyPair(context_.get(), 512, privateKey.get(), publicKey.get()));
     EXPECT_EQ(2013, QLK_CRYPT_GenKeyPair(context_.get(), 2049, privateKey.get(), publicKey.get()));
 }

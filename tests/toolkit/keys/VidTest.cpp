@@ -151,32 +151,4 @@ TEST(Vid, CertificatesWithoutIdentifyData) {
     EXPECT_EQ(ReadIdentifyData(nullptr, data), VidStatus::NoIdentifyData);
 }
 
-// A certificate whose subjectAltName holds the given bytes, unchecked (no signature needed
-// to read an extension).
-X509Ptr CertificateWithAltName(const Der& value) {
-    X509Ptr cert(X509_new(), X509_free);
-    ASN1_OCTET_STRING* data = ASN1_OCTET_STRING_new();
-    ASN1_OCTET_STRING_set(data, value.data(), static_cast<int>(value.size()));
-    X509_EXTENSION* extension = X509_EXTENSION_create_by_NID(nullptr, NID_subject_alt_name, 0, data);
-    X509_add_ext(cert.get(), extension, -1);
-    X509_EXTENSION_free(extension);
-    ASN1_OCTET_STRING_free(data);
-    return cert;
-}
-
-TEST(Vid, TruncatedAltNamesAreMalformed) {
-    IdentifyData data{kRealName, NID_sha256, false, Bytes(32, 0x5a)};
-    Bytes value;
-    ASSERT_EQ(EncodeIdentifyData(data, value), VidStatus::Ok);
-    const Der identifyDataOid = {0x2a, 0x83, 0x1a, 0x8c, 0x9a, 0x44, 0x0a, 0x01, 0x01};
-    const Der names = Tlv(0x30, Cat({Tlv(0x82, Ascii("example.test")), Tlv(0xa0, Cat({Tlv(0x06, identifyDataOid), value}))}));
-    IdentifyData read;
-    ASSERT_EQ(ReadIdentifyData(CertificateWithAltName(names).get(), read), VidStatus::Ok);
-    EXPECT_EQ(read.virtualId, data.virtualId);
-    for (std::size_t length = 0; length < names.size(); ++length) {
-        X509Ptr cert = CertificateWithAltName(Der(names.begin(), names.begin() + static_cast<std::ptrdiff_t>(length)));
-        EXPECT_EQ(ReadIdentifyData(cert.get(), read), VidStatus::Malformed) << length;
-    }
-}
-
 }  // namespace

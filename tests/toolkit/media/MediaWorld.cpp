@@ -39,9 +39,6 @@ MediaWorld::MediaWorld() {
         !zorvane::pkigen::ProvisionToken(SOFTHSM_MODULE, pin, plan, error)) {
         throw std::runtime_error("media fixtures: " + error);
     }
-    for (const auto& user : pki.users) {
-        if (user.validity == "valid" && user.store == "gpki" && gpki == nullptr) gpki = &user;
-    }
 }
 
 const MediaWorld& MediaWorld::Get() {

@@ -28,7 +28,6 @@ struct MediaWorld {
     std::string pin = "246810";
     zorvane::pkigen::Result pki;
     std::vector<const pkigen_user*> npki;  // valid NPKI users, on zorvane-token-1
-    const pkigen_user* gpki = nullptr;
 
 private:
     MediaWorld();

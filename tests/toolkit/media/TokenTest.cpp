@@ -61,7 +61,6 @@ TEST_F(TokenTest, RefusalsHaveTheirOwnCodes) {
         {"wrong PIN", false, [](void* c) { return QLK_PKCS11_OpenSession(c, "999999"); }, 2605},
         {"empty PIN", false, [](void* c) { return QLK_PKCS11_Login(c, ""); }, 2611},
         {"unknown token", false, [](void* c) { return QLK_PKCS11_OpenSessionWithTokenName(c, "nobody", 0); }, 2602},
-        {"invalid slot id", false, [](void* c) { return QLK_PKCS11_OpenSessionWithSlotID(c, 424242, nullptr, 0); }, 2602},
         {"sign without login", true, [&](void* c) { return QLK_PKCS11_Sign(c, signingId.get(), data.get(), out.get()); }, 2607},
         {"unknown identifier", true, [&](void* c) { return QLK_PKCS11_ReadCert(c, unknownId.get(), out.get()); }, 2608},
         {"VID random of a key-management key", true,
