@@ -24,7 +24,6 @@ TEST(ApiContext, LifecycleInformationAndRefusals) {
     char text[64];
     EXPECT_EQ(1001, QLK_API_GetErrInfo(nullptr, sizeof text, text));
     EXPECT_STREQ("the context is null or not open", text);
-    EXPECT_EQ(1001, QLK_API_SetConfFile(nullptr, "x"));
 }
 
 TEST(ApiContext, ErrorTextNamesFunctionCodeAndCause) {

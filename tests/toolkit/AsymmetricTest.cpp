@@ -46,7 +46,6 @@ TEST_F(AsymmetricTest, Pkcs1AndPssSignaturesVerifyWithOpenSsl) {
     Bytes key = ReadFile(user_.keyDerPath);
     for (const auto& [id, name] : kHashes) {
         Bytes signature = Sign(key, "", id);
-        EXPECT_EQ(256u, signature.size());
         EXPECT_TRUE(OpenSslVerifies(signature, name)) << name;
         EXPECT_EQ(0, Verify(user_.der, id, data_, signature)) << name;
     }

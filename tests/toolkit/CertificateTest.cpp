@@ -202,7 +202,6 @@ TEST_F(CertificateTest, FailuresHaveCodes) {
         Load(user_.der);
     }
     EXPECT_EQ(1002, QLK_CERT_Load(context_.get(), nullptr));
-    EXPECT_EQ(1001, QLK_CERT_Load(nullptr, Record(user_.der).get()));
     ASSERT_EQ(0, QLK_CERT_Unload(context_.get()));
     int version = 0;
     EXPECT_EQ(1501, QLK_CERT_GetVersion(context_.get(), &version));

@@ -120,9 +120,7 @@ TEST_F(EncodingDigestTest, DigestsAndHmacsMatchOpenSslDgst) {
     Record empty, digest;
     ASSERT_EQ(0, QLK_CRYPT_Hash(context_.get(), 1, empty.get(), digest.get()));
     EXPECT_EQ("da39a3ee5e6b4b0d3255bfef95601890afd80709", Hex(digest.bytes()));
-    EXPECT_EQ(2002, QLK_CRYPT_Hash(context_.get(), 0, empty.get(), digest.get()));
     Record input(data), mac;
-    EXPECT_EQ(2002, QLK_CRYPT_GenMAC(context_.get(), 9, key, input.get(), mac.get()));
     EXPECT_EQ(1002, QLK_CRYPT_GenMAC(context_.get(), 1, nullptr, input.get(), mac.get()));
 }
 

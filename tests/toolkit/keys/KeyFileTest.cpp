@@ -181,7 +181,6 @@ TEST(KeyFile, GarbageAndBadIterationCountsNeverDecrypt) {
         {"empty", {}, KeyFileStatus::Malformed},
         {"indefinite length", {0x30, 0x80, 0x00, 0x00}, KeyFileStatus::Malformed},
         {"length beyond the data", {0x30, 0x84, 0xff, 0xff, 0xff, 0xff, 0x00}, KeyFileStatus::Malformed},
-        {"not a SEQUENCE", {0x04, 0x02, 0x01, 0x02}, KeyFileStatus::Malformed},
         {"unknown algorithm", Tlv(0x30, Cat({Tlv(0x30, Tlv(0x06, {0x2a, 0x03})), Tlv(0x04, Der(16, 0))})),
          KeyFileStatus::UnsupportedAlgorithm},
         {"no parameters", Tlv(0x30, Cat({Tlv(0x30, Tlv(0x06, {0x2a, 0x83, 0x1a, 0x8c, 0x9a, 0x44, 0x01, 0x0f})),

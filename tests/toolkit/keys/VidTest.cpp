@@ -72,18 +72,13 @@ struct EncodedRow {
     bool nullParameters;
 };
 
-// The identifier of a random and a number that are not the certificate's.
-struct MismatchRow {
-    Bytes random;
-    std::string identityNumber;
-};
-
 TEST(Vid, ReadsVerifiesAndEncodesWhatOpenSslEncodes) {
     const Bytes r = TestRandom();
     Bytes otherRandom = r;
     otherRandom[19] ^= 1;
     // A non-printable number cannot be hashed and so matches nothing.
-    const MismatchRow kMismatches[] = {
+    // The identifier of a random and a number that are not the certificate's.
+    const std::pair<Bytes, std::string> kMismatches[] = {
         {otherRandom, kIdentityNumber}, {Bytes{}, kIdentityNumber}, {r, "8001011234568"}, {r, kIdentityNumber + "\n"}};
     const Der identifyDataOid = {0x2a, 0x83, 0x1a, 0x8c, 0x9a, 0x44, 0x0a, 0x01, 0x01};
     const EncodedRow kRows[] = {{"sha256", NID_sha256, false}, {"sha1", NID_sha1, true}, {"sha1", NID_sha1, false}};
@@ -109,9 +104,8 @@ TEST(Vid, ReadsVerifiesAndEncodesWhatOpenSslEncodes) {
         EXPECT_EQ(Hex(ours), Hex(Der(p, p + ASN1_STRING_length(theirs))));
 
         EXPECT_EQ(Verify(cert.get(), r, kIdentityNumber), VidStatus::Ok);
-        for (const MismatchRow& mismatch : kMismatches) {
-            EXPECT_EQ(Verify(cert.get(), mismatch.random, mismatch.identityNumber), VidStatus::Mismatch)
-                << Hex(mismatch.random) << " " << mismatch.identityNumber;
+        for (const auto& [random, identityNumber] : kMismatches) {
+            EXPECT_EQ(Verify(cert.get(), random, identityNumber), VidStatus::Mismatch) << Hex(random) << " " << identityNumber;
         }
     }
     Bytes value;

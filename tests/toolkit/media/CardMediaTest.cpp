@@ -1,8 +1,5 @@
 // Loading media, disk files and card slots through the toolkit and the real NpkiCard.dll.
 
-#include <sys/stat.h>
-
-#include <cstdlib>
 #include <filesystem>
 
 #include "toolkit/media/MediaWorld.h"
@@ -10,14 +7,10 @@
 namespace media_test {
 namespace {
 
+using zorvane::testsupport::ModeOf;
 using zorvane::testsupport::TempFolder;
 
 std::string CardDriver() { return MediaWorld::Get().work + "/NpkiCard.dll"; }
-
-mode_t ModeOf(const std::string& path) {
-    struct stat status {};
-    return ::stat(path.c_str(), &status) == 0 ? (status.st_mode & 07777) : 0;
-}
 
 struct LoadCase {
     const char* name;

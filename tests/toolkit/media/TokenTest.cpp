@@ -13,14 +13,10 @@ using zorvane::testsupport::Quoted;
 using zorvane::testsupport::ReadBytes;
 using zorvane::testsupport::TempFolder;
 
-// A context with SoftHSM2 loaded and a session on zorvane-token-1.
+// A context with SoftHSM2 loaded, whose token is zorvane-token-1.
 class TokenTest : public ::testing::Test {
 protected:
     TokenTest() : world_(MediaWorld::Get()), context_(SOFTHSM_MODULE) {}
-
-    void OpenWithPin(const char* pin) {
-        ASSERT_EQ(QLK_PKCS11_OpenSession(context_.get(), pin), 0) << context_.ErrorText();
-    }
 
     const MediaWorld& world_;
     LoadedContext context_;
@@ -28,7 +24,7 @@ protected:
 };
 
 TEST_F(TokenTest, EncryptAndDecryptOnTheToken) {
-    OpenWithPin(world_.pin.c_str());
+    ASSERT_EQ(QLK_PKCS11_OpenSession(context_.get(), world_.pin.c_str()), 0) << context_.ErrorText();
     const pkigen_user& user = *world_.npki[0];
     Record id(IdOfCertificate(user.keyManagement.certPath)), plain(std::string("session key")), cipher, opened;
     ASSERT_EQ(QLK_PKCS11_Encrypt(context_.get(), id.get(), plain.get(), cipher.get()), 0) << context_.ErrorText();
