@@ -190,6 +190,7 @@ TEST_F(CmsTest, DamagedInputsGiveTheirCodes) {
     EXPECT_EQ(4013, Verify(8, signedData, content, signers));
 
     Bytes opened;
+    EXPECT_EQ(4003, Open(A(), enveloped, opened)) << context_.ErrorText();
     // The last byte of the second-to-last block flips the padding byte 01 to 00.
     EXPECT_EQ(2006, Open(B(), Flipped(enveloped, 17), opened));
     EXPECT_EQ(4001, Open(B(), signedData, opened));

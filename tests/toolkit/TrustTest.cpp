@@ -174,11 +174,13 @@ TEST_F(TrustTest, DirectoryFetchGivesTheBytesOrItsCode) {
         {server_->Url("http", "/inter.crl"), 0, 0},
         {"file://" + Path("inter.crl"), 0, 0},
         {server_->Url("http", "/missing"), 0, 1704},
+        {"file://" + Path("missing"), 0, 1704},
         {"file://" + Path("fifo"), 0, 1706},
         {"http://127.0.0.1:" + port + "/inter.crl", 0, 1702},
         {"ldap://127.0.0.1:" + port + "/cn=x?certificateRevocationList;binary", 2, 1702},
         // The HTTP server takes the LDAP bind for the start of a request line and waits.
         {"ldap://127.0.0.1:" + std::to_string(server_->Port()) + "/cn=x?certificateRevocationList;binary", 1, 1703},
+        {server_->Url("http", "/slow"), 1, 1703},
         {server_->Url("http", "/huge"), 0, 1705},
         {"gopher://127.0.0.1/", 0, 1701},
         {"ldap://127.0.0.1/cn=no-attribute", 0, 1701},

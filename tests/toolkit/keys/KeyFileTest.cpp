@@ -7,6 +7,7 @@
 
 #include <sstream>
 #include <string>
+#include <tuple>
 
 #include "toolkit/keys/KeyFixtures.h"
 #include "support/TestSupport.h"
@@ -86,27 +87,23 @@ TEST(KeyFile, SeedCbcWithSha1MatchesIndependentDerivationAndCipher) {
     }
 }
 
-struct Pbes2Row {
-    const char* cipher;
-    const char* prf;
-    KeyFileStatus expected;
-};
-
 TEST(KeyFile, ReadsPbes2FilesThatOpenSslWrites) {
     TempFolder dir;
     WriteFile(dir.File("key.der"), SharedPrivateKeyInfo());
-    const Pbes2Row kRows[] = {{"seed-cbc", "hmacWithSHA1", KeyFileStatus::Ok},
-                              {"seed-cbc", "hmacWithSHA256", KeyFileStatus::Ok},
-                              {"seed-cbc", "hmacWithSHA512", KeyFileStatus::UnsupportedAlgorithm},
-                              {"aes-128-cbc", "hmacWithSHA256", KeyFileStatus::UnsupportedAlgorithm}};
-    for (const Pbes2Row& row : kRows) {
-        SCOPED_TRACE(std::string(row.cipher) + " " + row.prf);
-        ASSERT_TRUE(OpenSsl("pkcs8 -topk8 -v2 " + std::string(row.cipher) + " -v2prf " + row.prf +
+    // The cipher, the pseudo-random function and what reading the file gives.
+    const std::tuple<std::string, const char*, KeyFileStatus> kRows[] = {
+        {"seed-cbc", "hmacWithSHA1", KeyFileStatus::Ok},
+        {"seed-cbc", "hmacWithSHA256", KeyFileStatus::Ok},
+        {"seed-cbc", "hmacWithSHA512", KeyFileStatus::UnsupportedAlgorithm},
+        {"aes-128-cbc", "hmacWithSHA256", KeyFileStatus::UnsupportedAlgorithm}};
+    for (const auto& [cipher, prf, expected] : kRows) {
+        SCOPED_TRACE(cipher + " " + prf);
+        ASSERT_TRUE(OpenSsl("pkcs8 -topk8 -v2 " + cipher + " -v2prf " + prf +
                             " -iter 2048 -inform DER -outform DER -passout pass:" + kPassword + " -in " +
                             dir.File("key.der") + " -out " + dir.File("enc.der")));
         SecureBytes decrypted;
-        ASSERT_EQ(Decrypt(ReadBytes(dir.File("enc.der")), kPassword, decrypted), row.expected);
-        EXPECT_EQ(row.expected == KeyFileStatus::Ok, IsSharedTestKey(decrypted));
+        ASSERT_EQ(Decrypt(ReadBytes(dir.File("enc.der")), kPassword, decrypted), expected);
+        EXPECT_EQ(expected == KeyFileStatus::Ok, IsSharedTestKey(decrypted));
     }
 }
 

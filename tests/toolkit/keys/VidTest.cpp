@@ -7,6 +7,7 @@
 
 #include <memory>
 #include <string>
+#include <tuple>
 
 #include "toolkit/keys/KeyFixtures.h"
 #include "support/TestSupport.h"
@@ -66,12 +67,6 @@ std::string IdentifySections(const std::string& hashName, bool nullParameters, c
 
 const std::string kIdentifyExtension = "subjectAltName=otherName:1.2.410.200004.10.1.1;SEQUENCE:identify";
 
-struct EncodedRow {
-    const char* hash;
-    int nid;
-    bool nullParameters;
-};
-
 TEST(Vid, ReadsVerifiesAndEncodesWhatOpenSslEncodes) {
     const Bytes r = TestRandom();
     Bytes otherRandom = r;
@@ -81,19 +76,21 @@ TEST(Vid, ReadsVerifiesAndEncodesWhatOpenSslEncodes) {
     const std::pair<Bytes, std::string> kMismatches[] = {
         {otherRandom, kIdentityNumber}, {Bytes{}, kIdentityNumber}, {r, "8001011234568"}, {r, kIdentityNumber + "\n"}};
     const Der identifyDataOid = {0x2a, 0x83, 0x1a, 0x8c, 0x9a, 0x44, 0x0a, 0x01, 0x01};
-    const EncodedRow kRows[] = {{"sha256", NID_sha256, false}, {"sha1", NID_sha1, true}, {"sha1", NID_sha1, false}};
-    for (const EncodedRow& row : kRows) {
-        SCOPED_TRACE(std::string(row.hash) + (row.nullParameters ? " with NULL" : ""));
+    // The hash by name and NID, and whether its parameters are an explicit NULL.
+    const std::tuple<std::string, int, bool> kRows[] = {
+        {"sha256", NID_sha256, false}, {"sha1", NID_sha1, true}, {"sha1", NID_sha1, false}};
+    for (const auto& [hash, nid, nullParameters] : kRows) {
+        SCOPED_TRACE(hash + (nullParameters ? " with NULL" : ""));
         TempFolder dir;
-        const std::string vidHex = PythonVid(row.hash, kIdentityNumber, r);
-        X509Ptr cert = MakeCertificate(dir, kIdentifyExtension, IdentifySections(row.hash, row.nullParameters, vidHex));
+        const std::string vidHex = PythonVid(hash, kIdentityNumber, r);
+        X509Ptr cert = MakeCertificate(dir, kIdentifyExtension, IdentifySections(hash, nullParameters, vidHex));
         ASSERT_TRUE(cert);
 
         IdentifyData data;
         ASSERT_EQ(ReadIdentifyData(cert.get(), data), VidStatus::Ok);
         EXPECT_EQ(data.realName, kRealName);
-        EXPECT_EQ(data.hashNid, row.nid);
-        EXPECT_EQ(data.hashNullParameters, row.nullParameters);
+        EXPECT_EQ(data.hashNid, nid);
+        EXPECT_EQ(data.hashNullParameters, nullParameters);
         EXPECT_EQ(Hex(data.virtualId), vidHex);
         Bytes value;
         ASSERT_EQ(EncodeIdentifyData(data, value), VidStatus::Ok);

@@ -57,12 +57,23 @@ TEST_F(TokenTest, RefusalsHaveTheirOwnCodes) {
         {"wrong PIN", false, [](void* c) { return QLK_PKCS11_OpenSession(c, "999999"); }, 2605},
         {"empty PIN", false, [](void* c) { return QLK_PKCS11_Login(c, ""); }, 2611},
         {"unknown token", false, [](void* c) { return QLK_PKCS11_OpenSessionWithTokenName(c, "nobody", 0); }, 2602},
+        {"invalid slot id", false, [](void* c) { return QLK_PKCS11_OpenSessionWithSlotID(c, 424242, nullptr, 0); }, 2602},
+        {"token info of no slot", false,
+         [](void* c) {
+             PKCS11_TOKEN_INFO info{};
+             return QLK_PKCS11_GetTokenInfo(c, 424242, &info);
+         },
+         2602},
         {"sign without login", true, [&](void* c) { return QLK_PKCS11_Sign(c, signingId.get(), data.get(), out.get()); }, 2607},
         {"unknown identifier", true, [&](void* c) { return QLK_PKCS11_ReadCert(c, unknownId.get(), out.get()); }, 2608},
         {"VID random of a key-management key", true,
          [&](void* c) { return QLK_PKCS11_ReadRandomForVID(c, kmId.get(), out.get()); }, 2609},
         {"index past the certificates", true,
-         [&](void* c) { int kind = 0; return QLK_PKCS11_GetCertInfo(c, 99, &kind, info.get(), out.get()); }, 2610},
+         [&](void* c) {
+             int kind = 0;
+             return QLK_PKCS11_GetCertInfo(c, 99, &kind, info.get(), out.get());
+         },
+         2610},
         {"second session", true, [](void* c) { return QLK_PKCS11_OpenSession(c, nullptr); }, 2604},
     };
     for (const Case& test : cases) {
@@ -77,6 +88,7 @@ TEST_F(TokenTest, RefusalsHaveTheirOwnCodes) {
     EXPECT_EQ(QLK_PKCS11_OpenSession(bare.get(), nullptr), 2601);
 }
 
+// A token made in an empty token folder is listed, found by its label and logged into.
 TEST(TokenAbsent, EmptyTokenFolderHasNoToken) {
     MediaWorld::Get();
     TempFolder scratch;
@@ -86,6 +98,12 @@ TEST(TokenAbsent, EmptyTokenFolderHasNoToken) {
         LoadedContext context(SOFTHSM_MODULE);
         EXPECT_EQ(QLK_PKCS11_OpenSession(context.get(), nullptr), 2602);
         ASSERT_EQ(QLK_PKCS11_InitToken(context.get(), "fresh", "13579"), 0) << context.ErrorText();
+        unsigned long slots[4] = {0};
+        unsigned long count = 0;
+        ASSERT_EQ(QLK_PKCS11_GetSlotList(context.get(), slots, &count), 0);
+        PKCS11_TOKEN_INFO info{};
+        ASSERT_EQ(QLK_PKCS11_GetTokenInfo(context.get(), slots[0], &info), 0);
+        EXPECT_EQ(std::string(info.label), "fresh" + std::string(27, ' '));  // blank-padded
         ASSERT_EQ(QLK_PKCS11_OpenSessionWithTokenName(context.get(), "fresh", 1), 0) << context.ErrorText();
         EXPECT_EQ(QLK_PKCS11_Login(context.get(), "13578"), 2605);
         EXPECT_EQ(QLK_PKCS11_Login(context.get(), "13579"), 0);
