@@ -173,7 +173,7 @@ TEST_F(CertificateTest, TextGettersGiveTheirTextCutToEverySize) {
     }
 }
 
-// (PEM certificates are read by the inspect command's test.)
+// A certificate with basic constraints only: no policies, and the optional extensions empty.
 TEST_F(CertificateTest, AbsentExtensions) {
     Load(MakePlainCertificate(*folder_).der);
     char text[64] = "untouched";

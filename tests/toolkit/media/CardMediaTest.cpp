@@ -25,6 +25,7 @@ TEST(MediaLoad, ClassifiesWhatItLoads) {
         {"PKCS#11 module", SOFTHSM_MODULE, 0},
         {"neither", NOT_A_DRIVER, 2504},
         {"unplugged module path", scratch / "gone.so", 2503},
+        {"folder path without a file", MediaWorld::Get().work + "\\", 2503},
     };
     for (const LoadCase& test : cases) {
         ContextHandle context;
