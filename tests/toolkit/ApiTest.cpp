@@ -1,8 +1,6 @@
 // Contexts, error texts, toolkit information and BINSTR records.
 
 #include <cstring>
-#include <thread>
-#include <vector>
 
 #include "toolkit/ToolkitSupport.h"
 
@@ -26,7 +24,6 @@ TEST(ApiContext, LifecycleInformationAndRefusals) {
     char text[64];
     EXPECT_EQ(1001, QLK_API_GetErrInfo(nullptr, sizeof text, text));
     EXPECT_STREQ("the context is null or not open", text);
-    EXPECT_EQ(1001, QLK_API_SetConfFile(nullptr, "x"));
 }
 
 TEST(ApiContext, ErrorTextNamesFunctionCodeAndCause) {
@@ -75,30 +72,6 @@ TEST(ApiBinstr, DamagedRecordsAreRefusedOrFilled) {
     ASSERT_EQ(0, QLK_CRYPT_Hash(context.get(), 1, &input, &nullData));
     EXPECT_EQ(20, nullData.length);
     EXPECT_EQ(0, QLK_BINSTR_Delete(&nullData));
-}
-
-// Contexts made at the same time on several threads (the first of them loads the
-// providers) each work on their own.
-TEST(ApiContext, ContextsOnSeveralThreads) {
-    const Bytes key(16, 1), iv(16, 2), plain(100, 3);
-    std::vector<Bytes> results(4);
-    std::vector<std::thread> threads;
-    for (Bytes& result : results) {
-        threads.emplace_back([&] {
-            for (int round = 0; round < 20; ++round) {
-                void* context = nullptr;
-                Record k(key), v(iv), in(plain), out;
-                if (QLK_API_Init(&context, "") == 0 && QLK_CRYPT_SetKeyAndIV(context, 48, k.get(), v.get()) == 0 &&
-                    QLK_CRYPT_Encrypt(context, in.get(), out.get()) == 0) {
-                    result = out.bytes();
-                }
-                QLK_API_Finish(&context);
-            }
-        });
-    }
-    for (std::thread& thread : threads) thread.join();
-    EXPECT_EQ(112u, results[0].size());
-    for (const Bytes& result : results) EXPECT_EQ(results[0], result);
 }
 
 }  // namespace

@@ -1,8 +1,6 @@
 // CMS messages against the openssl cms command, both ways: what we make it reads, what
 // it makes we read, and each damaged input gives its code.
 
-#include <set>
-
 #include "toolkit/ToolkitSupport.h"
 
 namespace qlk_test {
@@ -45,13 +43,6 @@ protected:
                                       message.get()))
             << context_.ErrorText();
         return message.bytes();
-    }
-    int AddSigner(int type, const Party& signer, Bytes& message, const Bytes& content = {}) {
-        Record certificate(signer.user.der), key(signer.key), contentRecord(content), messageRecord(message);
-        const int result = QLK_CMS_AddSigner(context_.get(), type, certificate.get(), key.get(), contentRecord.get(),
-                                             "20261206160000", messageRecord.get());
-        message = messageRecord.bytes();
-        return result;
     }
     int Verify(int type, const Bytes& message, Bytes& content, int& signers) {
         Record messageRecord(message), contentRecord(content);
@@ -116,42 +107,13 @@ TEST_F(CmsTest, SignedDataVerifiesHereAndWithOpenSsl) {
         EXPECT_EQ(A().user.der, certificate);
         EXPECT_EQ(row.expectedTime, time);
     }
-    // An empty content is a message like any other, signed or enveloped.
+    // An empty content is a message like any other.
     const Bytes signedEmpty = Sign(0, A(), {});
     EXPECT_EQ("", OpenSslVerified(signedEmpty));
     Bytes content{1};
     int signers = 0;
     ASSERT_EQ(0, Verify(0, signedEmpty, content, signers)) << context_.ErrorText();
     EXPECT_EQ(Bytes{}, content);
-    Record certificate(A().user.der), empty, enveloped;
-    ASSERT_EQ(0, QLK_CMS_EncryptData(context_.get(), 0, certificate.get(), empty.get(), 48, enveloped.get()));
-    Bytes opened{1};
-    ASSERT_EQ(0, Open(A(), enveloped.bytes(), opened)) << context_.ErrorText();
-    EXPECT_EQ(Bytes{}, opened);
-}
-
-TEST_F(CmsTest, AddedSignersVerifyTogether) {
-    for (int type : {0, 1, 2}) {
-        SCOPED_TRACE(type);
-        Bytes message = Sign(type, A());
-        const Bytes detachedContent = (type & 1) ? content_ : Bytes{};
-        ASSERT_EQ(0, AddSigner(type, B(), message, detachedContent)) << context_.ErrorText();
-        OpenSslVerified(message, (type & 1) ? "-content " + File("content") : "");
-        Bytes content = detachedContent;
-        int signers = 0;
-        ASSERT_EQ(0, Verify(0, message, content, signers)) << context_.ErrorText();
-        EXPECT_EQ(2, signers);
-        // DER sorts the signers, so the added one need not come last.
-        std::set<std::pair<Bytes, std::string>> found;
-        for (int index : {0, 1}) {
-            Bytes certificate;
-            std::string time;
-            ASSERT_EQ(0, SignerCert(index, certificate, time));
-            found.insert({certificate, time});
-        }
-        EXPECT_EQ(1u, found.count({B().user.der, type == 2 ? "" : "20261206160000"}));
-        EXPECT_EQ(1u, found.count({A().user.der, type == 2 ? "" : "20261206153000"}));
-    }
 }
 
 TEST_F(CmsTest, ReadsWhatOpenSslSignsAndEnvelopes) {
@@ -159,26 +121,18 @@ TEST_F(CmsTest, ReadsWhatOpenSslSignsAndEnvelopes) {
                                 B().user.pemPath + " -inkey " + B().user.keyPath;
     Shell(Cms("-sign -binary -nodetach -outform DER -in " + File("content") + signers + " -out " +
                   File("attached.der")));
-    Shell(Cms("-sign -binary -outform DER -in " + File("content") + signers + " -out " + File("detached.der")));
     Bytes content;
     int signerCount = 0;
     ASSERT_EQ(0, Verify(0, ReadFile(File("attached.der")), content, signerCount)) << context_.ErrorText();
     EXPECT_EQ(content_, content);
     EXPECT_EQ(2, signerCount);
-    Bytes noContent;
-    EXPECT_EQ(4010, Verify(1, ReadFile(File("detached.der")), noContent, signerCount));
-    content = content_;
-    EXPECT_EQ(0, Verify(1, ReadFile(File("detached.der")), content, signerCount)) << context_.ErrorText();
-    // What openssl envelopes in each cipher opens here (the other way round is the
+    // What openssl envelopes opens here (the other way round, in every cipher, is the
     // command-line envelope test's).
-    for (const char* name : {"seed-cbc", "des-ede3-cbc", "aria-128-cbc", "aes-128-cbc", "aria-256-cbc"}) {
-        SCOPED_TRACE(name);
-        Shell(Cms(std::string("-encrypt -binary -outform DER -") + name + " -in " + File("content") + " -out " +
-                  File("theirs.der") + " " + A().user.pemPath));
-        Bytes opened;
-        ASSERT_EQ(0, Open(A(), ReadFile(File("theirs.der")), opened)) << context_.ErrorText();
-        EXPECT_EQ(content_, opened);
-    }
+    Shell(Cms("-encrypt -binary -outform DER -seed-cbc -in " + File("content") + " -out " + File("theirs.der") + " " +
+              A().user.pemPath));
+    Bytes opened;
+    ASSERT_EQ(0, Open(A(), ReadFile(File("theirs.der")), opened)) << context_.ErrorText();
+    EXPECT_EQ(content_, opened);
 }
 
 TEST_F(CmsTest, SignedAndEnvelopedRoundTrip) {
@@ -235,12 +189,6 @@ TEST_F(CmsTest, DamagedInputsGiveTheirCodes) {
     EXPECT_EQ(4008, SignerCert(0, certificate, time));
     EXPECT_EQ(4013, Verify(8, signedData, content, signers));
 
-    Bytes tampered = signedData;
-    const auto at = std::search(tampered.begin(), tampered.end(), content_.begin(), content_.begin() + 8);
-    ASSERT_NE(tampered.end(), at);
-    *at ^= 0x01;
-    EXPECT_EQ(4002, Verify(0, tampered, content, signers));
-
     Bytes opened;
     EXPECT_EQ(4003, Open(A(), enveloped, opened)) << context_.ErrorText();
     // The last byte of the second-to-last block flips the padding byte 01 to 00.
@@ -253,7 +201,6 @@ TEST_F(CmsTest, DamagedInputsGiveTheirCodes) {
     Record key(A().key), data(content_);
     EXPECT_EQ(4012, QLK_CMS_SignData(context_.get(), 0, certificateOfA.get(), key.get(), data.get(), "20261332000000",
                                      output.get()));
-    EXPECT_NE(std::string::npos, context_.ErrorText().find("20261332000000"));
 }
 
 }  // namespace

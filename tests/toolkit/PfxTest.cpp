@@ -1,8 +1,6 @@
 // QLK_PFX_Export and QLK_PFX_Import on a generated user's certificate folder, with
 // `openssl pkcs12` as the independent reader and writer.
 
-#include <openssl/pkcs12.h>
-
 #include <functional>
 
 #include "toolkit/ToolkitSupport.h"
@@ -63,11 +61,9 @@ TEST_F(PfxTest, ExportReadsInOpenSslAndImportsBackWithBothPairsAndTheRandomNum) 
     for (const char* part : {"MAC: sha256", "AES-256-CBC", "hmacWithSHA256", "1.2.410.200004.10.1.1.3",
                              "localKeyID", "friendlyName"})
         EXPECT_NE(std::string::npos, info.find(part)) << part << "\n" << info;
-
-
+    // The command test imports the signing pair back; here the key-management pair and the random.
     Imported out;
     ASSERT_EQ(0, Import(exported, kPfxPassword, out)) << context_.ErrorText();
-    EXPECT_EQ(U().signCert, out[0].bytes());
     EXPECT_EQ(U().kmCert, out[2].bytes());
     const Bytes signKey = Decrypt(out[1].bytes(), kNewKeyPassword);
     EXPECT_EQ(Decrypt(U().signKey, KeyPassword()), signKey);
@@ -77,69 +73,36 @@ TEST_F(PfxTest, ExportReadsInOpenSslAndImportsBackWithBothPairsAndTheRandomNum) 
     EXPECT_EQ(U().user.randomHex, Hex(random.bytes()));
 }
 
+// A PFX in openssl's legacy algorithms (our own exports use the current ones).
 TEST_F(PfxTest, PfxMadeByOpenSslImportsAndItsKeyFileOpens) {
     const std::string cert = Path("cert.der", U().signCert), key = Path("key.der", Decrypt(U().signKey, KeyPassword()));
-    for (const char* algorithms : {"", "-legacy", "-keypbe PBE-SHA1-3DES -certpbe PBE-SHA1-3DES -macalg sha1"}) {
-        SCOPED_TRACE(algorithms);
-        Shell("openssl x509 -inform DER -in " + cert + " -out " + scratch_.File("cert.pem") + " && openssl pkey -inform DER -in " +
-              key + " -out " + scratch_.File("key.pem") + " && openssl pkcs12 -export " + algorithms + " -in " +
-              scratch_.File("cert.pem") + " -inkey " + scratch_.File("key.pem") + " -out " + scratch_.File("theirs.p12") +
-              " -passout file:" + Path("pfx-password", ToBytes(kPfxPassword)));
-        Imported out;
-        ASSERT_EQ(0, Import(ReadFile(scratch_.File("theirs.p12")), kPfxPassword, out)) << context_.ErrorText();
-        EXPECT_EQ(U().signCert, out[0].bytes());
-        Record importedKey(Decrypt(out[1].bytes(), kNewKeyPassword)), certificate(U().signCert);
-        EXPECT_EQ(0, QLK_PRIKEY_CheckKeyPair(context_.get(), certificate.get(), importedKey.get()));
-        EXPECT_TRUE(out[2].bytes().empty() && out[3].bytes().empty());
-    }
-}
-
-// A PFX whose key bag names, by localKeyID, a certificate of another key.
-Bytes MismatchedPfx(const Bytes& certificateDer, const Bytes& otherKeyInfo) {
-    const unsigned char* cursor = certificateDer.data();
-    X509* certificate = d2i_X509(nullptr, &cursor, static_cast<long>(certificateDer.size()));
-    cursor = otherKeyInfo.data();
-    EVP_PKEY* key = d2i_AutoPrivateKey(nullptr, &cursor, static_cast<long>(otherKeyInfo.size()));
-    STACK_OF(PKCS12_SAFEBAG)* bags = nullptr;
-    unsigned char id[] = {7};
-    PKCS12_add_localkeyid(PKCS12_add_cert(&bags, certificate), id, 1);
-    PKCS12_add_localkeyid(PKCS12_add_key(&bags, key, 0, 2048, NID_aes_256_cbc, kPfxPassword), id, 1);
-    STACK_OF(PKCS7)* safes = nullptr;
-    PKCS12_add_safe(&safes, bags, -1, 0, nullptr);
-    PKCS12* pfx = PKCS12_add_safes(safes, 0);
-    PKCS12_set_mac(pfx, kPfxPassword, -1, nullptr, 0, 2048, EVP_sha256());
-    unsigned char* der = nullptr;
-    const int length = i2d_PKCS12(pfx, &der);
-    Bytes bytes(der, der + (length > 0 ? length : 0));
-    OPENSSL_free(der);
-    PKCS12_free(pfx);
-    sk_PKCS7_pop_free(safes, PKCS7_free);
-    sk_PKCS12_SAFEBAG_pop_free(bags, PKCS12_SAFEBAG_free);
-    EVP_PKEY_free(key);
-    X509_free(certificate);
-    return bytes;
+    Shell("openssl x509 -inform DER -in " + cert + " -out " + scratch_.File("cert.pem") + " && openssl pkey -inform DER -in " +
+          key + " -out " + scratch_.File("key.pem") + " && openssl pkcs12 -export -legacy -in " + scratch_.File("cert.pem") +
+          " -inkey " + scratch_.File("key.pem") + " -out " + scratch_.File("theirs.p12") + " -passout file:" +
+          Path("pfx-password", ToBytes(kPfxPassword)));
+    Imported out;
+    ASSERT_EQ(0, Import(ReadFile(scratch_.File("theirs.p12")), kPfxPassword, out)) << context_.ErrorText();
+    EXPECT_EQ(U().signCert, out[0].bytes());
+    Record importedKey(Decrypt(out[1].bytes(), kNewKeyPassword)), certificate(U().signCert);
+    EXPECT_EQ(0, QLK_PRIKEY_CheckKeyPair(context_.get(), certificate.get(), importedKey.get()));
+    EXPECT_TRUE(out[2].bytes().empty() && out[3].bytes().empty());
 }
 
 TEST_F(PfxTest, EachFailureHasItsCode) {
     const Bytes both = ExportBoth(), kmKey = Decrypt(U().kmKey, KeyPassword());
-    Bytes changed = both, cut = both, ignored;
+    Bytes changed = both, ignored;
     changed[changed.size() / 2] ^= 1;
-    cut.resize(cut.size() - 9);
     Shell("openssl pkey -inform DER -in " + Path("km.der", kmKey) + " | openssl pkcs12 -export -nocerts -out " +
           scratch_.File("keyonly.p12") + " -passout file:" + Path("pw", ToBytes(kPfxPassword)));
     const Bytes keyOnly = ReadFile(scratch_.File("keyonly.p12"));
-    auto import = [this](const Bytes& pfx, const char* password = kPfxPassword) {
+    auto import = [this](const Bytes& pfx) {
         Imported out;
-        return Import(pfx, password, out);
+        return Import(pfx, kPfxPassword, out);
     };
     const std::pair<const char*, std::function<int()>> rows[] = {
-        {"4502 wrong PFX password", [&] { return import(both, "wrong"); }},
         {"4502 changed byte", [&] { return import(changed); }},
-        {"4501 cut PFX", [&] { return import(cut); }},
         {"4503 key without certificate", [&] { return import(keyOnly); }},
-        {"4504 mismatched pair in the PFX", [&] { return import(MismatchedPfx(U().signCert, kmKey)); }},
         {"4505 oversize PFX", [&] { return import(Bytes((1u << 20) + 1, 0x30)); }},
-        {"3003 wrong key password", [&] { return Export({}, {}, "wrong", ignored); }},
         {"4504 signing certificate with the km key", [&] { return Export({}, {}, KeyPassword(), ignored, &U().kmKey); }},
         {"1002 half of the km pair", [&] { return Export(U().kmCert, {}, KeyPassword(), ignored); }},
     };

@@ -2,10 +2,10 @@
 
 #include <sys/wait.h>
 
-#include <cstdio>
 #include <fstream>
 
 #include "support/TestPki.h"
+#include "toolkit/keys/KeyFixtures.h"
 
 namespace qlk_test {
 
@@ -32,11 +32,6 @@ Record::~Record() { QLK_BINSTR_Delete(&record_); }
 Bytes Record::bytes() const { return Bytes(record_.data, record_.data + record_.length); }
 std::string Record::text() const { return std::string(reinterpret_cast<const char*>(record_.data), record_.length); }
 
-int ShellStatus(const std::string& command) {
-    const int status = zorvane::testsupport::RunCommand(command + " >/dev/null 2>&1").status;
-    return status != -1 && WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-}
-
 std::string Shell(const std::string& command) {
     const auto run = zorvane::testsupport::RunCommand(command + " 2>/dev/null");
     EXPECT_TRUE(run.status != -1 && WIFEXITED(run.status) && WEXITSTATUS(run.status) == 0)
@@ -52,18 +47,6 @@ Bytes ReadFile(const std::string& path) {
 Bytes ToBytes(const std::string& text) { return Bytes(text.begin(), text.end()); }
 
 namespace {
-
-// A DER TLV in hex: tag, definite length (short form or two-byte long form), value.
-std::string Tlv(const std::string& tagHex, const std::string& valueHex) {
-    std::size_t length = valueHex.size() / 2;
-    char lengthHex[32];
-    if (length < 128) {
-        std::snprintf(lengthHex, sizeof lengthHex, "%02zx", length);
-    } else {
-        std::snprintf(lengthHex, sizeof lengthHex, "82%04zx", length);
-    }
-    return tagHex + lengthHex + valueHex;
-}
 
 const char kKoreanNotice[] = "이 인증서는 공인인증서입니다";
 const char kCpsUri[] = "http://www.example.kr/cps.htm";
@@ -90,12 +73,15 @@ URI.1 = ldap://ldap.example.kr:389/cn=dp1p1,ou=dp,o=yessign,c=kr?certificateRevo
 // The policy with a CPS URI and a BMPString notice, written by hand because the
 // command line stores UTF-8 bytes in a BMPString. iconv makes the UTF-16 text.
 std::string PoliciesDerHex(const ScratchFolder& folder) {
+    using testing_support::Cat;
+    using testing_support::Tlv;
     WriteFile(folder.File("notice.txt"), std::string(kKoreanNotice));
-    std::string bmp = TrimEnd(Shell("iconv -f UTF-8 -t UTF-16BE " + folder.File("notice.txt") + " | od -An -tx1 -v | tr -d ' \\n'"));
-    std::string cps = Tlv("30", Tlv("06", "2b06010505070201") + Tlv("16", Hex(ToBytes(kCpsUri))));
-    std::string notice = Tlv("30", Tlv("06", "2b06010505070202") + Tlv("30", Tlv("1e", bmp)));
-    std::string policy = Tlv("30", Tlv("06", "2a831a8c9a45010101") + Tlv("30", cps + notice));
-    return Tlv("30", policy);
+    const Bytes bmp = FromHex(
+        TrimEnd(Shell("iconv -f UTF-8 -t UTF-16BE " + folder.File("notice.txt") + " | od -An -tx1 -v | tr -d ' \\n'")));
+    const Bytes cps = Tlv(0x30, Cat({Tlv(0x06, FromHex("2b06010505070201")), Tlv(0x16, ToBytes(kCpsUri))}));
+    const Bytes notice = Tlv(0x30, Cat({Tlv(0x06, FromHex("2b06010505070202")), Tlv(0x30, Tlv(0x1e, bmp))}));
+    const Bytes policy = Tlv(0x30, Cat({Tlv(0x06, FromHex("2a831a8c9a45010101")), Tlv(0x30, Cat({cps, notice}))}));
+    return Hex(Tlv(0x30, policy));
 }
 
 }  // namespace

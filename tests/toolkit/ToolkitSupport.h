@@ -59,8 +59,6 @@ inline const std::pair<int, const char*> kHashes[] = {{1, "sha1"},   {2, "md5"},
 
 // Runs a shell command; fails the test when it exits non-zero. Returns its stdout.
 std::string Shell(const std::string& command);
-// Runs a shell command and returns its exit status.
-int ShellStatus(const std::string& command);
 
 // Fails the test when the file cannot be read.
 Bytes ReadFile(const std::string& path);

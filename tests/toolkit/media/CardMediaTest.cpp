@@ -1,8 +1,5 @@
 // Loading media, disk files and card slots through the toolkit and the real NpkiCard.dll.
 
-#include <sys/stat.h>
-
-#include <cstdlib>
 #include <filesystem>
 
 #include "toolkit/media/MediaWorld.h"
@@ -10,14 +7,10 @@
 namespace media_test {
 namespace {
 
+using zorvane::testsupport::ModeOf;
 using zorvane::testsupport::TempFolder;
 
 std::string CardDriver() { return MediaWorld::Get().work + "/NpkiCard.dll"; }
-
-mode_t ModeOf(const std::string& path) {
-    struct stat status {};
-    return ::stat(path.c_str(), &status) == 0 ? (status.st_mode & 07777) : 0;
-}
 
 struct LoadCase {
     const char* name;
@@ -44,19 +37,6 @@ TEST(MediaLoad, ClassifiesWhatItLoads) {
         }
         EXPECT_EQ(QLK_MEDIA_Unload(context.get()), 0);
     }
-}
-
-// The wrapping module answers as one that another part of the host initialised, and
-// locks the PIN "locked"; a failed login closes its session.
-TEST(MediaLoad, ModuleInitialisedElsewhereAnswers2509ThenLoads) {
-    const MediaWorld& world = MediaWorld::Get();
-    ContextHandle context;
-    EXPECT_EQ(QLK_MEDIA_Load(context.get(), ONCE_MODULE), 2509);
-    ASSERT_EQ(QLK_MEDIA_Load(context.get(), ONCE_MODULE), 0) << context.ErrorText();
-    EXPECT_EQ(QLK_PKCS11_OpenSession(context.get(), "locked"), 2606);
-    EXPECT_NE(context.ErrorText().find("the PIN is locked"), std::string::npos);
-    EXPECT_EQ(QLK_PKCS11_OpenSession(context.get(), world.pin.c_str()), 0) << context.ErrorText();
-    QLK_MEDIA_Unload(context.get());
 }
 
 TEST(CardSlots, WriteReplaceAndDeleteKeepTheOtherItem) {

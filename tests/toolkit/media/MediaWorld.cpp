@@ -26,14 +26,10 @@ MediaWorld::MediaWorld() {
     options.seed = 20261207;
     options.seedGiven = true;
     options.cardFolder = cards;
-    options.tokenFolder = root_ / "tokens";
-    options.tokenPin = pin;
-    options.softHsmModule = SOFTHSM_MODULE;
     std::string error;
     if (!zorvane::pkigen::Generate(options, pki, error) || !zorvane::pkigen::WriteMediaImages(options, pki, error)) {
         throw std::runtime_error("media fixtures: " + error);
     }
-    twoTokensConf = options.tokenFolder + "/softhsm2.conf";
     for (const auto& user : pki.users) {
         if (user.validity == "valid" && user.store == "npki") npki.push_back(&user);
     }
@@ -42,9 +38,6 @@ MediaWorld::MediaWorld() {
     if (!zorvane::pkigen::PrepareSoftHsm(root_ / "one-token", softHsmConf, error) ||
         !zorvane::pkigen::ProvisionToken(SOFTHSM_MODULE, pin, plan, error)) {
         throw std::runtime_error("media fixtures: " + error);
-    }
-    for (const auto& user : pki.users) {
-        if (user.validity == "valid" && user.store == "gpki" && gpki == nullptr) gpki = &user;
     }
 }
 

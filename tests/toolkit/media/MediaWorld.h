@@ -24,12 +24,10 @@ struct MediaWorld {
 
     std::string work;       // Quellark.dll, NpkiCard.dll, IssuerOid.conf
     std::string cards;      // reader1, reader2, reader3
-    std::string softHsmConf;     // zorvane-token-1 alone (the one SOFTHSM2_CONF names)
-    std::string twoTokensConf;   // zorvane-token-1 and zorvane-token-2, as the generator makes them
+    std::string softHsmConf;  // zorvane-token-1 alone (the one SOFTHSM2_CONF names)
     std::string pin = "246810";
     zorvane::pkigen::Result pki;
     std::vector<const pkigen_user*> npki;  // valid NPKI users, on zorvane-token-1
-    const pkigen_user* gpki = nullptr;
 
 private:
     MediaWorld();
