@@ -2,10 +2,14 @@
 // every buffer size (exact-size buffers, so the asan preset sees any overrun), for the
 // user certificate and for one with the rarer forms of each extension.
 
+#include <openssl/evp.h>
+#include <openssl/x509.h>
+
 #include <algorithm>
 #include <cctype>
 #include <cstring>
 #include <memory>
+#include <tuple>
 
 #include "toolkit/ToolkitSupport.h"
 
@@ -171,6 +175,56 @@ TEST_F(CertificateTest, TextGettersGiveTheirTextCutToEverySize) {
         EXPECT_EQ(1002, row.getter(context_.get(), -5, buffer));
         EXPECT_EQ(1002, row.getter(context_.get(), 10, nullptr));
     }
+}
+
+// A self-signed P-256 certificate with the given validity and, in order, subject
+// attributes of every string type (field, V_ASN1_ type, bytes as they are).
+Bytes MakeDatedCertificate(const char* notBefore, const char* notAfter) {
+    const std::tuple<const char*, int, std::string> kSubject[] = {
+        {"C", V_ASN1_PRINTABLESTRING, "KR"},
+        {"O", V_ASN1_T61STRING, "caf\xE9"},
+        {"OU", V_ASN1_IA5STRING, "plain"},
+        {"L", V_ASN1_BMPSTRING, std::string("\0A\0B", 4)},
+        {"ST", V_ASN1_UTF8STRING, "\xEC\x84\x9C\xEC\x9A\xB8"},
+    };
+    std::unique_ptr<EVP_PKEY, decltype(&EVP_PKEY_free)> key(EVP_EC_gen("P-256"), EVP_PKEY_free);
+    std::unique_ptr<X509, decltype(&X509_free)> certificate(X509_new(), X509_free);
+    X509_set_version(certificate.get(), X509_VERSION_3);
+    for (const auto& [field, type, bytes] : kSubject) {
+        X509_NAME_add_entry_by_txt(X509_get_subject_name(certificate.get()), field, type,
+                                   reinterpret_cast<const unsigned char*>(bytes.data()), static_cast<int>(bytes.size()),
+                                   -1, 0);
+    }
+    X509_set_issuer_name(certificate.get(), X509_get_subject_name(certificate.get()));
+    ASN1_TIME_set_string(X509_getm_notBefore(certificate.get()), notBefore);
+    ASN1_TIME_set_string(X509_getm_notAfter(certificate.get()), notAfter);
+    X509_set_pubkey(certificate.get(), key.get());
+    X509_sign(certificate.get(), key.get(), EVP_sha256());
+    unsigned char* der = nullptr;
+    const int length = i2d_X509(certificate.get(), &der);
+    Bytes bytes(der, der + length);
+    OPENSSL_free(der);
+    return bytes;
+}
+
+// Validity in Korea Standard Time (UTC+9) across the UTCTime window, a leap day and a
+// year end; names of every string type as UTF-8 (a single-byte type's non-ASCII is Latin-1).
+TEST_F(CertificateTest, ValidityIsKoreaStandardTimeAndNamesAreUtf8) {
+    const std::tuple<const char*, const char*, const char*, const char*> kRows[] = {
+        {"291231200000Z", "20500101000000Z", "2030-01-01 05:00:00", "2050-01-01 09:00:00"},
+        {"491231145959Z", "500101000000Z", "2049-12-31 23:59:59", "1950-01-01 09:00:00"},
+        {"20240228150000Z", "20991231150000Z", "2024-02-29 00:00:00", "2100-01-01 00:00:00"},
+    };
+    for (const auto& [notBefore, notAfter, kstBefore, kstAfter] : kRows) {
+        SCOPED_TRACE(notBefore);
+        Load(MakeDatedCertificate(notBefore, notAfter));
+        auto before = std::make_unique<char[]>(25);
+        auto after = std::make_unique<char[]>(25);
+        ASSERT_EQ(0, QLK_CERT_GetValidity(context_.get(), before.get(), after.get()));
+        EXPECT_STREQ(kstBefore, before.get());
+        EXPECT_STREQ(kstAfter, after.get());
+    }
+    EXPECT_EQ("st=\xEC\x84\x9C\xEC\x9A\xB8,l=AB,ou=plain,o=caf\xC3\xA9,c=KR", Get(QLK_CERT_GetSubjectName));
 }
 
 // A certificate with basic constraints only: no policies, and the optional extensions empty.
