@@ -8,8 +8,7 @@
 
 #include "tools/pkigen/Generator.h"
 
-namespace zorvane {
-namespace testsupport {
+namespace zorvane::testsupport {
 
 inline pkigen::Options YessignPkiOptions(const std::string& home) {
     pkigen::Options options;
@@ -26,5 +25,4 @@ inline pkigen::Result GeneratedPki(const pkigen::Options& options) {
     return pki;
 }
 
-}  // namespace testsupport
-}  // namespace zorvane
+}  // namespace zorvane::testsupport

@@ -1,7 +1,6 @@
 #pragma once
-// Services that tests start and stop themselves, on 127.0.0.1 only: a process that
-// prints "port N" on its first line of standard output once it listens, killed and
-// reaped when the object goes.
+// A service on 127.0.0.1 that prints "port N" on its first line once it listens, killed
+// and reaped when the object goes.
 
 #include <fcntl.h>
 #include <netinet/in.h>
@@ -60,16 +59,6 @@ private:
 // The python HTTP fixture serving a folder (tests/support/services/http_fixture.py).
 inline std::vector<std::string> HttpFixture(const std::string& folder) {
     return {"python3", std::string(ZORVANE_TEST_SOURCE_DIR) + "/tests/support/services/http_fixture.py", folder};
-}
-
-// The throwaway slapd (tests/support/services/slapd_fixture.sh) with its data in folder,
-// the entries of ldif loaded, on port (0: a free one). Certificates that name the
-// directory before it runs are made for a port chosen with ClosedPort().
-inline std::vector<std::string> SlapdFixture(const std::string& folder, const std::string& ldif, int port = 0) {
-    std::vector<std::string> command = {std::string(ZORVANE_TEST_SOURCE_DIR) + "/tests/support/services/slapd_fixture.sh",
-                                        folder, ldif};
-    if (port != 0) command.push_back(std::to_string(port));
-    return command;
 }
 
 // A port nothing listens on (bound and released at once).

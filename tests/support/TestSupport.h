@@ -1,7 +1,6 @@
 #pragma once
 // Helpers shared by every test program: a temporary folder removed with its contents,
-// whole-file reads and writes, hex, and running a shell command (openssl, python3, nm)
-// for its output.
+// whole-file reads and writes, hex, and running a shell command for its output.
 
 #include <cstddef>
 #include <cstdio>
@@ -118,12 +117,10 @@ inline std::string LocalTimeText(std::time_t when) {
     return text;
 }
 
-// The permission bits of a file or folder.
 inline unsigned ModeOf(const std::string& path) {
     return static_cast<unsigned>(std::filesystem::status(path).permissions() & std::filesystem::perms::all);
 }
 
-// Drops trailing line ends and blanks.
 inline std::string TrimEnd(std::string text) {
     while (!text.empty() && (text.back() == '\n' || text.back() == '\r' || text.back() == ' ')) text.pop_back();
     return text;

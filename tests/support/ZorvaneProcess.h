@@ -9,9 +9,8 @@
 #include <string>
 #include <vector>
 
-// Runs the zorvane program of the build's work folder as a separate process, so that
-// shared blocks are seen from other processes than the one that made them. Every
-// descriptor is opened close-on-exec, so a child holds only its own three.
+// Runs the build's zorvane program as a separate process, so that shared blocks are seen
+// from other processes; every descriptor is close-on-exec, so a child holds only its three.
 
 inline std::string ZorvaneProgram() { return std::string(ZORVANE_TEST_WORK_DIR) + "/zorvane"; }
 

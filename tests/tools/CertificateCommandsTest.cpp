@@ -1,7 +1,6 @@
-// zorvane's commands run as a user runs them, on a generated yessign PKI whose CA
-// publishes its CRL on a throwaway HTTP server, with independent judges of what they
-// write: openssl (x509, cms) and python3's json module. The toolkit's outputs themselves
-// are judged in tests/toolkit; here what the commands add: options, words, exit codes, files.
+// zorvane's commands run as a user runs them, on a generated yessign PKI whose CA publishes
+// its CRL over HTTP. The toolkit's outputs are judged in tests/toolkit; here what the
+// commands add: options, words, exit codes, files, JSON.
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 
@@ -28,8 +27,7 @@ const std::map<std::string, std::string> kSecrets = {
 const std::string kContent = "Zorvane CMS test content\n\x01\x02\xff binary too";
 
 // Two valid users and an expired, a not-yet-valid and a revoked one, their keys in PBES2
-// files that openssl reads. The work folder holds the generated IssuerOid.conf beside a
-// link to the build's toolkit.
+// files that openssl reads; the work folder holds IssuerOid.conf and links the toolkit.
 zorvane::pkigen::Options StoreOptions(TempFolder& root, const ServiceProcess& http) {
     zorvane::pkigen::Options options = YessignPkiOptions(root / "home");
     options.work = root.MakeFolder("work");
@@ -112,10 +110,8 @@ std::string JsonView(const std::string& command, const std::string& print, const
         .output;
 }
 
-const char kInspectFields[] = "d[\"serial\"], d[\"notBeforeUtc\"], d[\"notAfterUtc\"], d[\"publicKeyBits\"]";
-
-// inspect and list in JSON give the serial, the validity in UTC and the key size as
-// openssl reads them, whichever way the certificate is named; list the native paths.
+// inspect in JSON gives the serial, the validity in UTC and the key size as openssl reads
+// them, whichever way the certificate is named; list gives the native paths.
 TEST(InspectAndListCommands, JsonFieldsEqualOpenSslsAndRefusalsSayWhy) {
     const auto& user = Pki().User();
     // Serial, validity in UTC and key size as openssl reads them: "hex start end bits".
@@ -125,17 +121,17 @@ TEST(InspectAndListCommands, JsonFieldsEqualOpenSslsAndRefusalsSayWhy) {
                    "-noout -text -in " + Cert() + " | sed -n 's/.*Public-Key: (\\([0-9]*\\) bit).*/\\1/p'")
             .output;
     ASSERT_EQ(4u, std::count(expected.begin(), expected.end(), ' ') + 1u) << expected;
-    for (const std::string& named : {Cert(), At("cert.pem"), "--serial " + user.signing.serial,
+    for (const std::string& named : {Cert(), "--serial " + user.signing.serial,
                                      "--out " + At("inspect.json") + " " + Cert() + " && cat " + At("inspect.json")})
-        EXPECT_EQ(expected, JsonView("inspect --json" + Work() + " " + named, kInspectFields)) << named;
-    const std::string listed = JsonView(
-        "list --json" + Work(),
-        "*[(c[\"serialNo\"], c[\"notBeforeUtc\"], c[\"notAfterUtc\"], *[os.path.samefile(c[k], p) for k, p in "
-        "zip((\"signCertFile\", \"signKeyFile\", \"kmKeyFile\"), a[2:])]) for c in d[\"certificates\"] if "
-        "c[\"serialNo\"]==a[1]][0]",
-        " " + user.signing.serial + " " + Cert() + " " + Quoted(user.signing.keyPath) + " " +
-            Quoted(user.keyManagement.keyPath));
-    EXPECT_EQ(expected.substr(0, expected.rfind(' ') + 1) + "True True True\n", listed);
+        EXPECT_EQ(expected, JsonView("inspect --json" + Work() + " " + named,
+                                     "d[\"serial\"], d[\"notBeforeUtc\"], d[\"notAfterUtc\"], d[\"publicKeyBits\"]"))
+            << named;
+    EXPECT_EQ("[True, True, True]\n",
+              JsonView("list --json" + Work(),
+                       "[os.path.samefile(c[k], p) for c in d[\"certificates\"] if c[\"serialNo\"] == a[1] for k, p in "
+                       "zip((\"signCertFile\", \"signKeyFile\", \"kmKeyFile\"), a[2:])]",
+                       " " + user.signing.serial + " " + Cert() + " " + Quoted(user.signing.keyPath) + " " +
+                           Quoted(user.keyManagement.keyPath)));
     const std::string inspect = "inspect" + Work() + " ";
     ExpectRows({
         {inspect + At("cert.pem"), 0, {user.signing.subject, expected.substr(expected.find(' ') + 1, 20)}},
@@ -144,7 +140,6 @@ TEST(InspectAndListCommands, JsonFieldsEqualOpenSslsAndRefusalsSayWhy) {
         {inspect + "/dev/null", 3, {"not a regular file"}},
         {inspect + "--serial 00", 3, {"no listed certificate has the serial 00"}},
         {inspect, 2, {"give either one FILE or --serial HEX"}},
-        {inspect + Cert() + " --serial 01", 2, {"give either"}},
         {"list --drive E1", 2, {"bad value for --drive: E1"}},
     });
 }
@@ -159,10 +154,8 @@ TEST(VerifyCertCommand, ExitCodesNameTheVerdict) {
     const auto& revoked = Pki().User("revoked").signing;
     ExpectRows({
         {valid + Trusted(), 0, {"verdict    good (0)"}},
-        {valid + crl + " --revocation chain --fetch-crls --crl-cache " + At("cache"), 0, {"verdict    good"}},
         {valid + " --trust " + At("trust"), 3, {"verdict    not trusted: no path to a trusted certificate (1601)"}},
         {verify + Cert("expired") + Trusted(), 4, {"verdict    expired (1602)"}},
-        {verify + Cert("not-yet-valid") + Trusted(), 4, {"verdict    not yet valid (1603)"}},
         {verify + Cert("revoked") + Trusted() + " --fetch-crls", 5,
          {"verdict    revoked (1604)", "subject    " + revoked.subject, "serial     " + revoked.serial,
           "issuer     " + revoked.issuer}},
@@ -172,11 +165,9 @@ TEST(VerifyCertCommand, ExitCodesNameTheVerdict) {
         {valid + Trusted() + " --policy 1.2.3.4", 7, {"no acceptable policy (1607)"}},
         {valid + Trusted() + " --key-usage km", 7, {"the key usage does not allow this use (1609)"}},
         {verify + KmCert(0) + Trusted() + " --key-usage km", 0, {"verdict    good"}},
-        {verify + KmCert(0) + Trusted() + " --key-usage sign", 7, {"the key usage does not allow this use (1609)"}},
         {verify + At("drives") + Trusted(), 1, {"neither a DER nor a PEM X.509 certificate"}},
         {verify + "/dev/null" + Trusted(), 1, {"cannot read /dev/null"}},
         {valid + " --trust " + At("trust-garbage"), 1, {"bad.pem is not a certificate to trust (1614"}},
-        {valid + Trusted() + " --crl " + At("missing.crl"), 1, {"cannot read"}},
         {verify + Cert("revoked") + Trusted() + " --crl " + CaCert(), 1, {"is a certificate, not a CRL"}},
         {verify + "--serial 00 " + Trusted(), 1, {"no listed certificate has the serial 00"}},
         {valid, 2, {"--trust DIR is required\nusage: zorvane verify-cert"}},
@@ -192,130 +183,91 @@ Finished Sign(std::size_t user, const std::string& flags, const std::string& out
                    At("content.bin"));
 }
 
-Finished Envelope(std::size_t user, const std::string& cipher, const std::string& out) {
-    return Zorvane("envelope --to " + KmCert(user) + " --cipher " + cipher + " --out " + At(out) + " " +
-                   At("content.bin"));
-}
-
 // What openssl cms writes with -out, or "(openssl failed)".
 std::string OpenSslCms(const std::string& arguments, const std::string& out) {
     const CommandResult run = RunCommand("openssl cms " + arguments + " -out " + At(out) + " 2>&1");
     return run.status == 0 ? ReadText(Pki().root / out) : "(openssl failed) " + run.output;
 }
 
-// Only a message signed with its attributes tells its signing time.
-TEST(CmsCommand, EachFormIsVerifiedByOpenSslAndByZorvane) {
+// The flags make the forms: only a message signed with its attributes tells its signing
+// time, and --pem writes PEM. A detached one needs its content (see the failures).
+TEST(CmsCommand, EachFormIsVerifiedByZorvane) {
     int made = 0;
-    for (const std::string flags : {"", " --no-attributes", " --detached", " --detached --no-attributes", " --pem"}) {
+    for (const std::string flags : {"", " --no-attributes", " --detached", " --pem"}) {
         SCOPED_TRACE(flags);
         const std::string message = "form" + std::to_string(++made) + ".p7s";
         ASSERT_EQ(0, Sign(0, flags, message).exitCode);
-        const bool detached = flags.find("--detached") != std::string::npos;
-        const std::string content = detached ? "-content " + At("content.bin") : "";
-        const std::string form = flags == " --pem" ? " -inform PEM" : " -inform DER";
-        EXPECT_EQ(kContent, OpenSslCms("-verify -noverify -binary" + form + " -in " + At(message) + " " + content,
-                                       message + ".out"));
-        const Finished verified = Zorvane("verify " + (detached ? "-" + content : "") + " " + At(message));
+        EXPECT_EQ(flags == " --pem", ReadText(Pki().root / message).rfind("-----BEGIN", 0) == 0);
+        const std::string content = flags == " --detached" ? "--content " + At("content.bin") : "";
+        const Finished verified = Zorvane("verify " + content + " " + At(message));
         EXPECT_EQ(0, verified.exitCode) << verified.output;
         EXPECT_NE(std::string::npos, verified.output.find("valid: 1 signer")) << verified.output;
         EXPECT_NE(std::string::npos, verified.output.find(Pki().pki.users[0].signing.subject)) << verified.output;
-        const bool dated = flags.find("--no-attributes") == std::string::npos;
+        const bool dated = flags != " --no-attributes";
         EXPECT_EQ(dated, verified.output.find("no signing time") == std::string::npos) << verified.output;
     }
 }
 
-TEST(CmsCommand, AddedSignerMakesTwo) {
-    ASSERT_EQ(0, Sign(0, "", "one.p7s").exitCode);
-    ASSERT_EQ(0, Sign(1, " --add-to " + At("one.p7s"), "two.p7s").exitCode);
-    ExpectRows({{"verify " + At("two.p7s"), 0, {"valid: 2 signers", Pki().pki.users[1].signing.subject}}});
-}
-
-// Each cipher as openssl names it, and the content openssl decrypts with the PBES2 key file.
-TEST(CmsCommand, EachCipherIsDecryptedByOpenSsl) {
+// Enveloped to both users in each cipher: openssl names the cipher and decrypts for the
+// second user with the PBES2 key file, zorvane opens it for the first.
+TEST(CmsCommand, EachCipherOpensForEachRecipient) {
     const std::pair<const char*, const char*> kCiphers[] = {{"seed", "seed-cbc"},    {"aria128", "aria-128-cbc"},
                                                             {"aria256", "aria-256-cbc"}, {"aes128", "aes-128-cbc"},
                                                             {"3des", "des-ede3-cbc"},  {"48", "seed-cbc"}};
     for (const auto& [option, openSslName] : kCiphers) {
         SCOPED_TRACE(option);
         const std::string message = std::string("envelope-") + option + ".p7e";
-        ASSERT_EQ(0, Envelope(1, option, message).exitCode);
+        ASSERT_EQ(0, Zorvane("envelope --to " + KmCert(0) + " --to " + KmCert(1) + " --cipher " + option + " --out " +
+                             At(message) + " " + At("content.bin"))
+                         .exitCode);
         const std::string in = " -inform DER -in " + At(message) + kOpenSslProviders;
         EXPECT_NE(std::string::npos, OpenSslCms("-cmsout -print" + in, message + ".txt").find(openSslName));
         EXPECT_EQ(kContent, OpenSslCms("-decrypt" + in + " -recip " + KmCert(1) + " -inkey " +
                                            Quoted(Pki().pki.users[1].keyManagement.keyPath) +
                                            " -keyform DER -passin file:" + At("password"),
                                        message + ".out"));
+        EXPECT_EQ(kContent, Zorvane("open --km --folder " + Folder(0) + PasswordFile() + " " + At(message)).output);
     }
 }
 
-TEST(CmsCommand, RecipientListOpensForEachRecipient) {
-    std::string certificates;
-    for (std::size_t user = 0; user < 2; ++user) {
-        const std::string pem = At("km" + std::to_string(user) + ".pem");
-        RunCommand("openssl x509 -inform DER -in " + KmCert(user) + " -out " + pem);
-        certificates += " -certfile " + pem;
-    }
-    ASSERT_EQ(0, RunCommand("openssl crl2pkcs7 -nocrl -outform DER" + certificates + " -out " + At("list.p7b")).status);
-    // A list made beforehand, or one --to for each recipient.
-    for (const std::string& recipients :
-         {" --to-list " + At("list.p7b"), " --to " + KmCert(0) + " --to " + KmCert(1)}) {
-        ASSERT_EQ(0, Zorvane("envelope" + recipients + " --out " + At("both.p7e") + " " + At("content.bin")).exitCode);
-        for (std::size_t user = 0; user < 2; ++user)
-            EXPECT_EQ(kContent, Zorvane("open --folder " + Folder(user) + " --km" + PasswordFile() + " " +
-                                        At("both.p7e")).output);
-    }
-}
-
-// With --password-fd 0 the password is the first line of standard input and the content follows.
-TEST(CmsCommand, PasswordAndContentShareStandardInput) {
-    const std::string signedFile = Pki().root / "stdin.p7s";
-    const Finished signing = RunZorvane(
-        {"sign", "--folder", Pki().pki.users[0].folder, "--password-fd", "0", "--out", signedFile, "-"},
-        kSecrets.at("password") + "\n" + kContent);
-    ASSERT_EQ(0, signing.exitCode) << signing.output;
-    EXPECT_EQ(kContent, RunZorvane({"verify", "--out", "-", signedFile}).output);
-}
-
-// Beside a good message and a sealed one, the signed one with its last byte (inside the
-// signature) flipped, and one signed detached. Failures exit with their code and say why;
-// --json gives each command's fields.
+// Beside a good message, one with a second signer, one signed with the password and the
+// content sharing standard input, and a sealed one, the signed one with its last byte
+// (inside the signature) flipped, and one signed detached. Failures exit with their code
+// and say why; --json gives each command's fields.
 TEST(Commands, FailuresSayWhyAndJsonGivesTheFields) {
     ASSERT_EQ(0, Sign(0, "", "good.p7s").exitCode);
     ASSERT_EQ(0, Sign(0, " --detached", "loose.p7s").exitCode);
-    ASSERT_EQ(0, Envelope(0, "seed", "sealed.p7e").exitCode);
+    ASSERT_EQ(0, Sign(1, " --add-to " + At("good.p7s"), "two.p7s").exitCode);
+    const std::string input = Pki().root.Write("stdin", kSecrets.at("password") + "\n" + kContent);
+    ASSERT_EQ(0, Zorvane("sign --folder " + Folder(0) + " --password-fd 0 --out " + At("stdin.p7s") + " - <" +
+                         Quoted(input))
+                     .exitCode);
+    const std::string sealed = " " + At("sealed.p7e");
+    ASSERT_EQ(0, Zorvane("envelope --to " + KmCert(0) + " --out" + sealed + " " + At("content.bin")).exitCode);
     std::string bytes = ReadText(Pki().root / "good.p7s");
     bytes.back() = static_cast<char>(bytes.back() ^ 0x01);
     Pki().root.Write("flipped.p7s", bytes);
-    const std::string sealed = " " + At("sealed.p7e");
-    const std::string parse = "msg parse --tag DATA <";
     ExpectRows({
-        {parse + Quoted(Pki().root.Write("abc", "abc")), 1,
-         {"the opening tag named by --tag is not in the input; check --tag (code 501)"}},
-        {parse + Quoted(Pki().root.Write("cut", "<DATA>abc")), 1,
-         {"the closing tag named by --tag is not in the input; the message is cut"}},
-        {parse + Quoted(Pki().root.Write("bad", "<DATA>!!!</DATA>")), 1,
+        {"verify --out - " + At("stdin.p7s"), 0, {kContent}},
+        {"msg parse --tag DATA <" + Quoted(Pki().root.Write("bad", "<DATA>!!!</DATA>")), 1,
          {"the text between the tags is not Base64 (code 2015)"}},
         {"verify " + At("flipped.p7s"), 1,
          {"changed after signing, or --content is not the content that was signed.\n  toolkit code 4002"}},
         {"verify " + At("loose.p7s"), 1, {"--content FILE.\n  toolkit code 4010"}},
         {"verify" + sealed, 1, {"verify reads signed messages"}},
         {"open --folder " + Folder(1) + " --km" + PasswordFile() + sealed, 1, {"not addressed to this certificate"}},
-        {"open --folder " + Folder(0) + PasswordFile() + sealed, 1, {"code 4003"}},
         {"open --folder " + Folder(0) + " --km" + PasswordFile("wrong-password") + sealed, 5,
          {"the password is wrong; try again"}},
-        {"verify " + At("absent.p7s"), 3, {"absent.p7s cannot be opened"}},
-        {"envelope --to " + At("home") + " " + At("content.bin"), 3, {"not a regular file"}},
         {"envelope --to a --to-list b", 2, {"--to-list"}},
         {"sign --key k " + At("content.bin"), 2, {"both --cert"}},
         {"sign --folder " + Folder(0) + PasswordFile("absent") + " " + At("content.bin"), 3,
          {"the password cannot be read"}},
-        {"passwd --out x --key k", 2, {"unknown option --out"}},
         {"open --cert c --key k --km" + sealed, 2, {"--km goes with --folder"}},
         {"sign --folder " + Folder(0) + " --pin-fd 0 " + At("content.bin"), 2, {"--pin-fd goes with --module"}},
     });
     const std::tuple<std::string, std::string, std::string> kRows[] = {
         {"sign --folder " + Folder(0) + PasswordFile() + " " + At("content.bin"), "d[\"signedAttributes\"]", "True"},
-        {"verify " + At("good.p7s"), "d[\"signerCount\"]", "1"},
+        {"verify " + At("two.p7s"), "d[\"signerCount\"]", "2"},
         {"verify " + At("flipped.p7s"), "d[\"ok\"]", "False"},
         {"envelope --to " + KmCert(1) + " " + At("content.bin"), "d[\"cipher\"]", "48"},
         {"open --folder " + Folder(0) + " --km" + PasswordFile() + " " + At("sealed.p7e"), "d[\"contentBytes\"]",
@@ -341,7 +293,6 @@ int SignWith(const std::string& key, const std::string& passwordFile) {
 TEST(PasswdCommand, ChangesWholeOrNotAtAll) {
     const std::tuple<std::string, std::string, int, std::string> kRows[] = {
         {"signPri.key", "password", 0, "is changed"},
-        {"signPri.key", "wrong-password", 5, "the password is wrong"},
         {std::string(250, 'k'), "password", 3, "cannot be replaced"},
     };
     const std::vector<unsigned char> before = ReadBytes(Pki().User().signing.keyPath);
@@ -360,9 +311,8 @@ TEST(PasswdCommand, ChangesWholeOrNotAtAll) {
     }
 }
 
-// The demo runs from a copy of the program beside links to the build's toolkit and
-// generator, so that its sandbox and the IssuerOid.conf it writes stay out of the work
-// folder other tests read.
+// The demo runs from a copy of the program beside links to the build's libraries and
+// generator, so that its sandbox and IssuerOid.conf stay out of the shared work folder.
 TEST(DemoCommand, RunsEveryStepAndRemovesItsSandbox) {
     TempFolder work;
     for (const char* file : {"Quellark.dll", "gpkiapi.dll", "NpkiCard.dll", "zorvane-pkigen"})
@@ -370,12 +320,9 @@ TEST(DemoCommand, RunsEveryStepAndRemovesItsSandbox) {
     fs::copy_file(fs::path(ZORVANE_TEST_WORK_DIR) / "zorvane", work / "zorvane");
     const CommandResult run = RunCommand("timeout 300 " + Quoted(work / "zorvane") + " demo 2>&1");
     EXPECT_EQ(0, run.status) << run.output;
-    for (const char* step :
-         {"== platform view", "== zorvane list --drive E:", "== zorvane inspect", "VerifySimpleSignedData",
-          "a changed text is refused (code 2010)", "CMS Verification successful", "message-opened.txt equals message.txt",
-          "verdict    good", "exit code 5: refused as revoked", "through NpkiCard.dll", "(a PKCS#11 token)", "client key",
-          "<DATA>", "the child read the message whole; its content: site=demo"})
-        EXPECT_NE(std::string::npos, run.output.find(step)) << step << "\n" << run.output;
+    // A failed step stops the demo with its code; the last step's words show that all ran.
+    EXPECT_NE(std::string::npos, run.output.find("the child read the message whole; its content: site=demo"))
+        << run.output;
     EXPECT_FALSE(fs::exists(work / "demo"));
 }
 
@@ -406,7 +353,6 @@ TEST(PfxCommand, ExportThenImportMakesPrivateFilesThatSign) {
     const std::string other = Quoted(scratch / "other");
     const std::string wrong = PasswordFile("wrong-password") + " --pfx-password-file " + At("wrong-password") + Work();
     ExpectRows({
-        {"export-pfx --folder " + Folder(0) + " --out " + other + wrong, 5, {"the password is wrong"}},
         {"import-pfx " + pfx + " --folder " + other + wrong, 5, {"the PFX password is wrong"}},
         {"import-pfx " + pfx + " --folder " + Folder(0) + passwords, 3, {"already exists; give --force"}},
         {"export-pfx --folder " + Folder(0) + " --out " + pfx + passwords, 3, {"already exists; give --force"}},
