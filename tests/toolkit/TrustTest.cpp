@@ -226,5 +226,28 @@ TEST_F(TrustTest, IdentityServiceConfirmsTheCertificatesHolder) {
     EXPECT_EQ(3507, byIdentity(otherNumber));
 }
 
+// CRL distribution points are LDAP URLs: a throwaway slapd holds the CRL, and the fetch
+// gives its bytes, or 1704 for an entry or attribute the directory lacks.
+TEST_F(TrustTest, LdapFetchGivesTheStoredValueOrItsCode) {
+    const std::string crl = TrimEnd(Shell("base64 -w0 " + Path("inter.crl")));
+    const std::string ldif = folder_->Write(
+        "directory.ldif", "dn: dc=zorvane,dc=test\nobjectClass: dcObject\nobjectClass: organization\no: zorvane\n"
+                          "dc: zorvane\n\ndn: cn=TestCA,dc=zorvane,dc=test\nobjectClass: cRLDistributionPoint\n"
+                          "cn: TestCA\ncertificateRevocationList;binary:: " + crl + "\n");
+    ServiceProcess slapd({std::string(ZORVANE_TEST_SOURCE_DIR) + "/tests/support/services/slapd_fixture.sh",
+                          folder_->File("ldap"), ldif});
+    ASSERT_NE(0, slapd.Port());
+    const std::string base = slapd.Url("ldap", "/cn=TestCA,dc=zorvane,dc=test");
+    Record data;
+    ASSERT_EQ(0, QLK_DSAP_GetDataByURL(context_.get(), 5, (base + "?certificateRevocationList;binary").c_str(),
+                                       data.get()))
+        << context_.ErrorText();
+    EXPECT_EQ(ReadFile(Path("inter.crl")), data.bytes());
+    for (const std::string& missing : {slapd.Url("ldap", "/cn=Nobody,dc=zorvane,dc=test?certificateRevocationList;binary"),
+                                      base + "?cACertificate;binary"}) {
+        EXPECT_EQ(1704, QLK_DSAP_GetDataByURL(context_.get(), 5, missing.c_str(), data.get())) << missing;
+    }
+}
+
 }  // namespace
 }  // namespace qlk_test
