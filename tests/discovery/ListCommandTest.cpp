@@ -52,7 +52,9 @@ TEST_F(ListCommandTest, OptionsFiltersAndRefusals) {
          static_cast<int>(stores.Users("npki", "yessign").size()), {}, ""},
         {"--json --serial " + user.signing.serial + work, 0, 1, {}, ""},
         {"--json --drive E:" + work, 0, 1, {"\"medium\": \"drive\""}, ""},
-        {work, 0, -1, {"ISSUER", "금융결제원", "expired", "private"}, ""},
+        {work, 0, -1, {"ISSUER            SUBJECT CN         POLICY  ", "금융결제원", "expired", "private"}, ""},
+        {"--media 1" + work, 2, -1, {}, "--media 1 and 2 need --drive"},
+        {"--json --drive Z:" + work, 5, 0, {"is not mapped"}, ""},
         {"--work '" + (m_scratch / "bare") + "'", 3, -1, {}, "Quellark.dll"},
         {"--work '" + (m_scratch / "toolkit-only") + "'", 3, -1, {}, "IssuerOid.conf"},
     };

@@ -359,6 +359,7 @@ TEST(PfxCommand, ExportThenImportMakesPrivateFilesThatSign) {
         {"import-pfx " + Cert() + " --folder " + other + passwords, 1, {"not a PKCS#12"}},
         {"export-pfx --folder " + Quoted(scratch.Path()) + passwords, 3, {"holds no signCert.der"}},
         {"import-pfx --folder " + other + passwords, 2, {"give one FILE.p12"}},
+        {"export-pfx " + Folder(0) + passwords, 2, {"give --folder"}},
     });
     EXPECT_FALSE(fs::exists(scratch / "other"));
 }
