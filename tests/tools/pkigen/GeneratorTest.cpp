@@ -153,6 +153,13 @@ TEST(PkigenProgram, WritesPrivateFilesTheSameForTheSameSeedAndRefusesBadOptions)
     };
     for (const auto& [arguments, exit] : kRows)
         EXPECT_EQ(exit, WEXITSTATUS(RunCommand(kProgram + arguments + " 2>/dev/null").status)) << arguments;
+    // A folder where a CA's certificate or CRL is to go: the run fails rather than going on.
+    for (const char* blocked : {"ca-yessign.der", "ca-yessign.crl"}) {
+        fs::create_directories(dir.File("blocked/pkigen-ca/") + blocked + "/x");
+        EXPECT_EQ(1, WEXITSTATUS(RunCommand(kProgram + " --home " + dir.File("blocked") + " --cas yessign --crls" +
+                                            " --key-cache " + cache + " 2>/dev/null").status)) << blocked;
+        fs::remove_all(dir.File("blocked"));
+    }
     EXPECT_FALSE(fs::exists(dir.File("h")));
 }
 
