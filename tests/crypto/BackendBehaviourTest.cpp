@@ -1,5 +1,6 @@
-// Backend behaviour beyond single calls, against the fault toolkit: operations that
-// look up two functions, the kept key, time texts and user identifiers; and the facade's own lifetime: construction, Init, Close, copies and assignment, where each backend is
+// Backend behaviour beyond single calls, against the fault toolkit: operations that look
+// up two functions, the kept key, time texts and user identifiers; and the facade's own
+// lifetime (construction, Init, Close, copies and assignment), where each backend is
 // finished exactly once, by the last facade that refers to it.
 #include <zorvane/CryptoEx.h>
 
